@@ -1,0 +1,9 @@
+#include "common/Assert.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+void GantryAssertFailed(const char* expression, const char* file, int line) {
+    std::fprintf(stderr, "Assertion failed: %s, file %s, line %d\n", expression, file, line);
+    std::abort();
+}

@@ -1,0 +1,373 @@
+#include "common/ProfileFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <optional>
+#include <sstream>
+
+#include "common/GantryDirectory.h"
+
+namespace {
+
+// One line of the file: its text without the line end, and the line end itself
+// ("\r\n", "\n" or "" for a last line without one).
+struct Line {
+    std::string text;
+    std::string end;
+};
+
+struct Document {
+    std::vector<Line> lines;
+    std::string defaultEnd = "\n";  // line end for new lines: the file's own
+};
+
+std::mutex g_writeLock;  // protects read-modify-write of profile files in this process
+
+constexpr const char* kBlanks = " \t";
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(kBlanks);
+    if (first == std::string::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(kBlanks);
+    return text.substr(first, last - first + 1);
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+Document Parse(const std::string& content) {
+    Document document;
+    std::size_t position = 0;
+    bool sawEnd = false;
+    while (position < content.size()) {
+        const auto newline = content.find('\n', position);
+        Line line;
+        if (newline == std::string::npos) {
+            line.text = content.substr(position);
+            position = content.size();
+        } else {
+            line.text = content.substr(position, newline - position);
+            line.end = "\n";
+            position = newline + 1;
+            if (!line.text.empty() && line.text.back() == '\r') {
+                line.text.pop_back();
+                line.end = "\r\n";
+            }
+            if (!sawEnd) {
+                document.defaultEnd = line.end;
+                sawEnd = true;
+            }
+        }
+        document.lines.push_back(std::move(line));
+    }
+    return document;
+}
+
+// The text of a line as the parser sees it: a byte order mark on the first
+// line is not part of the name that follows it.
+std::string Visible(const Document& document, std::size_t index) {
+    const std::string& text = document.lines[index].text;
+    if (index == 0 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        return text.substr(3);
+    }
+    return text;
+}
+
+std::optional<std::string> SectionName(const std::string& text) {
+    const std::string trimmed = Trim(text);
+    if (trimmed.empty() || trimmed[0] != '[') {
+        return std::nullopt;
+    }
+    const auto close = trimmed.find(']');
+    return Trim(trimmed.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+}
+
+// Key and value of a "key = value" line; none for comments and other lines.
+std::optional<std::pair<std::string, std::string>> KeyValue(const std::string& text) {
+    const std::string trimmed = Trim(text);
+    if (trimmed.empty() || trimmed[0] == ';' || trimmed[0] == '[') {
+        return std::nullopt;
+    }
+    const auto equals = trimmed.find('=');
+    if (equals == std::string::npos) {
+        return std::nullopt;
+    }
+    std::string value = Trim(trimmed.substr(equals + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::make_pair(Trim(trimmed.substr(0, equals)), value);
+}
+
+// Index range [begin, end) of the lines after the header of the first section
+// named `section`; none when there is no such section.
+std::optional<std::pair<std::size_t, std::size_t>> FindSection(const Document& document,
+                                                               const std::string& section) {
+    const std::size_t count = document.lines.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto name = SectionName(Visible(document, i));
+        if (!name || !EqualNoCase(*name, section)) {
+            continue;
+        }
+        std::size_t end = i + 1;
+        while (end < count && !SectionName(Visible(document, end))) {
+            ++end;
+        }
+        return std::make_pair(i + 1, end);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> FindKey(const Document& document, std::size_t begin, std::size_t end,
+                                   const std::string& key) {
+    for (std::size_t i = begin; i < end; ++i) {
+        const auto entry = KeyValue(Visible(document, i));
+        if (entry && EqualNoCase(entry->first, key)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+Document Load(const std::string& path) {
+    const auto content = ReadWholeFile(path);
+    return content ? Parse(*content) : Document{};
+}
+
+// Writes `content` to a temporary file beside `path`, then renames it over
+// `path`; the old file stays whole until the rename.
+bool ReplaceFile(const std::string& path, const std::string& content) {
+    std::filesystem::path target(path);
+    std::error_code error;
+    if (std::filesystem::is_symlink(target, error)) {
+        target = std::filesystem::canonical(target, error);
+        if (error) {
+            return false;
+        }
+    }
+    const auto parent = target.has_parent_path() ? target.parent_path() : ".";
+    MakeDirectories(parent.string());
+    std::string temporary = (parent / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        return false;
+    }
+    struct stat existing {};
+    ::fchmod(fd, ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < content.size()) {
+        const ssize_t written = ::write(fd, content.data() + done, content.size() - done);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        ok = written > 0;
+        done += ok ? static_cast<std::size_t>(written) : 0;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+    }
+    return ok;
+}
+
+std::string Serialise(const Document& document) {
+    std::string content;
+    for (const auto& line : document.lines) {
+        content += line.text;
+        content += line.end;
+    }
+    return content;
+}
+
+bool HasLineBreak(const std::string& text) {
+    return text.find_first_of("\r\n") != std::string::npos;
+}
+
+// The line end that a line gets when a new line follows it.
+void EndLastLine(Document& document) {
+    if (!document.lines.empty() && document.lines.back().end.empty()) {
+        document.lines.back().end = document.defaultEnd;
+    }
+}
+
+void SetKey(Document& document, const std::string& section, const std::string& key,
+            const std::string& value) {
+    const auto range = FindSection(document, section);
+    if (!range) {
+        EndLastLine(document);
+        document.lines.push_back({"[" + section + "]", document.defaultEnd});
+        document.lines.push_back({key + "=" + value, document.defaultEnd});
+        return;
+    }
+    if (const auto index = FindKey(document, range->first, range->second, key)) {
+        // keep the key's spelling and the blanks around '=' as the file had them
+        std::string& text = document.lines[*index].text;
+        const auto equals = text.find('=');
+        const auto valueStart = text.find_first_not_of(kBlanks, equals + 1);
+        text = text.substr(0, valueStart == std::string::npos ? text.size() : valueStart) + value;
+        return;
+    }
+    // a new key goes after the last non-blank line of its section
+    std::size_t insertAt = range->second;
+    while (insertAt > range->first && Trim(document.lines[insertAt - 1].text).empty()) {
+        --insertAt;
+    }
+    if (insertAt == document.lines.size()) {
+        EndLastLine(document);
+    }
+    document.lines.insert(document.lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                          Line{key + "=" + value, document.defaultEnd});
+}
+
+}  // namespace
+
+std::string ReadProfileString(const std::string& file, const std::string& section,
+                              const std::string& key, const std::string& defaultValue) {
+    const Document document = Load(ResolveGantryPath(file));
+    const auto range = FindSection(document, section);
+    if (!range) {
+        return defaultValue;
+    }
+    const auto index = FindKey(document, range->first, range->second, key);
+    if (!index) {
+        return defaultValue;
+    }
+    return KeyValue(Visible(document, *index))->second;
+}
+
+std::uint32_t GetProfileString(const char* section, const char* key, const char* defaultValue,
+                               char* buffer, std::uint32_t size, const std::string& file) {
+    if (buffer == nullptr || size == 0) {
+        return 0;
+    }
+    const std::string value =
+        (section == nullptr || key == nullptr)
+            ? std::string(defaultValue ? defaultValue : "")
+            : ReadProfileString(file, section, key, defaultValue ? defaultValue : "");
+    const std::size_t count = std::min<std::size_t>(value.size(), size - 1);
+    std::memcpy(buffer, value.data(), count);
+    buffer[count] = '\0';
+    return static_cast<std::uint32_t>(count);
+}
+
+std::vector<std::string> ReadProfileSectionNames(const std::string& file) {
+    const Document document = Load(ResolveGantryPath(file));
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < document.lines.size(); ++i) {
+        const auto name = SectionName(Visible(document, i));
+        if (name && std::none_of(names.begin(), names.end(), [&](const std::string& seen) {
+                return EqualNoCase(seen, *name);
+            })) {
+            names.push_back(*name);
+        }
+    }
+    return names;
+}
+
+std::uint32_t GetProfileSectionNames(char* buffer, std::uint32_t size, const std::string& file) {
+    if (buffer == nullptr || size == 0) {
+        return 0;
+    }
+    std::string list;
+    for (const auto& name : ReadProfileSectionNames(file)) {
+        list += name;
+        list += '\0';
+    }
+    if (list.empty()) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    if (size < 2) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    if (list.size() + 1 > size) {
+        // cut, still ending in two zeros
+        std::memcpy(buffer, list.data(), size - 2);
+        buffer[size - 2] = '\0';
+        buffer[size - 1] = '\0';
+        return size - 2;
+    }
+    std::memcpy(buffer, list.data(), list.size());
+    buffer[list.size()] = '\0';
+    return static_cast<std::uint32_t>(list.size());
+}
+
+std::vector<std::string> ReadProfileKeys(const std::string& file, const std::string& section) {
+    const Document document = Load(ResolveGantryPath(file));
+    std::vector<std::string> keys;
+    if (const auto range = FindSection(document, section)) {
+        for (std::size_t i = range->first; i < range->second; ++i) {
+            if (const auto entry = KeyValue(Visible(document, i))) {
+                keys.push_back(entry->first);
+            }
+        }
+    }
+    return keys;
+}
+
+bool WriteProfileString(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& value) {
+    if (Trim(section).empty() || Trim(key).empty() || HasLineBreak(section) || HasLineBreak(key) ||
+        HasLineBreak(value) || key.find('=') != std::string::npos ||
+        section.find(']') != std::string::npos) {
+        return false;
+    }
+    try {
+        const std::string path = ResolveGantryPath(file);
+        std::lock_guard<std::mutex> guard(g_writeLock);
+        Document document = Load(path);
+        SetKey(document, Trim(section), Trim(key), value);
+        return ReplaceFile(path, Serialise(document));
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool DeleteProfileKey(const std::string& file, const std::string& section, const std::string& key) {
+    try {
+        const std::string path = ResolveGantryPath(file);
+        std::lock_guard<std::mutex> guard(g_writeLock);
+        Document document = Load(path);
+        const auto range = FindSection(document, section);
+        if (!range) {
+            return true;
+        }
+        const auto index = FindKey(document, range->first, range->second, key);
+        if (!index) {
+            return true;
+        }
+        document.lines.erase(document.lines.begin() + static_cast<std::ptrdiff_t>(*index));
+        return ReplaceFile(path, Serialise(document));
+    } catch (const std::exception&) {
+        return false;
+    }
+}

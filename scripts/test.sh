@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, checks the formatting, builds
+# everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs
+# every test through CTest, then builds the concurrency tests with
+# ThreadSanitizer and runs them again. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+echo "== formatting"
+git ls-files -z '*.cpp' '*.h' | xargs -0 -r clang-format --dry-run --Werror
+
+jobs=$(nproc)
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -G Ninja -DGANTRY_SANITIZE=address -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-asan -j "$jobs"
+ctest --test-dir build-asan --no-tests=error --output-on-failure -j "$jobs"
+
+echo "== ThreadSanitizer (concurrency tests)"
+cmake -S . -B build-tsan -G Ninja -DGANTRY_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-tsan -j "$jobs" --target concurrency_tests
+ctest --test-dir build-tsan --no-tests=error --output-on-failure -j "$jobs" -L concurrency
