@@ -33,3 +33,37 @@ function(gantry_add_test name)
         add_dependencies(concurrency_tests ${name})
     endif()
 endfunction()
+
+# gantry_add_fuzzer(<name> SOURCES ... [LIBS ...] [CORPUS dir] [SECONDS n])
+#
+# A libFuzzer target over a real decoder. Built only in the fuzz build
+# (GANTRY_SANITIZE=fuzz, clang), where it is also a CTest test labelled "fuzz"
+# that runs for SECONDS (default 30) from the seed CORPUS, copied to a scratch
+# folder so the seeds in the tree never change.
+add_custom_target(fuzz_targets)
+
+function(gantry_add_fuzzer name)
+    if(NOT GANTRY_SANITIZE STREQUAL "fuzz")
+        return()
+    endif()
+    cmake_parse_arguments(ARG "" "CORPUS;SECONDS" "SOURCES;LIBS" ${ARGN})
+    if(NOT ARG_SECONDS)
+        set(ARG_SECONDS 30)
+    endif()
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    add_dependencies(fuzz_targets ${name})
+    set(work ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
+    set(seeds "")
+    if(ARG_CORPUS)
+        set(seeds ${ARG_CORPUS})
+    endif()
+    add_test(NAME ${name}
+             COMMAND ${CMAKE_COMMAND} -DFUZZER=$<TARGET_FILE:${name}> -DWORK=${work}
+                     -DSEEDS=${seeds} -DSECONDS=${ARG_SECONDS}
+                     -P ${PROJECT_SOURCE_DIR}/cmake/RunFuzzer.cmake)
+    set_tests_properties(${name} PROPERTIES LABELS "fuzz" TIMEOUT 900
+                         ENVIRONMENT "GANTRY_DIR=${CMAKE_BINARY_DIR}/test-gantry/${name}")
+endfunction()

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev
-    clang-format
+    clang-format clang-14 libclang-rt-14-dev
 )
 
 missing=()

@@ -2,7 +2,8 @@
 # The test command: installs what is missing, checks the formatting, builds
 # everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs
 # every test through CTest, then builds the concurrency tests with
-# ThreadSanitizer and runs them again. Exits non-zero on any failure.
+# ThreadSanitizer and runs them again, and runs the libFuzzer targets over the
+# decoders for a bounded time. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,3 +23,9 @@ echo "== ThreadSanitizer (concurrency tests)"
 cmake -S . -B build-tsan -G Ninja -DGANTRY_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-tsan -j "$jobs" --target concurrency_tests
 ctest --test-dir build-tsan --no-tests=error --output-on-failure -j "$jobs" -L concurrency
+
+echo "== libFuzzer (bounded runs over the decoders)"
+CXX=clang++-14 CC=clang-14 cmake -S . -B build-fuzz -G Ninja -DGANTRY_SANITIZE=fuzz \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-fuzz -j "$jobs" --target fuzz_targets
+ctest --test-dir build-fuzz --no-tests=error --output-on-failure -j "$jobs" -L fuzz
