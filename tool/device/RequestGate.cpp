@@ -1,0 +1,168 @@
+#include "tool/device/RequestGate.h"
+
+#include <cstdio>
+#include <thread>
+
+NotifyAnswer CStderrNotifier::Notify(const std::string& text, const std::string& caption,
+                                     NotifyButtons buttons, NotifyIcon /*icon*/) {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    switch (buttons) {
+        case NotifyButtons::YesNo:
+        case NotifyButtons::YesNoCancel:
+            return NotifyAnswer::Yes;
+        case NotifyButtons::RetryCancel:
+            return NotifyAnswer::Cancel;
+        default:
+            return NotifyAnswer::Ok;
+    }
+}
+
+namespace {
+
+class CSystemClock : public IClock {
+public:
+    void Sleep(std::chrono::milliseconds duration) override {
+        std::this_thread::sleep_for(duration);
+    }
+    std::chrono::milliseconds Now() override {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now().time_since_epoch());
+    }
+};
+
+}  // namespace
+
+IClock& SystemClock() {
+    static CSystemClock clock;
+    return clock;
+}
+
+void CInstantClock::Sleep(std::chrono::milliseconds duration) {
+    m_now += duration;
+    m_slept += duration;
+    ++m_sleeps;
+}
+
+int SimulateExchange(DeviceSimulator& simulator, const DeviceRequest& request, DeviceReply& reply) {
+    std::uint8_t buffer[kTransferBufferSize] = {};
+    reply = DeviceReply{};
+    const int length = EncodeRequest(request, buffer, kTransferBufferSize);
+    if (length < 0) {
+        return 0;
+    }
+    const int replyLength = simulator.SimulateRequest(buffer, length, kTransferBufferSize);
+    if (replyLength < 0) {
+        return 0;
+    }
+    return DecodeReply(buffer, replyLength, reply) < 0 ? 0 : 1;
+}
+
+CSimulatorResponder::CSimulatorResponder(std::string profile) : m_simulator(std::move(profile)) {}
+
+int CSimulatorResponder::Connect() {
+    return m_simulator.IsUnreachable() ? 0 : 1;
+}
+
+int CSimulatorResponder::SendRequest(const DeviceRequest& request, DeviceReply& reply) {
+    if (m_simulator.IsUnreachable()) {
+        reply = DeviceReply{};
+        return 0;
+    }
+    return SimulateExchange(m_simulator, request, reply);
+}
+
+CRequestGate::CRequestGate(std::unique_ptr<IDeviceResponder> responder, INotifier* notifier,
+                           IClock* clock)
+    : m_responder(std::move(responder)),
+      m_notifier(notifier != nullptr ? notifier : &m_stderrNotifier),
+      m_clock(clock != nullptr ? clock : &SystemClock()) {
+    if (m_responder) {
+        m_responder->Attach(*m_notifier, *m_clock);
+    }
+}
+
+CRequestGate::~CRequestGate() = default;
+
+int CRequestGate::BindLibrary() {
+    if (m_offline) {
+        return 1;
+    }
+    return m_responder ? m_responder->BindLibrary() : 0;
+}
+
+int CRequestGate::ConnectDevice() {
+    if (m_offline) {
+        // nothing to open: the simulator answers; an open client stays as it is
+        return 1;
+    }
+    m_connected = m_responder && m_responder->Connect() == 1;
+    return m_connected ? 1 : 0;
+}
+
+int CRequestGate::DisconnectDevice() {
+    if (!m_responder) {
+        return 0;
+    }
+    m_responder->Disconnect();
+    m_connected = false;
+    return 1;
+}
+
+int CRequestGate::ConnectWithRetry(int n) {
+    for (int attempt = 0; attempt < 2 * n; ++attempt) {
+        if (ConnectDevice() == 1) {
+            return 1;
+        }
+        m_clock->Sleep(std::chrono::milliseconds(500));
+    }
+    return 0;
+}
+
+int CRequestGate::SendDeviceRequest(const DeviceRequest& request, DeviceReply& reply) {
+    if (m_offline) {
+        // The connected flag belongs to the real gateway: an offline answer
+        // neither sets nor clears it.
+        const int result = SimulateExchange(m_offlineSimulator, request, reply);
+        Report(request, result, reply);
+        return 1;
+    }
+    if (!m_responder || !m_connected) {
+        m_connected = false;
+        reply = DeviceReply{};
+        return 0;
+    }
+    const int result = m_responder->SendRequest(request, reply);
+    if (result != 1) {
+        reply = DeviceReply{};
+    }
+    m_connected = result == 1;
+    Report(request, result, reply);
+    if (!m_connected) {
+        DisconnectDevice();
+        if (m_deviceLost) {
+            m_deviceLost();
+        }
+    }
+    return m_connected ? 1 : 0;
+}
+
+int CRequestGate::ResetDevice() {
+    DeviceRequest request = MakeServiceRequest(SVC_Reset, CLS_Identity, 1);
+    DeviceReply reply;
+    SendDeviceRequest(request, reply);
+    m_connected = false;
+    if (m_responder) {
+        m_responder->Disconnect();
+    }
+    return 1;
+}
+
+void CRequestGate::Report(const DeviceRequest& request, int result, const DeviceReply& reply) {
+    if (!m_observer) {
+        return;
+    }
+    std::vector<std::uint8_t> encoded(kTransferBufferSize);
+    const int length = EncodeRequest(request, encoded.data(), kTransferBufferSize);
+    encoded.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    m_observer(encoded, result, reply);
+}

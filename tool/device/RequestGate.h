@@ -1,0 +1,194 @@
+// The gate through which every screen, the device accessor and the firmware
+// update talk to the gateway (SendDeviceRequest), with the connected and
+// offline flags of the application. Qt-free: the desktop application object
+// owns one gate, the command-line front end owns another.
+//
+// What answers a request is pluggable:
+//  - offline mode (SetOffline(true)): the gate's own DeviceSimulator over
+//    GYSim.ini answers; reads that the accessor skips offline are skipped there;
+//  - online: the IDeviceResponder given at construction, either the RP1210
+//    client transport (CSerialTransport) or CSimulatorResponder, the in-process
+//    simulator answering every request as a gateway would.
+// All calls on one gate come from one thread (the GUI thread, or the command
+// line's main thread); one request is outstanding at a time.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tool/device/DeviceRequest.h"
+#include "tool/device/DeviceSimulator.h"
+
+// Message boxes that the device layers raise. The desktop tool shows a modal
+// box; tests record the call and answer it; the command line prints it.
+enum class NotifyButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+enum class NotifyIcon { None, Error, Warning, Information, Question };
+enum class NotifyAnswer { Ok, Cancel, Yes, No, Retry };
+
+class INotifier {
+public:
+    virtual ~INotifier() = default;
+    // Shows `text` under `caption` with the given buttons and icon and returns
+    // the button the user chose. Called on the gate's thread; may block.
+    virtual NotifyAnswer Notify(const std::string& text, const std::string& caption,
+                                NotifyButtons buttons, NotifyIcon icon) = 0;
+};
+
+// Writes "caption: text" to standard error and answers Ok (or Yes); used when
+// no notifier is given.
+class CStderrNotifier : public INotifier {
+public:
+    NotifyAnswer Notify(const std::string& text, const std::string& caption, NotifyButtons buttons,
+                        NotifyIcon icon) override;
+};
+
+// Sleeping and the clock, so that the 10 s reply window, the 500 ms connect
+// pauses and the run-state polling can be tested without waiting.
+class IClock {
+public:
+    virtual ~IClock() = default;
+    // Blocks the calling thread for `duration` (a fake may only advance Now()).
+    virtual void Sleep(std::chrono::milliseconds duration) = 0;
+    // A monotonic time point in milliseconds.
+    virtual std::chrono::milliseconds Now() = 0;
+};
+
+// The real clock: std::this_thread::sleep_for and steady_clock. Shared.
+IClock& SystemClock();
+
+// A clock whose Sleep returns at once and only advances Now(); counts sleeps.
+// For tests and for fast simulated sessions.
+class CInstantClock : public IClock {
+public:
+    void Sleep(std::chrono::milliseconds duration) override;
+    std::chrono::milliseconds Now() override { return m_now; }
+    int SleepCount() const { return m_sleeps; }
+    std::chrono::milliseconds Slept() const { return m_slept; }
+
+private:
+    std::chrono::milliseconds m_now{0};
+    std::chrono::milliseconds m_slept{0};
+    int m_sleeps = 0;
+};
+
+// What answers requests while the tool is online. Results are 1 for success
+// and 0 for failure throughout.
+class IDeviceResponder {
+public:
+    virtual ~IDeviceResponder() = default;
+    // Gives the responder the gate's notifier and clock (never null); called
+    // once by the gate's constructor.
+    virtual void Attach(INotifier& notifier, IClock& clock) {
+        (void)notifier;
+        (void)clock;
+    }
+    // Loads what the responder needs (the RP1210 library); 1/0.
+    virtual int BindLibrary() = 0;
+    // Finds and opens the gateway; 1 when connected.
+    virtual int Connect() = 0;
+    // Closes the connection; the result is informative only.
+    virtual int Disconnect() = 0;
+    // Carries one exchange: 1 when a reply was decoded into `reply` (its general
+    // status is not judged), 0 when the request could not be carried.
+    virtual int SendRequest(const DeviceRequest& request, DeviceReply& reply) = 0;
+};
+
+// The in-process simulator answering as a gateway (online, not offline): every
+// request goes through the byte form, SimulateRequest and DecodeReply exactly
+// as it would over the line. Connect fails and requests fail while the
+// simulator is unreachable (a complete-mode Reset's downtime).
+class CSimulatorResponder : public IDeviceResponder {
+public:
+    explicit CSimulatorResponder(std::string profile = "GYSim.ini");
+    DeviceSimulator& Simulator() { return m_simulator; }
+
+    int BindLibrary() override { return 1; }
+    int Connect() override;
+    int Disconnect() override { return 0; }
+    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override;
+
+private:
+    DeviceSimulator m_simulator;
+};
+
+// Encodes `request`, lets `simulator` answer in place and decodes the reply;
+// 1 when decoded, 0 otherwise.
+int SimulateExchange(DeviceSimulator& simulator, const DeviceRequest& request, DeviceReply& reply);
+
+// Recording hook: called for every request that passes the gate (online or
+// offline), after the exchange, with the request's encoded bytes, the result of
+// the exchange (1/0) and the reply (zero-filled when the result is 0).
+// Requests the gate refuses without sending (not connected) are not reported.
+using RequestObserver = std::function<void(const std::vector<std::uint8_t>& encodedRequest,
+                                           int result, const DeviceReply& reply)>;
+
+class CRequestGate {
+public:
+    // `responder` may be null (no transport: online requests fail). A null
+    // notifier means CStderrNotifier; a null clock means SystemClock(). The
+    // notifier and clock must outlive the gate.
+    explicit CRequestGate(std::unique_ptr<IDeviceResponder> responder,
+                          INotifier* notifier = nullptr, IClock* clock = nullptr);
+    ~CRequestGate();
+    CRequestGate(const CRequestGate&) = delete;
+    CRequestGate& operator=(const CRequestGate&) = delete;
+
+    // Offline: 1 at once. Else the responder's BindLibrary (0 without one).
+    int BindLibrary();
+    // Offline: 1, nothing opened, flags unchanged. Else the responder's Connect:
+    // sets the connected flag on success and returns 1, clears it and returns 0
+    // otherwise.
+    int ConnectDevice();
+    // With a responder: Disconnect, clear the connected flag, 1. Without: 0.
+    int DisconnectDevice();
+    // Up to 2·n ConnectDevice calls with a 500 ms pause after each failed one;
+    // 1 at the first success, 0 after the last failure.
+    int ConnectWithRetry(int n);
+    // The single gate for every request.
+    //  - Offline: the offline simulator answers; returns 1 whatever happens and
+    //    never touches the connected flag.
+    //  - Online and connected: the responder carries it; its result becomes the
+    //    connected flag; a failure disconnects and calls the device-lost handler
+    //    (the frame's MarkNotDetected). Returns the connected flag.
+    //  - Online and not connected: nothing is sent, the flag is cleared, 0.
+    int SendDeviceRequest(const DeviceRequest& request, DeviceReply& reply);
+    // Sends Reset (service 5) to the Identity object and then, whatever the
+    // answer, clears the connected flag and disconnects. Always 1. The caller
+    // (CDevice::ResetDevice) marks the device not detected.
+    int ResetDevice();
+
+    bool IsConnected() const { return m_connected; }
+    bool IsOffline() const { return m_offline; }
+    // Switches offline mode; the connected flag and an open client stay as they
+    // are.
+    void SetOffline(bool offline) { m_offline = offline; }
+
+    // The simulator that answers in offline mode (GYSim.ini in the Gantry
+    // directory).
+    DeviceSimulator& OfflineSimulator() { return m_offlineSimulator; }
+    IDeviceResponder* Responder() { return m_responder.get(); }
+    INotifier& Notifier() { return *m_notifier; }
+    IClock& Clock() { return *m_clock; }
+
+    // Called after a lost reply (the frame: RunState := 3, refresh the screens).
+    void SetDeviceLostHandler(std::function<void()> handler) { m_deviceLost = std::move(handler); }
+    // Installs the recording hook (an empty function removes it).
+    void SetRequestObserver(RequestObserver observer) { m_observer = std::move(observer); }
+
+private:
+    void Report(const DeviceRequest& request, int result, const DeviceReply& reply);
+
+    std::unique_ptr<IDeviceResponder> m_responder;
+    CStderrNotifier m_stderrNotifier;
+    INotifier* m_notifier;
+    IClock* m_clock;
+    DeviceSimulator m_offlineSimulator;
+    std::function<void()> m_deviceLost;
+    RequestObserver m_observer;
+    bool m_connected = false;
+    bool m_offline = false;
+};

@@ -1,0 +1,197 @@
+#include "tool/device/SerialTransport.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <set>
+
+#include "common/GantryDirectory.h"
+#include "common/TraceLog.h"
+
+namespace {
+
+constexpr const char* f_szClassName = "CSerialTransport";
+constexpr const char* f_szConnectName = "Connect()";
+constexpr const char* f_szProtocol = "CIP";
+constexpr long f_nClientBufferSize = 512;
+constexpr short f_nHighestClientId = 126;
+
+}  // namespace
+
+short ComPortDeviceId(int port) {
+    return static_cast<short>(100 + port);
+}
+
+int ComPortNumberFromName(const std::string& name) {
+    if (name.size() <= 3) {
+        return 0;
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) {
+            return 0;
+        }
+    }
+    // leading digits after optional blanks and sign, as atoi reads them
+    const char* rest = name.c_str() + 3;
+    while (*rest == ' ' || *rest == '\t') {
+        ++rest;
+    }
+    bool negative = false;
+    if (*rest == '+' || *rest == '-') {
+        negative = *rest == '-';
+        ++rest;
+    }
+    long number = 0;
+    while (std::isdigit(static_cast<unsigned char>(*rest)) && number <= kHighestComPort) {
+        number = number * 10 + (*rest - '0');
+        ++rest;
+    }
+    if (negative || number < 1 || number > kHighestComPort) {
+        return 0;
+    }
+    return static_cast<int>(number);
+}
+
+std::vector<int> ListComPorts() {
+    std::set<int> numbers;
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::path(GantryDirectory()) / "dosdevices";
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const int number = ComPortNumberFromName(it->path().filename().string());
+        if (number > 0) {
+            numbers.insert(number);
+        }
+    }
+    return std::vector<int>(numbers.begin(), numbers.end());
+}
+
+CSerialTransport::CSerialTransport(std::string libraryName)
+    : m_libraryName(std::move(libraryName)) {}
+
+CSerialTransport::~CSerialTransport() = default;
+
+void CSerialTransport::Attach(INotifier& notifier, IClock& clock) {
+    m_notifier = &notifier;
+    m_clock = &clock;
+}
+
+void CSerialTransport::ShowError(const std::string& text) {
+    if (m_notifier != nullptr) {
+        m_notifier->Notify(text, "Error", NotifyButtons::Ok, NotifyIcon::Error);
+    } else {
+        CStderrNotifier().Notify(text, "Error", NotifyButtons::Ok, NotifyIcon::Error);
+    }
+}
+
+int CSerialTransport::BindLibrary() {
+    if (IsBound()) {
+        return 1;
+    }
+    if (!m_library.Open(m_libraryName)) {
+        ShowError("Unable to load KV121032.dll");
+        return 0;
+    }
+    auto bind = [this](auto& function, const char* name) {
+        using Function = std::remove_reference_t<decltype(function)>;
+        function = m_library.Resolve<Function>(name);
+        if (function == nullptr) {
+            ShowError(std::string("Unable to locate ") + name + " entry point in the KV121032.dll");
+            return false;
+        }
+        return true;
+    };
+    const bool bound = bind(m_fnClientConnect, "RP1210_ClientConnect") &&
+                       bind(m_fnClientDisconnect, "RP1210_ClientDisconnect") &&
+                       bind(m_fnSendMessage, "RP1210_SendMessage") &&
+                       bind(m_fnReadMessage, "RP1210_ReadMessage") &&
+                       bind(m_fnGetErrorMsg, "RP1210_GetErrorMsg");
+    if (!bound) {
+        m_fnClientConnect = nullptr;
+        m_fnClientDisconnect = nullptr;
+        m_fnSendMessage = nullptr;
+        m_fnReadMessage = nullptr;
+        m_fnGetErrorMsg = nullptr;
+        m_library.Close();
+        return 0;
+    }
+    return 1;
+}
+
+void CSerialTransport::GetComPorts(std::vector<int>& ports) {
+    ports.clear();
+    ports = ListComPorts();
+}
+
+int CSerialTransport::Connect() {
+    if (!IsBound()) {
+        return 0;
+    }
+    if (HasClient()) {
+        // a second client on the same port would be refused: close the old one
+        Disconnect();
+    }
+    std::vector<int> ports;
+    GetComPorts(ports);
+    if (ports.empty()) {
+        WriteTraceLog(f_szClassName, f_szConnectName, "No serial COM ports detected !");
+    }
+    for (int port : ports) {
+        const short result = m_fnClientConnect(nullptr, ComPortDeviceId(port), f_szProtocol,
+                                               f_nClientBufferSize, f_nClientBufferSize, 0);
+        if (result >= 0 && result <= f_nHighestClientId) {
+            m_nClientId = result;
+            return 1;
+        }
+        WriteTraceLog(f_szClassName, f_szConnectName,
+                      "Connecting to COM port : " + std::to_string(port) +
+                          " failed ! Error Code : " + std::to_string(result));
+    }
+    WriteTraceLog(f_szClassName, f_szConnectName, "Connection to the device failed !");
+    return 0;
+}
+
+int CSerialTransport::Disconnect() {
+    if (!IsBound() || !HasClient()) {
+        return -1;
+    }
+    const short clientId = m_nClientId;
+    m_nClientId = -1;
+    return m_fnClientDisconnect(clientId);
+}
+
+int CSerialTransport::SendRequest(const DeviceRequest& request, DeviceReply& reply) {
+    reply = DeviceReply{};
+    std::uint8_t buffer[kTransferBufferSize] = {};
+    const int length = EncodeRequest(request, buffer, kTransferBufferSize);
+    if (length < 0 || !IsBound()) {
+        return 0;
+    }
+    const short sent = m_fnSendMessage(m_nClientId, reinterpret_cast<const char*>(buffer),
+                                       static_cast<short>(length), 0, 0);
+    if (sent != 0) {
+        char text[80] = {};
+        if (m_fnGetErrorMsg(sent, text) == 0) {
+            text[sizeof text - 1] = '\0';
+            ShowError(text);
+        }
+        return 0;
+    }
+    IClock& clock = m_clock != nullptr ? *m_clock : SystemClock();
+    char received[kTransferBufferSize];
+    for (int poll = 0; poll < kReplyPolls; ++poll) {
+        const short count = m_fnReadMessage(m_nClientId, received, kTransferBufferSize, 0);
+        if (count > 0) {
+            // longer than the reply record can hold: refused, never cut
+            if (count > kMaxReplySize) {
+                return 0;
+            }
+            std::memcpy(buffer, received, static_cast<std::size_t>(count));
+            return DecodeReply(buffer, count, reply) < 0 ? 0 : 1;
+        }
+        clock.Sleep(std::chrono::milliseconds(kReplyPollMs));
+    }
+    return 0;
+}

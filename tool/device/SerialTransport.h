@@ -1,0 +1,88 @@
+// CSerialTransport: the RP1210 client transport. Owns the RP1210 library
+// (loaded at run time by file name, never linked), finds a gateway by trying
+// every COM port, keeps one client open on the protocol "CIP" and carries one
+// request/reply pair at a time. Connection diagnostics go to the trace log;
+// message boxes go through the notifier the gate attaches. Gate thread only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/SharedLibrary.h"
+#include "tool/device/DeviceRequest.h"
+#include "tool/device/RequestGate.h"
+
+// The RP1210 entry points the tool binds.
+using RP1210ClientConnectFn = short (*)(void* window, short deviceId, const char* protocol,
+                                        long sendBufferSize, long receiveBufferSize,
+                                        short appPacketizing);
+using RP1210ClientDisconnectFn = short (*)(short clientId);
+using RP1210SendMessageFn = short (*)(short clientId, const char* message, short messageSize,
+                                      short notifyStatusOnTx, short blockOnSend);
+using RP1210ReadMessageFn = short (*)(short clientId, char* buffer, short bufferSize,
+                                      short blockOnRead);
+using RP1210GetErrorMsgFn = short (*)(short errorCode, char* description);
+
+inline constexpr int kReplyPolls = 1000;     // polls of the receive queue per request
+inline constexpr int kReplyPollMs = 10;      // pause after an empty poll
+inline constexpr int kHighestComPort = 255;  // COM port numbers run from 1 to 255
+
+// The RP1210 device id for COM port n: 100 + n (COM1 → 101 … COM255 → 355).
+short ComPortDeviceId(int port);
+
+// Reads a COM port number from a device name the way the port scan does: names
+// longer than three characters whose first three are "COM" (case ignored); the
+// rest read as a decimal number (leading blanks and a sign allowed; no digits
+// give 0). Returns the number when it is 1 to 255, else 0.
+int ComPortNumberFromName(const std::string& name);
+
+// The COM port numbers found as entries of the Gantry directory's dosdevices/
+// folder, ascending, each once (com3 and COM3 are one port).
+std::vector<int> ListComPorts();
+
+class CSerialTransport : public IDeviceResponder {
+public:
+    // `libraryName` is the RP1210 library's file name (a path for tests).
+    explicit CSerialTransport(std::string libraryName = "libKV121032.so");
+    ~CSerialTransport() override;
+    CSerialTransport(const CSerialTransport&) = delete;
+    CSerialTransport& operator=(const CSerialTransport&) = delete;
+
+    void Attach(INotifier& notifier, IClock& clock) override;
+    // Loads the library and binds ClientConnect, ClientDisconnect, SendMessage,
+    // ReadMessage and GetErrorMsg in that order; a failure shows "Unable to load
+    // KV121032.dll" or "Unable to locate <name> entry point in the KV121032.dll"
+    // (title "Error") for the first missing one and returns 0.
+    int BindLibrary() override;
+    // Scans the COM ports in ascending order with device id 100 + n and keeps
+    // the first client that opens (result 0..126); logs every failure. An open
+    // client is closed first. 1 connected, 0 not.
+    int Connect() override;
+    // Closes the open client; the library's result, or -1 when none was open.
+    int Disconnect() override;
+    // Sends the encoded request and polls for the reply (1000 polls, 10 ms
+    // apart); the first message is the reply. A refused send shows the
+    // library's error text. Replies longer than 512 bytes are refused.
+    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override;
+    // Fills `ports` with ListComPorts().
+    void GetComPorts(std::vector<int>& ports);
+
+    bool IsBound() const { return m_fnReadMessage != nullptr; }
+    bool HasClient() const { return m_nClientId >= 0; }
+    short ClientId() const { return m_nClientId; }
+
+private:
+    void ShowError(const std::string& text);
+
+    std::string m_libraryName;
+    CSharedLibrary m_library;
+    RP1210ClientConnectFn m_fnClientConnect = nullptr;
+    RP1210ClientDisconnectFn m_fnClientDisconnect = nullptr;
+    RP1210SendMessageFn m_fnSendMessage = nullptr;
+    RP1210ReadMessageFn m_fnReadMessage = nullptr;
+    RP1210GetErrorMsgFn m_fnGetErrorMsg = nullptr;
+    short m_nClientId = -1;
+    INotifier* m_notifier = nullptr;
+    IClock* m_clock = nullptr;
+};
