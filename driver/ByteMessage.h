@@ -1,0 +1,8 @@
+// The byte message: every frame, unit and application message inside the driver.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+
+// An ordered, growable sequence of bytes; the empty message means "nothing there".
+using ByteMessage = std::deque<std::uint8_t>;
