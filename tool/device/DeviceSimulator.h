@@ -30,6 +30,10 @@ public:
     std::uint32_t AnnouncedImageSize() const { return m_imageSize; }
 
 private:
+    friend class CSimHandlers;
+    // Complete mode: the gateway stays unreachable for the reset downtime.
+    void BeginResetDowntime();
+
     std::string m_profile;
     bool m_complete = false;
     std::chrono::milliseconds m_resetDowntime{0};
