@@ -1,0 +1,434 @@
+#include "tool/model/IoRules.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <set>
+#include <utility>
+
+#include "tool/model/NetworkSettings.h"
+
+namespace {
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+std::string Format(const char* format, ...) {
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}
+
+bool IsBitQuantityCharacter(char c, bool hex) {
+    if ((c >= '0' && c <= '9') || c == ' ' || c == ',' || c == '.' || c == '(' || c == ')') {
+        return true;
+    }
+    return hex && ((c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'));
+}
+
+std::uint64_t ReadPart(const std::string& text, bool hex) {
+    // The part holds no sign or "x" (the character check refused them), so a
+    // plain unsigned conversion reads as far as the radix's digits go.
+    return ToUnsigned32(text, hex ? 16 : 10);
+}
+
+RuleMessage Refusal(std::string text, EditField field) {
+    return RuleMessage{std::move(text), f_szInvalidEntry, field};
+}
+
+bool IsValidBits(std::uint32_t bits) {
+    return bits < f_nInvalidBits;
+}
+
+std::optional<RuleMessage> CheckMessageOffset(const std::string& text, bool hex,
+                                              std::uint32_t& bits) {
+    bits = ReadBitQuantity(text, hex);
+    if (!IsValidBits(bits)) {
+        return Refusal("Invalid Message Table Offset", EditField::MessageOffset);
+    }
+    if (bits > f_nMessageOffsetLimitBits) {
+        return Refusal(Format("Message Offset must be within Message Offset bounds: 0 - %u bits",
+                              f_nMessageOffsetLimitBits),
+                       EditField::MessageOffset);
+    }
+    return std::nullopt;
+}
+
+// The data length as stored: a DTC table's entry is a count n giving 32n + 16
+// bits. A length of 65535 bits or more is invalid rather than wrapped.
+std::uint32_t LengthFromEntry(const std::string& text, bool hex, int tableType) {
+    const std::uint32_t entered = ReadBitQuantity(text, hex);
+    if (!IsValidBits(entered) || !IsDtcTable(static_cast<std::uint8_t>(tableType))) {
+        return entered;
+    }
+    const std::uint64_t length = 32ull * entered + 16;
+    return length < f_nInvalidBits ? static_cast<std::uint32_t>(length) : f_nInvalidBits;
+}
+
+}  // namespace
+
+std::uint32_t ReadBitQuantity(const std::string& text, bool hex) {
+    for (char c : text) {
+        if (!IsBitQuantityCharacter(c, hex)) {
+            return f_nInvalidBits;
+        }
+    }
+    std::uint64_t value = 0;
+    const std::size_t paren = text.find('(');
+    std::size_t split = text.find(',');
+    if (split == std::string::npos) {
+        split = text.find('.');
+    }
+    if (paren != std::string::npos && paren > 0) {
+        value = ReadPart(text.substr(0, paren), hex);
+    } else if (split != std::string::npos) {
+        value = 8 * ReadPart(text.substr(0, split), hex) + ReadPart(text.substr(split + 1), hex);
+    } else {
+        value = ReadPart(text, hex);
+    }
+    return value < f_nInvalidBits ? static_cast<std::uint32_t>(value) : f_nInvalidBits;
+}
+
+std::string ShowBitQuantity(std::uint16_t bits, bool hex) {
+    const unsigned b = bits;
+    return hex ? Format("%X (%X,%X)", b, b / 8, b % 8) : Format("%u (%u,%u)", b, b / 8, b % 8);
+}
+
+std::string ShowBitQuantityInList(std::uint16_t bits, bool hex) {
+    const unsigned b = bits;
+    return hex ? Format("%4X (%X,%X)", b, b / 8, b % 8) : Format("%4u (%u,%u)", b, b / 8, b % 8);
+}
+
+std::string ShowDtcCount(std::uint16_t dataLength, bool hex) {
+    const unsigned count = dataLength >= 16 ? (dataLength - 16u) / 32u : 0u;
+    return hex ? Format("%X", count) : Format("%u", count);
+}
+
+std::optional<std::uint32_t> ReadPlainNumber(const std::string& text, bool hex) {
+    const bool marked =
+        text.find("0x") != std::string::npos || text.find("0X") != std::string::npos;
+    const std::uint32_t value = ToUnsigned32(text, marked || hex ? 16 : 10);
+    if (value == 0 && text != "0" && text != "0x0" && text != "0X0") {
+        return std::nullopt;
+    }
+    return value;
+}
+
+int CheckDataTableBounds(const CJ1939IO& io, const DataTableLimits& limits, IoDirection direction,
+                         std::uint32_t offset, std::uint32_t length) {
+    const std::int64_t end = std::int64_t{offset} + length;
+    const std::int64_t size =
+        direction == IoDirection::Input ? limits.inputBytes : limits.outputBytes;
+    if (8 * size < end) {
+        return -1;
+    }
+    const IoDirection other =
+        direction == IoDirection::Input ? IoDirection::Output : IoDirection::Input;
+    const std::int64_t used = io.UsedEnd(direction);
+    const std::int64_t usedOther = io.UsedEnd(other);
+    if (used < end && 8 * limits.combinedBytes < end + usedOther) {
+        return -2;
+    }
+    return 0;
+}
+
+bool OverlapsAnotherPoint(const CJ1939IO& io, IoDirection direction, std::uint32_t offset,
+                          std::uint32_t length, int editIndex) {
+    const auto& points = io.Points(direction);
+    const std::uint32_t newEnd = offset + length;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (static_cast<int>(i) == editIndex) {
+            continue;
+        }
+        const std::uint32_t start = points[i].dataOffset;
+        const std::uint32_t end = start + points[i].dataLength;
+        const bool startsInside = offset >= start && offset < end;
+        const bool endsInside = start < newEnd && end >= newEnd;
+        // also a point that starts before the other and ends after it
+        const bool encloses = offset < start && newEnd > end;
+        if (startsInside || endsInside || encloses) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int CountPgns(const std::vector<tagJ1939DataPoint>& points) {
+    std::set<std::pair<std::uint32_t, std::uint8_t>> pairs;
+    for (const auto& point : points) {
+        pairs.emplace(point.pgn, point.address);
+    }
+    return static_cast<int>(pairs.size());
+}
+
+bool PgnPairFits(const std::vector<tagJ1939DataPoint>& points, std::uint32_t pgn,
+                 std::uint8_t address, int limit) {
+    bool present = false;
+    for (const auto& point : points) {
+        if (point.pgn == pgn && point.address == address) {
+            present = true;
+            break;
+        }
+    }
+    return CountPgns(points) + (present ? 0 : 1) <= limit;
+}
+
+PointValidation ValidatePointEntry(const PointEntry& entry, const ColumnModes& modes, int editIndex,
+                                   const CJ1939IO& io, const DataTableLimits& limits,
+                                   const PgnLimits& pgnLimits) {
+    PointValidation result;
+    tagJ1939DataPoint& point = result.point;
+    if (!IsValidTableType(static_cast<std::uint8_t>(entry.tableType)) || entry.tableType < 0) {
+        result.failure = Refusal("Invalid Entry", EditField::TableType);
+        return result;
+    }
+    point.table = static_cast<std::uint8_t>(entry.tableType);
+    const IoDirection direction = DirectionOfTable(point.table);
+
+    if (point.table == JT_ActiveDtc) {
+        point.pgn = f_nDm1Pgn;
+    } else if (point.table == JT_PreviouslyActiveDtc) {
+        point.pgn = f_nDm2Pgn;
+    } else if (auto pgn = ReadPlainNumber(entry.pgn, modes.pgn)) {
+        point.pgn = *pgn;
+    } else {
+        result.failure = Refusal("Invalid PGN", EditField::Pgn);
+        return result;
+    }
+
+    const auto address = ReadPlainNumber(entry.address, modes.targetAddress);
+    if (!address || *address > 255) {
+        result.failure = Refusal(
+            "Invalid Target Address. Please specify the Target Address in the 0 - 255 range.",
+            EditField::Address);
+        return result;
+    }
+    point.address = static_cast<std::uint8_t>(*address);
+
+    const bool input = direction == IoDirection::Input;
+    if (!PgnPairFits(io.Points(direction), point.pgn, point.address,
+                     input ? pgnLimits.inputPgns : pgnLimits.outputPgns)) {
+        result.failure = RuleMessage{input ? "Input PGN Count Limit has been Reached"
+                                           : "Output PGN Count Limit has been Reached",
+                                     f_szConfigurationLimit, EditField::Pgn};
+        return result;
+    }
+
+    if (entry.priority > 7) {
+        result.failure = Refusal("Priority must be 0-7", EditField::Priority);
+        return result;
+    }
+    point.priority = static_cast<std::uint8_t>(entry.priority);
+
+    const std::uint32_t offset = ReadBitQuantity(entry.dataOffset, modes.tableOffset);
+    if (!IsValidBits(offset)) {
+        result.failure = Refusal("Invalid Data Table Offset", EditField::DataOffset);
+        return result;
+    }
+    const std::uint32_t length =
+        LengthFromEntry(entry.dataLength, modes.dataLength, entry.tableType);
+    if (!IsValidBits(length)) {
+        result.failure = Refusal("Invalid Data Size", EditField::DataLength);
+        return result;
+    }
+    point.dataOffset = static_cast<std::uint16_t>(offset);
+    point.dataLength = static_cast<std::uint16_t>(length);
+
+    const int bounds = CheckDataTableBounds(io, limits, direction, offset, length);
+    if (bounds == -1) {
+        const std::int64_t size = input ? limits.inputBytes : limits.outputBytes;
+        result.failure = Refusal(
+            Format("Specified table offset and length is outside of the Data Table bounds of %lld "
+                   "bytes",
+                   static_cast<long long>(size)),
+            EditField::DataOffset);
+        return result;
+    }
+    if (bounds == -2) {
+        result.failure =
+            Refusal(Format("Specified table offset and length yields a total I/O space "
+                           "larger than the combined Data Table limit of %lld bytes",
+                           static_cast<long long>(limits.combinedBytes)),
+                    EditField::DataOffset);
+        return result;
+    }
+
+    if (OverlapsAnotherPoint(io, direction, offset, length, editIndex)) {
+        result.failure =
+            Refusal("Specified Data Table space is already occupied by another I/O Point",
+                    EditField::DataOffset);
+        return result;
+    }
+
+    const auto rate = ReadPlainNumber(entry.updateRate, modes.updateRate);
+    if (!rate) {
+        result.failure = Refusal("Invalid Update Rate", EditField::UpdateRate);
+        return result;
+    }
+    if ((*rate >= 1 && *rate <= 9) || *rate > 60000) {
+        result.failure = Refusal("Invalid Update Rate. Valid rates are 0, and 10 - 60,000 ms",
+                                 EditField::UpdateRate);
+        return result;
+    }
+    point.updateRate = static_cast<std::uint16_t>(*rate);
+
+    std::uint32_t messageOffset = 0;
+    if (auto failure =
+            CheckMessageOffset(entry.messageOffset, modes.messageOffset, messageOffset)) {
+        result.failure = failure;
+        return result;
+    }
+    point.messageOffset = static_cast<std::uint16_t>(messageOffset);
+    return result;
+}
+
+ApplyResult ApplyPointEntry(const PointEntry& entry, const ColumnModes& modes) {
+    ApplyResult result;
+    const std::uint32_t offset = ReadBitQuantity(entry.dataOffset, modes.tableOffset);
+    if (!IsValidBits(offset)) {
+        result.failure = Refusal("Invalid Data Table Offset", EditField::DataOffset);
+        return result;
+    }
+    const std::uint32_t length =
+        LengthFromEntry(entry.dataLength, modes.dataLength, entry.tableType);
+    if (!IsValidBits(length)) {
+        result.failure = Refusal("Invalid Data Size", EditField::DataLength);
+        return result;
+    }
+    if (offset > f_nApplyBoundBits) {
+        result.failure =
+            Refusal(Format("Data Table Offset must be within Data Table bounds: 0 - %u bits",
+                           f_nApplyBoundBits),
+                    EditField::DataOffset);
+        return result;
+    }
+    if (offset + length > f_nApplyBoundBits) {
+        result.failure = Refusal(
+            Format("Specified Data Table space is outside of the Data Table bounds: 0 - %u bits",
+                   f_nApplyBoundBits),
+            EditField::DataLength);
+        return result;
+    }
+    std::uint32_t messageOffset = 0;
+    if (auto failure =
+            CheckMessageOffset(entry.messageOffset, modes.messageOffset, messageOffset)) {
+        result.failure = failure;
+        return result;
+    }
+    result.dataOffset = ShowBitQuantity(static_cast<std::uint16_t>(offset), modes.tableOffset);
+    result.dataLength = IsDtcTable(static_cast<std::uint8_t>(entry.tableType))
+                            ? ShowDtcCount(static_cast<std::uint16_t>(length), modes.dataLength)
+                            : ShowBitQuantity(static_cast<std::uint16_t>(length), modes.dataLength);
+    result.messageOffset =
+        ShowBitQuantity(static_cast<std::uint16_t>(messageOffset), modes.messageOffset);
+    return result;
+}
+
+std::uint32_t ProposeDtcOffset(const CJ1939IO& io) {
+    return (io.UsedEnd(IoDirection::Input) + 15) / 16 * 16;
+}
+
+std::optional<AlignmentNotice> AlignDtcOffset(const std::string& offsetText, bool hex) {
+    const std::uint32_t offset = ReadBitQuantity(offsetText, hex);
+    if (!IsValidBits(offset) || offset % 16 == 0) {
+        return std::nullopt;
+    }
+    AlignmentNotice notice;
+    notice.message = RuleMessage{
+        "Table offsets for diagnostic tables must be on even word boundaries.  Moving offset to "
+        "next valid location.",
+        f_szApplicationTitle, EditField::DataOffset};
+    notice.offset = offset / 16 * 16 + 16;
+    notice.offsetText = ShowBitQuantity(static_cast<std::uint16_t>(notice.offset), hex);
+    return notice;
+}
+
+std::optional<RuleMessage> CheckCanAddPoint(const CJ1939IO& io) {
+    if (io.TotalCount() >= f_nTotalPointLimit) {
+        return RuleMessage{"Total Datapoint Limit has been Reached", f_szConfigurationLimit,
+                           EditField::None};
+    }
+    return std::nullopt;
+}
+
+tagJ1939DataPoint ProposeNewPoint(const CJ1939IO& io, IoDirection direction) {
+    tagJ1939DataPoint point;
+    point.table = direction == IoDirection::Input ? JT_Input : JT_Output;
+    point.dataOffset =
+        static_cast<std::uint16_t>(std::min<std::uint32_t>(io.UsedEnd(direction), 0xFFFF));
+    point.priority = 6;
+    return point;
+}
+
+TableCheck CheckWholeTable(const CJ1939IO* io, const DataTableLimits& limits) {
+    TableCheck check;
+    if (io == nullptr) {
+        return check;
+    }
+    int counts[2] = {0, 0};
+    for (IoDirection direction : {IoDirection::Input, IoDirection::Output}) {
+        for (const auto& point : io->Points(direction)) {
+            if (CheckDataTableBounds(*io, limits, direction, point.dataOffset, point.dataLength) ==
+                -1) {
+                ++counts[static_cast<int>(direction)];
+            }
+        }
+    }
+    if (counts[0] != 0) {
+        check.messages.push_back(RuleMessage{
+            Format("%d Input datapoints are outside of the Data Table bound of %lld bytes",
+                   counts[0], static_cast<long long>(limits.inputBytes)),
+            f_szInvalidParameters, EditField::None});
+    }
+    if (counts[1] != 0) {
+        check.messages.push_back(RuleMessage{
+            Format("%d Output datapoints are outside of the Data Table bound of %lld bytes",
+                   counts[1], static_cast<long long>(limits.outputBytes)),
+            f_szInvalidParameters, EditField::None});
+    }
+    const std::int64_t used =
+        std::int64_t{io->UsedEnd(IoDirection::Input)} + io->UsedEnd(IoDirection::Output);
+    if (8 * limits.combinedBytes < used) {
+        check.messages.push_back(
+            RuleMessage{Format("Total I/O space is larger than combined Data Table limit of %lld "
+                               "bytes",
+                               static_cast<long long>(limits.combinedBytes)),
+                        f_szInvalidParameters, EditField::None});
+        check.passed = false;
+        return check;
+    }
+    check.passed = counts[0] == 0 && counts[1] == 0;
+    return check;
+}
+
+TableCheck CheckPgnCounts(const CJ1939IO& io, const PgnLimits& pgnLimits) {
+    TableCheck check;
+    const int inputs = CountPgns(io.Inputs());
+    const int outputs = CountPgns(io.Outputs());
+    if (inputs > pgnLimits.inputPgns) {
+        check.messages.push_back(
+            RuleMessage{Format("Input PGN count of %d is beyond the limit of %d PGNs", inputs,
+                               pgnLimits.inputPgns),
+                        f_szInvalidParameters, EditField::None});
+        check.passed = false;
+    }
+    if (outputs > pgnLimits.outputPgns) {
+        check.messages.push_back(
+            RuleMessage{Format("Output PGN count of %d is beyond the limit of %d PGNs", outputs,
+                               pgnLimits.outputPgns),
+                        f_szInvalidParameters, EditField::None});
+        check.passed = false;
+    }
+    return check;
+}
+
+TableCheck CheckTableBeforeDownload(const CJ1939IO& io, const DataTableLimits& limits,
+                                    const PgnLimits& pgnLimits) {
+    TableCheck check = CheckWholeTable(&io, limits);
+    TableCheck pgns = CheckPgnCounts(io, pgnLimits);
+    check.passed = check.passed && pgns.passed;
+    check.messages.insert(check.messages.end(), pgns.messages.begin(), pgns.messages.end());
+    return check;
+}

@@ -1,0 +1,227 @@
+#include "tool/model/NetworkSettings.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+void DeviceNetSettings::SetDefaults() {
+    macAddress = 63;
+    baudIndex = 0;
+    autobaud = false;
+    swapIo = false;
+    statusInInput = false;
+    inputSafeState = 0;
+}
+
+bool DeviceNetSettings::SameStoredValues(const DeviceNetSettings& o) const {
+    return macAddress == o.macAddress && baudIndex == o.baudIndex && autobaud == o.autobaud &&
+           swapIo == o.swapIo && statusInInput == o.statusInInput &&
+           inputSafeState == o.inputSafeState;
+}
+
+void ModbusSettings::SetDefaults() {
+    networkAddress = 5;
+    baudRate = 19200;
+    parity = 0;
+    stopBits = 1;
+    watchdogMs = 5000;
+}
+
+bool ModbusSettings::SameStoredValues(const ModbusSettings& o) const {
+    return networkAddress == o.networkAddress && baudRate == o.baudRate && parity == o.parity &&
+           stopBits == o.stopBits && watchdogMs == o.watchdogMs;
+}
+
+void EnhancedModbusSettings::SetDefaults() {
+    ModbusSettings::SetDefaults();
+    networkType = 0;
+    networkDuplex = 0;
+}
+
+bool EnhancedModbusSettings::SameStoredValues(const EnhancedModbusSettings& o) const {
+    return ModbusSettings::SameStoredValues(o) && networkType == o.networkType &&
+           networkDuplex == o.networkDuplex;
+}
+
+void EthernetSettings::SetDefaults() {
+    ip = {};
+    subnetMask = {};
+    gateway = {};
+    dhcpIndex = 1;
+    speedIndex = 0;
+    duplexIndex = 0;
+    modbusTimeoutMs = 0;
+    ioSize = 500;
+}
+
+bool EthernetSettings::SameStoredValues(const EthernetSettings& o) const {
+    return ip == o.ip && subnetMask == o.subnetMask && gateway == o.gateway &&
+           dhcpIndex == o.dhcpIndex && speedIndex == o.speedIndex && duplexIndex == o.duplexIndex &&
+           modbusTimeoutMs == o.modbusTimeoutMs && ioSize == o.ioSize;
+}
+
+RecordSet RecordsOfPair(std::uint32_t client, std::uint32_t server) {
+    auto either = [&](std::uint32_t type) { return client == type || server == type; };
+    RecordSet set;
+    set.deviceNet = either(1) || either(2);
+    set.modbus = either(8);
+    set.modbusEnhanced = either(12);
+    set.j1939 = either(9);
+    set.ethernet = either(6);
+    return set;
+}
+
+bool IsModbusMasterPair(std::uint32_t client, std::uint32_t server) {
+    return client == 7 || server == 7;
+}
+
+static int DigitValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'z') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'Z') {
+        return c - 'A' + 10;
+    }
+    return 99;
+}
+
+std::uint32_t ToUnsigned32(const std::string& text, int radix) {
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (radix == 16 && i + 2 < text.size() && text[i] == '0' &&
+        (text[i + 1] == 'x' || text[i + 1] == 'X') && DigitValue(text[i + 2]) < 16) {
+        i += 2;
+    }
+    std::uint64_t value = 0;
+    bool overflow = false;
+    for (; i < text.size() && DigitValue(text[i]) < radix; ++i) {
+        value = value * static_cast<unsigned>(radix) + static_cast<unsigned>(DigitValue(text[i]));
+        if (value > 0xFFFFFFFFull) {
+            overflow = true;
+            value = 0xFFFFFFFFull;  // keeps the product small; the digits still get consumed
+        }
+    }
+    if (overflow) {
+        return 0xFFFFFFFFu;
+    }
+    const auto result = static_cast<std::uint32_t>(value);
+    return negative ? static_cast<std::uint32_t>(0u - result) : result;
+}
+
+static bool HasHexMarker(const std::string& text) {
+    return text.find("0x") != std::string::npos || text.find("0X") != std::string::npos;
+}
+
+std::uint32_t ReadEntryNumber(const std::string& text) {
+    return ToUnsigned32(text, HasHexMarker(text) ? 16 : 10);
+}
+
+std::optional<std::uint32_t> ReadMacAddress(const std::string& text) {
+    const std::uint32_t value = ReadEntryNumber(text);
+    if (value > 63) {
+        return std::nullopt;
+    }
+    if (value == 0 && text != "0" && text != "0x0" && text != "0X0") {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<std::uint32_t> ReadNetworkAddress(const std::string& text) {
+    const std::uint32_t value = ReadEntryNumber(text);
+    if (value < 1 || value > 247) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<std::uint32_t> ReadIoSize(const std::string& text) {
+    const std::uint32_t value = ToUnsigned32(text, 10);
+    // a minus sign wraps to a huge value, which is out of range like any other
+    if (value < 4 || value > 500) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string DeviceNetScannerStatusText(std::uint8_t code) {
+    switch (code) {
+        case 0:
+            return "OK";
+        case 60:
+            return "DUP MAC CHK";
+        case 61:
+            return "AUTOBAUD";
+        case 70:
+            return "DUP MAC ERR";
+        case 71:
+            return "CONFIG ERR";
+        case 72:
+            return "COMM FAIL";
+        case 73:
+            return "DEV TYPE";
+        case 74:
+            return "PORT ORUN";
+        case 75:
+            return "NET QUIET";
+        case 76:
+            return "NO MSGS";
+        case 77:
+            return "DATA SIZE";
+        case 78:
+            return "NO DEVICE";
+        case 79:
+            return "XMIT FAIL";
+        case 80:
+            return "IDLE MODE";
+        case 81:
+            return "FAULT MODE";
+        case 82:
+            return "FRAG ERR";
+        case 83:
+            return "INIT ERR";
+        case 84:
+            return "NOT INIT";
+        case 85:
+            return "DATA SIZE";
+        case 86:
+            return "DEV IDLE";
+        case 87:
+            return "SHARED MASTER ERROR";
+        case 88:
+            return "SHARED CHOICE ERROR";
+        case 89:
+            return "KEEPER FAIL";
+        case 90:
+            return "PORT DISABLED";
+        case 91:
+            return "BUS OFF";
+        case 92:
+            return "NET POWER";
+        case 95:
+            return "FLASH";
+        case 96:
+            return "TEST MODE";
+        case 97:
+            return "HALT";
+        case 98:
+            return "FW FAIL";
+        case 99:
+            return "SYS FAIL";
+        default:
+            break;
+    }
+    char text[8];
+    std::snprintf(text, sizeof text, "%2d ", code);
+    return text;
+}
