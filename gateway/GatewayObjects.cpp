@@ -1,0 +1,80 @@
+#include "gateway/GatewayObjects.h"
+
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+constexpr std::uint8_t f_nServiceSetSingle = 16;
+constexpr std::uint8_t f_nServiceUpdate = 75;
+constexpr std::uint8_t f_nServiceTransfer = 77;
+constexpr std::uint16_t f_nIdentityClass = 1;
+constexpr std::uint16_t f_nFirmwareClass = 161;
+constexpr std::uint8_t f_nRunStateAttribute = 103;
+// Transfer status a gateway gives a chunk it could not take.
+constexpr std::uint8_t f_nTransferFailed = 3;
+
+std::uint16_t Word(const std::uint8_t* bytes) {
+    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
+}
+
+}  // namespace
+
+int EncodeGatewayReply(std::uint8_t* buffer, int capacity, std::uint8_t service,
+                       std::uint8_t status, const std::uint8_t* data, int dataLength) {
+    if (dataLength < 0 || capacity < 4 + dataLength) {
+        return -1;
+    }
+    buffer[0] = static_cast<std::uint8_t>(service | 0x80);
+    buffer[1] = status;
+    buffer[2] = 0;
+    buffer[3] = 0;
+    if (dataLength > 0) {
+        std::memmove(buffer + 4, data, static_cast<std::size_t>(dataLength));
+    }
+    return 4 + dataLength;
+}
+
+CGatewayObjects::CGatewayObjects(const GatewayOptions& options)
+    : m_simulator(options.profile),
+      m_bStayInRun(options.stayInRun),
+      m_updateStatus(options.updateStatus),
+      m_nFailTransferAt(options.failTransferAt) {
+    m_simulator.SetCompleteMode(true);
+    m_simulator.SetResetDowntime(
+        std::chrono::milliseconds(static_cast<long long>(options.resetDowntimeSeconds * 1000.0)));
+}
+
+int CGatewayObjects::Answer(std::uint8_t* buffer, int length, int capacity) {
+    const int intercepted = Intercept(buffer, length, capacity);
+    if (intercepted >= 0) {
+        return intercepted;
+    }
+    return m_simulator.SimulateRequest(buffer, length, capacity);
+}
+
+// The gateway's own behaviours; -1 for a request the simulator answers.
+int CGatewayObjects::Intercept(std::uint8_t* buffer, int length, int capacity) {
+    if (length < 5) {
+        return -1;
+    }
+    const std::uint8_t service = buffer[0];
+    const std::uint16_t objectClass = Word(buffer + 1);
+    if (m_bStayInRun && service == f_nServiceSetSingle && objectClass == f_nIdentityClass &&
+        length >= 6 && buffer[5] == f_nRunStateAttribute) {
+        return EncodeGatewayReply(buffer, capacity, service, 0, nullptr, 0);
+    }
+    if (objectClass != f_nFirmwareClass) {
+        return -1;
+    }
+    if (service == f_nServiceUpdate && m_updateStatus && *m_updateStatus != 0) {
+        return EncodeGatewayReply(buffer, capacity, service,
+                                  static_cast<std::uint8_t>(*m_updateStatus), nullptr, 0);
+    }
+    if (service == f_nServiceTransfer && ++m_nTransfers == m_nFailTransferAt && length >= 9) {
+        // The chunk's offset comes back with the failed transfer status.
+        std::uint8_t data[6] = {buffer[5], buffer[6], buffer[7], buffer[8], f_nTransferFailed, 0};
+        return EncodeGatewayReply(buffer, capacity, service, 0, data, 6);
+    }
+    return -1;
+}

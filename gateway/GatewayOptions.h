@@ -1,0 +1,32 @@
+// Command-line options of the virtual gateway.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct GatewayOptions {
+    std::string device;  // a serial device to serve instead of a new pseudo-terminal
+    std::string link;    // a symbolic link to create to the line (dosdevices/com1)
+    std::string profile = "GYSim.ini";
+    int baud = 0;          // paces both directions at 11 bits a byte; 0 = unpaced
+    int corruptEvery = 0;  // spoil the check byte of every Nth frame sent
+    int enqEvery = 0;      // answer every Nth good frame with ENQ (and drop it)
+    int nakEvery = 0;      // answer every Nth good frame with NAK (and drop it)
+    int silentAfter = 0;   // fall silent after N frames received
+    double resetDowntimeSeconds = 0;
+    bool stayInRun = false;           // take run-state writes without changing state
+    std::optional<int> updateStatus;  // answer the firmware update service with this status
+    int failTransferAt = 0;           // refuse the Nth firmware transfer chunk
+    int j1708EveryMs = 0;             // J1708 traffic for J1708 clients, one message per period
+    bool help = false;
+};
+
+// Parses the arguments after the program name. Returns the options, or the
+// empty optional with a message in `error` for an unknown option or a bad value.
+std::optional<GatewayOptions> ParseGatewayOptions(const std::vector<std::string>& arguments,
+                                                  std::string& error);
+
+// The usage text.
+std::string GatewayUsage();

@@ -1,0 +1,82 @@
+// The gateway's side of the serial line: the DF1 link (ACK, NAK for a bad
+// check byte, the last frame again on ENQ), the application protocol
+// (connect, select protocol, discard/pass all, data messages, echo
+// confirmations, disconnect), optional pacing at a baud rate, and faults a
+// test can ask for. Object requests go to a handler, normally the device
+// simulator.
+//
+// One thread serves the line (Run or Poll); the counters may be read from any
+// thread.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+#include "driver/ByteMessage.h"
+#include "driver/Df1Utils.h"
+#include "gateway/GatewayOptions.h"
+
+class CVirtualGateway {
+public:
+    // Answers the encoded request in buffer[0..length) in place (room for
+    // `capacity` bytes); returns the reply length.
+    using RequestHandler = std::function<int(std::uint8_t* buffer, int length, int capacity)>;
+    // True while the gateway is to ignore the line (after a Reset).
+    using UnreachableCheck = std::function<bool()>;
+
+    // `fd` is the line, non-blocking, owned by the caller.
+    CVirtualGateway(int fd, const GatewayOptions& options, RequestHandler handler,
+                    UnreachableCheck unreachable = {});
+
+    // Serves until `stop` is set. Returns false when the line failed.
+    bool Run(const std::atomic<bool>& stop);
+    // Reads what arrives within `timeoutMs` and answers every complete unit;
+    // false when the line failed.
+    bool Poll(int timeoutMs);
+
+    std::uint64_t BytesReceived() const { return m_nBytesIn; }
+    std::uint64_t BytesSent() const { return m_nBytesOut; }
+    std::uint64_t FramesReceived() const { return m_nFramesIn; }
+    std::uint64_t J1708MessagesReceived() const { return m_nJ1708In; }
+    std::int32_t SelectedProtocol() const { return m_nProtocol; }
+    bool PassAll() const { return m_bPassAll; }
+    bool Connected() const { return m_bConnected; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void HandleChunk(ByteMessage chunk);
+    void HandleUnit(const ByteMessage& unit);
+    void HandleMessage(const ByteMessage& message);
+    void AnswerData(const ByteMessage& message);
+    void SendReply(std::uint8_t requestType, std::uint8_t status);
+    void SendMessage(std::uint8_t type, const std::uint8_t* body, std::size_t length);
+    void SendFrame(const ByteMessage& frame);
+    void SendBytes(const ByteMessage& bytes);
+    void MaybeSendJ1708();
+    void PaceUntil(Clock::time_point when) const;
+
+    int m_fd;
+    GatewayOptions m_options;
+    RequestHandler m_handler;
+    UnreachableCheck m_unreachable;
+    std::chrono::nanoseconds m_charTime{0};
+    Clock::time_point m_rxDone{};
+    Clock::time_point m_txDone{};
+    Clock::time_point m_lastByte{};
+    Clock::time_point m_nextJ1708{};
+    CDf1UnitAssembler m_unit;
+    ByteMessage m_lastFrame;
+    std::uint16_t m_nSequence = 0;
+    std::uint64_t m_nFramesSent = 0;
+    std::uint8_t m_nJ1708Value = 0;
+    std::atomic<std::uint64_t> m_nBytesIn{0};
+    std::atomic<std::uint64_t> m_nBytesOut{0};
+    std::atomic<std::uint64_t> m_nFramesIn{0};
+    std::atomic<std::uint64_t> m_nJ1708In{0};
+    std::atomic<std::int32_t> m_nProtocol{0};
+    std::atomic<bool> m_bPassAll{false};
+    std::atomic<bool> m_bConnected{false};
+};

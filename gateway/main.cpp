@@ -1,0 +1,64 @@
+// gantry-gateway: a virtual Gantry gateway on a pseudo-terminal (or a serial
+// device) for the driver, the RP1210 library and the tool to talk to.
+#include <signal.h>
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "gateway/GatewayObjects.h"
+#include "gateway/GatewayOptions.h"
+#include "gateway/PseudoTerminal.h"
+#include "gateway/VirtualGateway.h"
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+void OnSignal(int) {
+    g_stop = true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto options =
+        ParseGatewayOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::fprintf(stderr, "gantry-gateway: %s\n%s", error.c_str(), GatewayUsage().c_str());
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(GatewayUsage().c_str(), stdout);
+        return 0;
+    }
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
+
+    CGatewayLine line;
+    const bool opened = options->device.empty() ? line.OpenPseudoTerminal(error)
+                                                : line.OpenDevice(options->device, error);
+    if (!opened || (!options->link.empty() && !line.CreateLink(options->link, error))) {
+        std::fprintf(stderr, "gantry-gateway: %s\n", error.c_str());
+        return 1;
+    }
+    CGatewayObjects objects(*options);
+    CVirtualGateway gateway(
+        line.Fd(), *options,
+        [&objects](std::uint8_t* buffer, int length, int capacity) {
+            return objects.Answer(buffer, length, capacity);
+        },
+        [&objects] { return objects.IsUnreachable(); });
+    std::printf("%s\n", line.Path().c_str());
+    std::fflush(stdout);
+    const bool served = gateway.Run(g_stop);
+    std::fprintf(stderr, "gantry-gateway: %llu bytes received, %llu bytes sent\n",
+                 static_cast<unsigned long long>(gateway.BytesReceived()),
+                 static_cast<unsigned long long>(gateway.BytesSent()));
+    return served ? 0 : 1;
+}
