@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev
     clang-format clang-14 libclang-rt-14-dev
+    nlohmann-json3-dev libcli11-dev
 )
 
 missing=()
