@@ -381,13 +381,6 @@ std::vector<std::uint8_t> WriteConfigFile(const CConfiguration& config, std::uin
 
 namespace {
 
-// A check box takes only 0 and 1; any other value leaves it as it was.
-void TakeCheckBox(std::uint32_t value, bool& box) {
-    if (value <= 1) {
-        box = value == 1;
-    }
-}
-
 void ApplyJ1939(const ConfigFileImage& image, CConfiguration& config) {
     const J1939FileSection& s = *image.j1939;
     const std::uint32_t version = image.version > 6 ? 6 : image.version;
@@ -411,29 +404,21 @@ TableCheck ApplyConfigFileImage(const ConfigFileImage& image, CConfiguration& co
     if (const auto& s = image.deviceNet) {
         DeviceNetSettings& d = config.deviceNet;
         d.macAddress = s->macAddress;
-        d.baudIndex = s->baudIndex;
+        TakeListValue(d.baudIndex, s->baudIndex, IsDeviceNetBaudIndex(s->baudIndex));
         TakeCheckBox(s->autobaud, d.autobaud);
         TakeCheckBox(s->swapIo, d.swapIo);
         TakeCheckBox(s->statusInInput, d.statusInInput);
         d.inputSafeState = s->inputSafeState <= 1 ? s->inputSafeState : 0;
     }
     if (const auto& s = image.modbus) {
-        ModbusSettings& m = config.modbus;
-        m.networkAddress = s->networkAddress;
-        m.baudRate = s->baudRate;
-        m.parity = s->parity;
-        m.stopBits = s->stopBits;
-        m.watchdogMs = s->watchdogMs;
+        StoreModbusValues(config.modbus, s->networkAddress, s->baudRate, s->parity, s->stopBits,
+                          s->watchdogMs);
     }
     if (const auto& s = image.modbusEnhanced) {
         EnhancedModbusSettings& m = config.modbusEnhanced;
-        m.networkAddress = s->networkAddress;
-        m.baudRate = s->baudRate;
-        m.parity = s->parity;
-        m.stopBits = s->stopBits;
-        m.watchdogMs = s->watchdogMs;
-        m.networkType = s->networkType;
-        m.networkDuplex = s->networkDuplex;
+        StoreModbusValues(m, s->networkAddress, s->baudRate, s->parity, s->stopBits, s->watchdogMs);
+        TakeListValue(m.networkType, s->networkType, IsTwoEntryIndex(s->networkType));
+        TakeListValue(m.networkDuplex, s->networkDuplex, IsTwoEntryIndex(s->networkDuplex));
     }
     if (image.j1939) {
         ApplyJ1939(image, config);
@@ -443,9 +428,9 @@ TableCheck ApplyConfigFileImage(const ConfigFileImage& image, CConfiguration& co
         e.ip = s->ip;
         e.subnetMask = s->subnetMask;
         e.gateway = s->gateway;
-        e.dhcpIndex = s->dhcpIndex;
-        e.speedIndex = s->speedIndex;
-        e.duplexIndex = s->duplexIndex;
+        e.dhcpIndex = EthernetListIndex(s->dhcpIndex, 2);
+        e.speedIndex = EthernetListIndex(s->speedIndex, 3);
+        e.duplexIndex = EthernetListIndex(s->duplexIndex, 3);
         e.modbusTimeoutMs = s->modbusTimeoutMs;
         e.ioSize = s->ioSize;
     }

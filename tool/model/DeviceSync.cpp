@@ -1,0 +1,467 @@
+#include "tool/model/DeviceSync.h"
+
+#include <algorithm>
+
+namespace {
+
+bool Get(DeviceLink link, std::uint16_t classId, std::int16_t attribute, DeviceReply& reply) {
+    reply = DeviceReply{};
+    return link.gate.SendDeviceRequest(MakeGetRequest(classId, 1, attribute), reply) == 1;
+}
+
+// A read whose refusal (non-zero status) counts as the given value.
+bool GetOrDefault(DeviceLink link, std::uint16_t classId, std::int16_t attribute,
+                  std::uint32_t refusedValue, bool word, std::uint32_t& value) {
+    DeviceReply reply;
+    if (!Get(link, classId, attribute, reply)) {
+        return false;
+    }
+    if (reply.generalStatus != 0) {
+        value = refusedValue;
+    } else {
+        value = word ? reply.Word(0) : reply.Byte(0);
+    }
+    return true;
+}
+
+void Set(DeviceLink link, std::uint16_t classId, std::int16_t attribute,
+         std::span<const std::uint8_t> data) {
+    DeviceReply reply;
+    link.gate.SendDeviceRequest(MakeSetRequest(classId, 1, attribute, data), reply);
+}
+
+void SetByte(DeviceLink link, std::uint16_t classId, std::int16_t attribute, std::uint32_t value) {
+    const std::uint8_t data[1] = {static_cast<std::uint8_t>(value)};
+    Set(link, classId, attribute, data);
+}
+
+void SetWord(DeviceLink link, std::uint16_t classId, std::int16_t attribute, std::uint32_t value) {
+    const std::uint8_t data[2] = {static_cast<std::uint8_t>(value),
+                                  static_cast<std::uint8_t>(value >> 8)};
+    Set(link, classId, attribute, data);
+}
+
+// The first two steps every refresh shares.
+std::optional<RefreshOutcome> RefreshGate(DeviceLink link, std::string& status,
+                                          std::string& error) {
+    if (!link.device.IsPresent()) {
+        status.clear();
+        error.clear();
+        return RefreshOutcome::Disabled;
+    }
+    if (link.gate.IsOffline()) {
+        status = "Offline";
+        error = "None";
+        return RefreshOutcome::Offline;
+    }
+    return std::nullopt;
+}
+
+bool IsModbusMaster(DeviceLink link) {
+    return IsModbusMasterPair(static_cast<std::uint32_t>(link.device.ClientType()),
+                              static_cast<std::uint32_t>(link.device.ServerType()));
+}
+
+bool IoPriorityCarried(DeviceLink link) {
+    return IoPointHasPriority(link.device.ServerType(), link.device.Revision());
+}
+
+}  // namespace
+
+RefreshOutcome RefreshDeviceNet(DeviceLink link, DeviceNetSettings& s) {
+    if (auto outcome = RefreshGate(link, s.statusText, s.errorText)) {
+        return *outcome;
+    }
+    DeviceReply reply;
+    if (Get(link, CLS_DeviceNetScanner, 22, reply)) {
+        s.statusText = DeviceNetScannerStatusText(reply.Byte(0));
+    }
+    s.errorText = MajorFaultText(0);  // the DeviceNet side reports no fault of its own
+    if (Get(link, CLS_DeviceNet, 1, reply)) {
+        s.macAddress = reply.Byte(0);
+    }
+    if (Get(link, CLS_DeviceNet, 2, reply)) {
+        TakeListValue(s.baudIndex, reply.Byte(0), IsDeviceNetBaudIndex(reply.Byte(0)));
+    }
+    if (Get(link, CLS_DeviceNet, 100, reply)) {
+        TakeCheckBox(reply.Byte(0), s.autobaud);
+    }
+    if (Get(link, CLS_DeviceNet, 101, reply)) {
+        TakeCheckBox(reply.Byte(0), s.swapIo);
+    }
+    if (Get(link, CLS_DeviceNet, 103, reply)) {
+        TakeCheckBox(reply.Byte(0), s.statusInInput);
+    }
+    if (Get(link, CLS_DeviceNet, 104, reply)) {
+        s.inputSafeState = reply.Byte(0) <= 1 ? reply.Byte(0) : 0;
+    }
+    return RefreshOutcome::Read;
+}
+
+RefreshOutcome RefreshModbus(DeviceLink link, ModbusSettings& s) {
+    if (auto outcome = RefreshGate(link, s.statusText, s.errorText)) {
+        return *outcome;
+    }
+    DeviceReply reply;
+    if (Get(link, CLS_Modbus, 1, reply)) {
+        s.statusText = J1939StatusText(reply.Byte(0));
+    }
+    if (Get(link, CLS_Modbus, 2, reply)) {
+        s.errorText = MajorFaultText(reply.Word(0));
+    }
+    if (!IsModbusMaster(link) && Get(link, CLS_Modbus, 3, reply)) {
+        s.networkAddress = reply.Byte(0);
+    }
+    if (Get(link, CLS_Modbus, 4, reply)) {
+        const std::uint32_t baud = reply.Word(0) * 100u;  // the gateway keeps baud ÷ 100
+        TakeListValue(s.baudRate, baud, IsModbusBaudRate(baud));
+    }
+    if (Get(link, CLS_Modbus, 5, reply)) {
+        TakeListValue(s.parity, reply.Byte(0), IsModbusParity(reply.Byte(0)));
+    }
+    if (Get(link, CLS_Modbus, 6, reply)) {
+        TakeListValue(s.stopBits, reply.Byte(0), IsModbusStopBits(reply.Byte(0)));
+    }
+    if (Get(link, CLS_Modbus, 7, reply)) {
+        s.watchdogMs = reply.Word(0);
+    }
+    return RefreshOutcome::Read;
+}
+
+RefreshOutcome RefreshEnhancedModbus(DeviceLink link, EnhancedModbusSettings& s) {
+    const RefreshOutcome outcome = RefreshModbus(link, s);
+    if (outcome != RefreshOutcome::Read) {
+        return outcome;
+    }
+    DeviceReply reply;
+    if (Get(link, CLS_Modbus, 8, reply)) {
+        TakeListValue(s.networkType, reply.Byte(0), IsTwoEntryIndex(reply.Byte(0)));
+    }
+    if (Get(link, CLS_Modbus, 9, reply)) {
+        TakeListValue(s.networkDuplex, reply.Byte(0), IsTwoEntryIndex(reply.Byte(0)));
+    }
+    return outcome;
+}
+
+RefreshOutcome RefreshEthernet(DeviceLink link, EthernetSettings& s) {
+    if (!link.device.IsPresent()) {
+        return RefreshOutcome::Disabled;  // the Ethernet record only disables its controls
+    }
+    if (link.gate.IsOffline()) {
+        return RefreshOutcome::Offline;  // and keeps its values
+    }
+    DeviceReply reply;
+    if (Get(link, CLS_EthernetInterface, 1, reply)) {
+        for (int i = 0; i < 4; ++i) {
+            s.ip[static_cast<std::size_t>(i)] = reply.Byte(i);
+            s.subnetMask[static_cast<std::size_t>(i)] = reply.Byte(4 + i);
+            s.gateway[static_cast<std::size_t>(i)] = reply.Byte(8 + i);
+        }
+        s.dhcpIndex = EthernetListIndex(reply.Byte(12), 2);
+        s.speedIndex = EthernetListIndex(reply.Byte(13), 3);
+        s.duplexIndex = EthernetListIndex(reply.Byte(14), 3);
+    }
+    GetOrDefault(link, CLS_ModbusEthernet, 1, 0, true, s.modbusTimeoutMs);
+    GetOrDefault(link, CLS_ModbusEthernet, 2, 500, true, s.ioSize);
+    return RefreshOutcome::Read;
+}
+
+RefreshOutcome RefreshJ1939Settings(DeviceLink link, CConfiguration& config) {
+    J1939Settings& s = config.j1939;
+    if (auto outcome = RefreshGate(link, s.statusText, s.errorText)) {
+        return *outcome;
+    }
+    DeviceReply reply;
+    if (Get(link, CLS_J1939Settings, 1, reply)) {
+        s.status = reply.Byte(0);
+        s.statusText = J1939StatusText(s.status);
+    }
+    if (Get(link, CLS_J1939Settings, 2, reply)) {
+        s.errorCode = reply.Word(0);
+        s.errorText = MajorFaultText(s.errorCode);
+    }
+    if (Get(link, CLS_J1939Settings, 3, reply)) {
+        s.networkAddress = reply.Byte(0);
+    }
+    if (Get(link, CLS_J1939Settings, 4, reply)) {
+        std::copy_n(reply.data, s.name.size(), s.name.begin());
+    }
+    if (Get(link, CLS_J1939Settings, 5, reply)) {
+        const std::uint8_t count = reply.Byte(0);
+        s.addressList.clear();
+        for (int i = 0; i < count; ++i) {
+            s.addressList.push_back(reply.Byte(1 + i));
+        }
+    }
+    if (Get(link, CLS_J1939Settings, 6, reply)) {
+        TakeCheckBox(reply.Byte(0), s.busOffReset);
+    }
+    if (Get(link, CLS_J1939Settings, 7, reply)) {
+        TakeCheckBox(reply.Byte(0), s.swapIo);
+    }
+    if (Get(link, CLS_J1939Settings, 8, reply)) {
+        s.statusInInput = reply.Byte(0) == 1;  // values other than 0 and 1 read as 0
+    }
+    std::uint32_t value = 0;
+    if (GetOrDefault(link, CLS_J1939Settings, 9, 0, true, value)) {
+        s.offlineTimeMs = value;
+    }
+    if (GetOrDefault(link, CLS_J1939Settings, 10, 0, false, value)) {
+        config.SelectJ1939BaudIndex(value);
+    }
+    return RefreshOutcome::Read;
+}
+
+bool UploadJ1939IoTable(DeviceLink link, CJ1939IO& io) {
+    if (link.gate.IsOffline()) {
+        return false;
+    }
+    io.Clear();
+    DeviceReply reply;
+    const DeviceRequest countRequest = MakeGetRequest(CLS_J1939IoTable, 0, 1);
+    const unsigned count =
+        link.gate.SendDeviceRequest(countRequest, reply) == 1 ? reply.Word(0) : 0u;
+    const bool priorityCarried = IoPriorityCarried(link);
+    for (unsigned instance = 1; instance <= count; ++instance) {
+        reply = DeviceReply{};
+        const DeviceRequest request = MakeServiceRequest(SVC_GetAttributesAll, CLS_J1939IoTable,
+                                                         static_cast<std::uint16_t>(instance));
+        if (link.gate.SendDeviceRequest(request, reply) != 1) {
+            break;  // the connection is gone; the rest cannot be read
+        }
+        IoPointRecord record;
+        if (reply.generalStatus != 0 || !DecodeIoPoint(reply.data, reply.dataLength, record)) {
+            continue;  // a refused entry holds no point
+        }
+        tagJ1939DataPoint point{
+            record.table,         record.dataOffset,
+            record.dataLength,    record.updateRate,
+            record.address,       record.pgn,
+            record.messageOffset, priorityCarried ? record.priority : kDefaultIoPriority};
+        io.Append(point);
+    }
+    io.SortBoth();
+    return true;
+}
+
+TableCheck RefreshConfiguration(DeviceLink link, CConfiguration& config) {
+    config.clientType = static_cast<std::uint32_t>(link.device.ClientType());
+    config.serverType = static_cast<std::uint32_t>(link.device.ServerType());
+    config.SetRevision(link.device.Revision());
+    const RecordSet records = config.Records();
+    if (records.deviceNet) {
+        RefreshDeviceNet(link, config.deviceNet);
+    }
+    if (records.modbus) {
+        RefreshModbus(link, config.modbus);
+    }
+    if (records.modbusEnhanced) {
+        RefreshEnhancedModbus(link, config.modbusEnhanced);
+    }
+    if (records.j1939) {
+        RefreshJ1939Settings(link, config);
+        if (link.device.IsPresent()) {
+            UploadJ1939IoTable(link, config.io);
+        }
+    }
+    if (records.ethernet) {
+        RefreshEthernet(link, config.ethernet);
+    }
+    return config.UpdateLimits();
+}
+
+namespace {
+
+DownloadRefusal FromNetwork(const NetworkRefusal& refusal) {
+    return DownloadRefusal{refusal.text, refusal.caption, refusal.field};
+}
+
+std::optional<DownloadRefusal> CheckJ1939Settings(const J1939Settings& s) {
+    if (s.OfflineDetectionEnabled() && (s.offlineTimeMs < 100 || s.offlineTimeMs > 60000)) {
+        return DownloadRefusal{"Offline Detection Time must be between 100ms and 60000ms",
+                               "Offline Detect Time Entry Error", "offline_time_ms"};
+    }
+    return std::nullopt;
+}
+
+void WriteModbus(DeviceLink link, const ModbusSettings& s) {
+    if (!IsModbusMaster(link)) {
+        SetByte(link, CLS_Modbus, 3, s.networkAddress);
+    }
+    SetWord(link, CLS_Modbus, 4, s.baudRate / 100);
+    SetByte(link, CLS_Modbus, 5, s.parity);
+    SetByte(link, CLS_Modbus, 6, s.stopBits);
+    SetWord(link, CLS_Modbus, 7, s.watchdogMs);
+}
+
+}  // namespace
+
+std::optional<DownloadRefusal> DownloadDeviceNet(DeviceLink link, const DeviceNetSettings& s) {
+    if (auto refusal = ValidateDeviceNet(s)) {
+        return FromNetwork(*refusal);
+    }
+    link.device.SetRunState(RS_Idle);
+    SetByte(link, CLS_DeviceNet, 101, s.swapIo);
+    SetByte(link, CLS_DeviceNet, 103, s.statusInInput);
+    SetByte(link, CLS_DeviceNet, 104, s.inputSafeState);
+    SetByte(link, CLS_DeviceNet, 100, s.autobaud);
+    SetByte(link, CLS_DeviceNet, 2, s.baudIndex);
+    // a MAC write takes the node off the network: only when it changes
+    DeviceReply reply;
+    if (!Get(link, CLS_DeviceNet, 1, reply) || reply.Byte(0) != s.macAddress) {
+        SetByte(link, CLS_DeviceNet, 1, s.macAddress);
+    }
+    return std::nullopt;
+}
+
+std::optional<DownloadRefusal> DownloadModbus(DeviceLink link, const ModbusSettings& s) {
+    if (auto refusal = ValidateModbus(s, IsModbusMaster(link))) {
+        return FromNetwork(*refusal);
+    }
+    WriteModbus(link, s);
+    return std::nullopt;
+}
+
+std::optional<DownloadRefusal> DownloadEnhancedModbus(DeviceLink link,
+                                                      const EnhancedModbusSettings& s) {
+    if (auto refusal = ValidateModbus(s, IsModbusMaster(link))) {
+        return FromNetwork(*refusal);
+    }
+    WriteModbus(link, s);
+    SetByte(link, CLS_Modbus, 8, s.networkType);
+    SetByte(link, CLS_Modbus, 9, s.networkDuplex);
+    return std::nullopt;
+}
+
+std::optional<DownloadRefusal> DownloadEthernet(DeviceLink link, const EthernetSettings& s) {
+    if (auto refusal = ValidateEthernet(s)) {
+        return FromNetwork(*refusal);
+    }
+    std::uint8_t data[16] = {};
+    for (std::size_t i = 0; i < 4; ++i) {
+        data[i] = s.ip[i];
+        data[4 + i] = s.subnetMask[i];
+        data[8 + i] = s.gateway[i];
+    }
+    data[12] = static_cast<std::uint8_t>(s.dhcpIndex);
+    data[13] = static_cast<std::uint8_t>(s.speedIndex);
+    data[14] = static_cast<std::uint8_t>(s.duplexIndex);
+    Set(link, CLS_EthernetInterface, 1, data);
+    SetWord(link, CLS_ModbusEthernet, 1, s.modbusTimeoutMs);
+    SetWord(link, CLS_ModbusEthernet, 2, s.ioSize);
+    return std::nullopt;
+}
+
+std::optional<DownloadRefusal> DownloadJ1939Settings(DeviceLink link, const J1939Settings& s) {
+    if (auto refusal = CheckJ1939Settings(s)) {
+        return refusal;
+    }
+    Set(link, CLS_J1939Settings, 4, s.name);
+    Set(link, CLS_J1939Settings, 5, s.AddressListBytes());
+    SetByte(link, CLS_J1939Settings, 6, s.busOffReset);
+    SetByte(link, CLS_J1939Settings, 7, s.swapIo);
+    SetByte(link, CLS_J1939Settings, 8, s.statusInInput);
+    SetWord(link, CLS_J1939Settings, 9, s.offlineTimeMs);
+    // written also when the list is hidden: 255 stands for no selection
+    SetByte(link, CLS_J1939Settings, 10,
+            s.baudIndex < 0 ? 255u : static_cast<std::uint32_t>(s.baudIndex));
+    return std::nullopt;
+}
+
+void DownloadJ1939IoTable(DeviceLink link, const CJ1939IO& io) {
+    DeviceReply reply;
+    const std::uint32_t total = static_cast<std::uint32_t>(io.TotalCount());
+    const std::uint8_t count[2] = {static_cast<std::uint8_t>(total),
+                                   static_cast<std::uint8_t>(total >> 8)};
+    link.gate.SendDeviceRequest(MakeSetRequest(CLS_J1939IoTable, 0, 1, count), reply);
+    const int size = IoPointRecordSize(link.device.ServerType(), link.device.Revision());
+    unsigned instance = 1;
+    for (const auto* array : {&io.Inputs(), &io.Outputs()}) {
+        for (const auto& p : *array) {
+            const IoPointRecord record{p.table,   p.dataOffset, p.dataLength,    p.updateRate,
+                                       p.address, p.pgn,        p.messageOffset, p.priority};
+            std::uint8_t data[kIoPointRecordSize] = {};
+            EncodeIoPoint(record, size, data, sizeof data);
+            const DeviceRequest request = MakeServiceRequest(
+                SVC_SetAttributesAll, CLS_J1939IoTable, static_cast<std::uint16_t>(instance++),
+                std::span<const std::uint8_t>(data, static_cast<std::size_t>(size)));
+            link.gate.SendDeviceRequest(request, reply);
+        }
+    }
+}
+
+void SaveObject(DeviceLink link, std::uint16_t classId) {
+    DeviceReply reply;
+    link.gate.SendDeviceRequest(MakeServiceRequest(SVC_Save, classId, 0), reply);
+}
+
+namespace {
+
+// Every record is asked; an Ethernet refusal ends the asking at once.
+void ValidateAll(DeviceLink link, const CConfiguration& config, DownloadResult& result) {
+    const RecordSet records = config.Records();
+    auto add = [&](const std::optional<NetworkRefusal>& refusal) {
+        if (refusal) {
+            result.refusals.push_back(FromNetwork(*refusal));
+        }
+    };
+    if (records.ethernet) {
+        add(ValidateEthernet(config.ethernet));
+        if (!result.refusals.empty()) {
+            return;
+        }
+    }
+    if (records.deviceNet) {
+        add(ValidateDeviceNet(config.deviceNet));
+    }
+    if (records.modbus) {
+        add(ValidateModbus(config.modbus, IsModbusMaster(link)));
+    }
+    if (records.modbusEnhanced) {
+        add(ValidateModbus(config.modbusEnhanced, IsModbusMaster(link)));
+    }
+    if (records.j1939) {
+        if (auto refusal = CheckJ1939Settings(config.j1939)) {
+            result.refusals.push_back(*refusal);
+        }
+        result.tableCheck = CheckTableBeforeDownload(config.io, config.limits, config.pgnLimits);
+    }
+}
+
+}  // namespace
+
+DownloadResult DownloadConfiguration(DeviceLink link, const CConfiguration& config) {
+    DownloadResult result;
+    ValidateAll(link, config, result);
+    if (!result.refusals.empty() || !result.tableCheck.passed) {
+        return result;
+    }
+    const RecordSet records = config.Records();
+    int saveClass = -1;
+    if (records.deviceNet) {
+        DownloadDeviceNet(link, config.deviceNet);
+        saveClass = CLS_DeviceNet;
+    }
+    if (records.modbus) {
+        DownloadModbus(link, config.modbus);
+        saveClass = CLS_Modbus;
+    }
+    if (records.modbusEnhanced) {
+        DownloadEnhancedModbus(link, config.modbusEnhanced);
+        saveClass = CLS_Modbus;
+    }
+    if (records.j1939) {
+        DownloadJ1939Settings(link, config.j1939);
+        DownloadJ1939IoTable(link, config.io);
+        saveClass = CLS_J1939IoTable;
+    }
+    if (records.ethernet) {
+        DownloadEthernet(link, config.ethernet);
+        saveClass = CLS_EthernetInterface;
+    }
+    if (saveClass >= 0) {
+        SaveObject(link, static_cast<std::uint16_t>(saveClass));
+    }
+    result.written = true;
+    return result;
+}

@@ -225,3 +225,58 @@ std::string DeviceNetScannerStatusText(std::uint8_t code) {
     std::snprintf(text, sizeof text, "%2d ", code);
     return text;
 }
+
+bool IsModbusBaudRate(std::uint32_t v) {
+    return v == 4800 || v == 9600 || v == 19200;
+}
+bool IsModbusStopBits(std::uint32_t v) {
+    return v == 1 || v == 2;
+}
+bool IsModbusParity(std::uint32_t v) {
+    return v <= 2;
+}
+bool IsTwoEntryIndex(std::uint32_t v) {
+    return v <= 1;
+}
+bool IsDeviceNetBaudIndex(std::uint32_t v) {
+    return v <= 2;
+}
+
+std::uint32_t EthernetListIndex(std::uint32_t value, std::uint32_t entries) {
+    return value < entries ? value : f_nNoListSelection;
+}
+
+void StoreModbusValues(ModbusSettings& m, std::uint32_t address, std::uint32_t baudRate,
+                       std::uint32_t parity, std::uint32_t stopBits, std::uint32_t watchdogMs) {
+    m.networkAddress = address;
+    TakeListValue(m.baudRate, baudRate, IsModbusBaudRate(baudRate));
+    TakeListValue(m.parity, parity, IsModbusParity(parity));
+    TakeListValue(m.stopBits, stopBits, IsModbusStopBits(stopBits));
+    m.watchdogMs = watchdogMs;
+}
+
+std::optional<NetworkRefusal> ValidateDeviceNet(const DeviceNetSettings& d) {
+    if (d.macAddress > 63) {
+        return NetworkRefusal{
+            "Invalid MAC Address. Please specify the MAC Address in the 0 - 63 range.",
+            "Invalid Entry", "mac_address"};
+    }
+    return std::nullopt;
+}
+
+std::optional<NetworkRefusal> ValidateModbus(const ModbusSettings& m, bool modbusMaster) {
+    if (!modbusMaster && (m.networkAddress < 1 || m.networkAddress > 247)) {
+        return NetworkRefusal{
+            "Invalid Network Address. Please specify the Network Address in the 1 - 247 range.",
+            "Invalid Entry", "network_address"};
+    }
+    return std::nullopt;
+}
+
+std::optional<NetworkRefusal> ValidateEthernet(const EthernetSettings& e) {
+    if (e.ioSize < 4 || e.ioSize > 500) {
+        return NetworkRefusal{"I/O Size must be between 4 and 500 bytes", "I/O Size Entry Error",
+                              "io_size"};
+    }
+    return std::nullopt;
+}

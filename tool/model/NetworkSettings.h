@@ -92,3 +92,42 @@ std::optional<std::uint32_t> ReadIoSize(const std::string& text);
 
 // The scanner status code table of the DeviceNet side ("%2d " for unknown codes).
 std::string DeviceNetScannerStatusText(std::uint8_t code);
+
+// Lists that show a value by its item: a value the list has no item for leaves
+// the field as it was (as the screen's list keeps its selection).
+bool IsModbusBaudRate(std::uint32_t value);      // 4800, 9600, 19200
+bool IsModbusStopBits(std::uint32_t value);      // 1, 2
+bool IsModbusParity(std::uint32_t value);        // 0, 1, 2
+bool IsTwoEntryIndex(std::uint32_t value);       // 0, 1 (network type, duplex)
+bool IsDeviceNetBaudIndex(std::uint32_t value);  // 0, 1, 2
+// Lists set by index: an index the list lacks leaves it without a selection.
+constexpr std::uint32_t f_nNoListSelection = 0xFFFFFFFF;
+std::uint32_t EthernetListIndex(std::uint32_t value, std::uint32_t entries);
+
+// Takes `value` into `field` when `accepted`, else keeps the field.
+inline void TakeListValue(std::uint32_t& field, std::uint32_t value, bool accepted) {
+    if (accepted) {
+        field = value;
+    }
+}
+// A check box takes only 0 and 1; any other value leaves it as it was.
+inline void TakeCheckBox(std::uint32_t value, bool& box) {
+    if (value <= 1) {
+        box = value == 1;
+    }
+}
+
+// Setters with the list and check-box rules, used by opening a file and by a
+// refresh from the gateway.
+void StoreModbusValues(ModbusSettings& m, std::uint32_t address, std::uint32_t baudRate,
+                       std::uint32_t parity, std::uint32_t stopBits, std::uint32_t watchdogMs);
+
+// Validation before a write. The refusal texts and the field's name.
+struct NetworkRefusal {
+    std::string text;
+    std::string caption;
+    std::string field;
+};
+std::optional<NetworkRefusal> ValidateDeviceNet(const DeviceNetSettings& d);
+std::optional<NetworkRefusal> ValidateModbus(const ModbusSettings& m, bool modbusMaster);
+std::optional<NetworkRefusal> ValidateEthernet(const EthernetSettings& e);

@@ -1,0 +1,82 @@
+// Reading the configuration's records from the gateway (refresh, upload) and
+// writing them to it (download), each request through the request gate in a
+// fixed order. Gate thread only; one request at a time.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tool/device/Device.h"
+#include "tool/device/RequestGate.h"
+#include "tool/model/Configuration.h"
+
+// What a refresh did with a record's screen.
+enum class RefreshOutcome {
+    Disabled,  // no working gateway: texts emptied, controls disabled
+    Offline,   // offline mode: "Offline" / "None", nothing read
+    Read,      // values read from the gateway
+};
+
+// The gateway's side of a refresh or download: the gate, the identity (run
+// state, pair, revision) and whether the pair has a Modbus master.
+struct DeviceLink {
+    CRequestGate& gate;
+    CDevice& device;
+};
+
+RefreshOutcome RefreshDeviceNet(DeviceLink link, DeviceNetSettings& settings);
+RefreshOutcome RefreshModbus(DeviceLink link, ModbusSettings& settings);
+RefreshOutcome RefreshEnhancedModbus(DeviceLink link, EnhancedModbusSettings& settings);
+// A refused timeout read counts as 0, a refused I/O size read as 500.
+RefreshOutcome RefreshEthernet(DeviceLink link, EthernetSettings& settings);
+// Attributes 1 to 10 of class 110. The baud-rate index selects an entry only
+// when config's list (from the identity's revision) has it.
+RefreshOutcome RefreshJ1939Settings(DeviceLink link, CConfiguration& config);
+// Not in offline mode (false): both arrays are emptied, the entry count read
+// (0 when the read is not carried), each point read and added by its table
+// type, both arrays sorted. Older firmware sends 14-byte records: priority 6.
+bool UploadJ1939IoTable(DeviceLink link, CJ1939IO& io);
+
+// Refreshes every record the pair has in the frame's order (DeviceNet, Modbus,
+// enhanced Modbus, J1939 settings, I/O table, Ethernet), takes the identity's
+// revision for the limits and lists, and sets the data-table limits; returns
+// the whole-table check that setting them runs.
+TableCheck RefreshConfiguration(DeviceLink link, CConfiguration& config);
+
+// A refusal of a record before anything is written.
+struct DownloadRefusal {
+    std::string text;
+    std::string caption;
+    std::string field;
+};
+
+// Validate, then write (no Save). Nothing is written after a refusal.
+std::optional<DownloadRefusal> DownloadDeviceNet(DeviceLink link,
+                                                 const DeviceNetSettings& settings);
+std::optional<DownloadRefusal> DownloadModbus(DeviceLink link, const ModbusSettings& settings);
+std::optional<DownloadRefusal> DownloadEnhancedModbus(DeviceLink link,
+                                                      const EnhancedModbusSettings& settings);
+std::optional<DownloadRefusal> DownloadEthernet(DeviceLink link, const EthernetSettings& settings);
+// Offline detection time 100 to 60000 when enabled; then attributes 4 to 10.
+std::optional<DownloadRefusal> DownloadJ1939Settings(DeviceLink link,
+                                                     const J1939Settings& settings);
+// The entry count, then inputs as instances 1..n and outputs as n+1..n+m.
+void DownloadJ1939IoTable(DeviceLink link, const CJ1939IO& io);
+
+// Sends Save (service 22) to instance 0 of the class.
+void SaveObject(DeviceLink link, std::uint16_t classId);
+
+struct DownloadResult {
+    bool written = false;
+    std::vector<DownloadRefusal> refusals;  // every record's refusal
+    TableCheck tableCheck;                  // the I/O table's checks
+};
+
+// The whole download: every record the pair has is validated (an Ethernet
+// refusal ends at once, the others are all asked), then written in order
+// (DeviceNet, Modbus, enhanced Modbus, J1939 settings and I/O table,
+// Ethernet) and one Save is sent: to class 140 when there is an Ethernet
+// record, else to the class of the last record written.
+DownloadResult DownloadConfiguration(DeviceLink link, const CConfiguration& config);
