@@ -15,7 +15,7 @@ namespace {
 constexpr const char* f_szClassName = "CSerialTransport";
 constexpr const char* f_szConnectName = "Connect()";
 constexpr const char* f_szProtocol = "CIP";
-constexpr long f_nClientBufferSize = 512;
+constexpr std::int32_t f_nClientBufferSize = 512;
 constexpr short f_nHighestClientId = 126;
 
 }  // namespace

@@ -13,17 +13,6 @@
 #include "tool/device/DeviceRequest.h"
 #include "tool/device/RequestGate.h"
 
-// The RP1210 entry points the tool binds.
-using RP1210ClientConnectFn = short (*)(void* window, short deviceId, const char* protocol,
-                                        long sendBufferSize, long receiveBufferSize,
-                                        short appPacketizing);
-using RP1210ClientDisconnectFn = short (*)(short clientId);
-using RP1210SendMessageFn = short (*)(short clientId, const char* message, short messageSize,
-                                      short notifyStatusOnTx, short blockOnSend);
-using RP1210ReadMessageFn = short (*)(short clientId, char* buffer, short bufferSize,
-                                      short blockOnRead);
-using RP1210GetErrorMsgFn = short (*)(short errorCode, char* description);
-
 inline constexpr int kReplyPolls = 1000;     // polls of the receive queue per request
 inline constexpr int kReplyPollMs = 10;      // pause after an empty poll
 inline constexpr int kHighestComPort = 255;  // COM port numbers run from 1 to 255
@@ -73,15 +62,28 @@ public:
     short ClientId() const { return m_nClientId; }
 
 private:
+    // The RP1210 entry points the tool binds ("short" is 16-bit, "long" 32-bit).
+    using ClientConnectFn = std::int16_t (*)(void* window, std::int16_t deviceId,
+                                             const char* protocol, std::int32_t sendBufferSize,
+                                             std::int32_t receiveBufferSize,
+                                             std::int16_t appPacketizing);
+    using ClientDisconnectFn = std::int16_t (*)(std::int16_t clientId);
+    using SendMessageFn = std::int16_t (*)(std::int16_t clientId, const char* message,
+                                           std::int16_t messageSize, std::int16_t notifyOnTx,
+                                           std::int16_t blockOnSend);
+    using ReadMessageFn = std::int16_t (*)(std::int16_t clientId, char* buffer,
+                                           std::int16_t bufferSize, std::int16_t blockOnRead);
+    using GetErrorMsgFn = std::int16_t (*)(std::int16_t errorCode, char* description);
+
     void ShowError(const std::string& text);
 
     std::string m_libraryName;
     CSharedLibrary m_library;
-    RP1210ClientConnectFn m_fnClientConnect = nullptr;
-    RP1210ClientDisconnectFn m_fnClientDisconnect = nullptr;
-    RP1210SendMessageFn m_fnSendMessage = nullptr;
-    RP1210ReadMessageFn m_fnReadMessage = nullptr;
-    RP1210GetErrorMsgFn m_fnGetErrorMsg = nullptr;
+    ClientConnectFn m_fnClientConnect = nullptr;
+    ClientDisconnectFn m_fnClientDisconnect = nullptr;
+    SendMessageFn m_fnSendMessage = nullptr;
+    ReadMessageFn m_fnReadMessage = nullptr;
+    GetErrorMsgFn m_fnGetErrorMsg = nullptr;
     short m_nClientId = -1;
     INotifier* m_notifier = nullptr;
     IClock* m_clock = nullptr;

@@ -12,6 +12,7 @@
 // Built twice: once complete, once without RP1210_ReadMessage (FAKE_OMIT_READ).
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -71,7 +72,8 @@ short ConnectResult(short deviceId) {
 }  // namespace
 
 FAKE_EXPORT short RP1210_ClientConnect(void* /*window*/, short deviceId, const char* protocol,
-                                       long sendSize, long receiveSize, short packetizing) {
+                                       std::int32_t sendSize, std::int32_t receiveSize,
+                                       short packetizing) {
     Log("connect " + std::to_string(deviceId) + " " + protocol + " " + std::to_string(sendSize) +
         " " + std::to_string(receiveSize) + " " + std::to_string(packetizing));
     return ConnectResult(deviceId);
