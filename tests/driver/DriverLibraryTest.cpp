@@ -181,6 +181,7 @@ TEST_F(DriverLibraryTest, CipReceive_StripsTheHeaderAndDropsTooShortMessages) {
     EXPECT_EQ(trafficDetected(112), 1);
 
     EXPECT_EQ(setReceiveFlag(112, 0x100), 1);  // low byte 0: stop looking
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // from the next pass on
     gateway.Send({0x06, 0x00, 0x03, 0x01});
     EXPECT_FALSE(PopWithin(queues.receive, packet, 200));
     EXPECT_EQ(setReceiveFlag(112, 1), 1);
