@@ -6,14 +6,14 @@
 NotifyAnswer CStderrNotifier::Notify(const std::string& text, const std::string& caption,
                                      NotifyButtons buttons, NotifyIcon /*icon*/) {
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    // nobody can answer: the cautious choice
     switch (buttons) {
-        case NotifyButtons::YesNo:
-        case NotifyButtons::YesNoCancel:
-            return NotifyAnswer::Yes;
-        case NotifyButtons::RetryCancel:
-            return NotifyAnswer::Cancel;
-        default:
+        case NotifyButtons::Ok:
             return NotifyAnswer::Ok;
+        case NotifyButtons::YesNo:
+            return NotifyAnswer::No;
+        default:
+            return NotifyAnswer::Cancel;
     }
 }
 

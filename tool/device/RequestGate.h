@@ -38,8 +38,8 @@ public:
                                 NotifyButtons buttons, NotifyIcon icon) = 0;
 };
 
-// Writes "caption: text" to standard error and answers Ok (or Yes); used when
-// no notifier is given.
+// Writes "caption: text" to standard error and answers the cautious button
+// (Ok alone, else No or Cancel); used when no notifier is given.
 class CStderrNotifier : public INotifier {
 public:
     NotifyAnswer Notify(const std::string& text, const std::string& caption, NotifyButtons buttons,
