@@ -327,6 +327,9 @@ TEST_F(TransportTest, Disconnect_ClosesTheClientOnce) {
     ASSERT_EQ(m_gate->ConnectDevice(), 1);
     ASSERT_EQ(m_transport->Connect(), 1);
     EXPECT_EQ(FakeCalls("disconnect").size(), 2u);
+    // and the client still open when the tool ends is closed before the library goes
+    m_gate.reset();
+    EXPECT_EQ(FakeCalls("disconnect").size(), 3u);
 }
 
 TEST_F(TransportTest, Offline_NeedsNoLibraryAndTheSimulatorAnswers) {

@@ -71,7 +71,10 @@ std::vector<int> ListComPorts() {
 CSerialTransport::CSerialTransport(std::string libraryName)
     : m_libraryName(std::move(libraryName)) {}
 
-CSerialTransport::~CSerialTransport() = default;
+CSerialTransport::~CSerialTransport() {
+    // a client left open would outlive the library that holds it
+    Disconnect();
+}
 
 void CSerialTransport::Attach(INotifier& notifier, IClock& clock) {
     m_notifier = &notifier;

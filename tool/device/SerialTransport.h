@@ -34,6 +34,7 @@ class CSerialTransport : public IDeviceResponder {
 public:
     // `libraryName` is the RP1210 library's file name (a path for tests).
     explicit CSerialTransport(std::string libraryName = "libKV121032.so");
+    // Closes a client still open, then frees the library.
     ~CSerialTransport() override;
     CSerialTransport(const CSerialTransport&) = delete;
     CSerialTransport& operator=(const CSerialTransport&) = delete;
