@@ -54,8 +54,13 @@ void CConfiguration::SelectJ1939BaudIndex(std::uint32_t index) {
 }
 
 bool CConfiguration::SameStoredValues(const CConfiguration& o) const {
-    return clientType == o.clientType && serverType == o.serverType &&
-           deviceNet.SameStoredValues(o.deviceNet) && modbus.SameStoredValues(o.modbus) &&
-           modbusEnhanced.SameStoredValues(o.modbusEnhanced) && j1939.SameStoredValues(o.j1939) &&
-           io == o.io && ethernet.SameStoredValues(o.ethernet);
+    if (clientType != o.clientType || serverType != o.serverType) {
+        return false;
+    }
+    const RecordSet records = Records();
+    return (!records.deviceNet || deviceNet.SameStoredValues(o.deviceNet)) &&
+           (!records.modbus || modbus.SameStoredValues(o.modbus)) &&
+           (!records.modbusEnhanced || modbusEnhanced.SameStoredValues(o.modbusEnhanced)) &&
+           (!records.j1939 || (j1939.SameStoredValues(o.j1939) && io == o.io)) &&
+           (!records.ethernet || ethernet.SameStoredValues(o.ethernet));
 }

@@ -50,6 +50,7 @@ public:
     // selection.
     void SelectJ1939BaudIndex(std::uint32_t index);
 
-    // The stored values of every record and the pair (display texts ignored).
+    // The pair and the stored values of the records the pair has (display
+    // texts ignored).
     bool SameStoredValues(const CConfiguration& other) const;
 };

@@ -1,0 +1,357 @@
+// Refresh, upload and download sequences, checked by the encoded requests that
+// pass the real request gate while the in-process simulator answers as a
+// gateway.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "TestSupport.h"
+#include "tool/model/DeviceSync.h"
+
+namespace {
+
+// One request as "G 3/1/101", "S 3/1/2 01", "GA 111/4", "SA 111/1 <data>", "Save 111/0".
+std::string Describe(const std::vector<std::uint8_t>& bytes) {
+    const unsigned service = bytes.at(0);
+    const unsigned classId = bytes.at(1) | (bytes.at(2) << 8);
+    const unsigned instance = bytes.at(3) | (bytes.at(4) << 8);
+    const bool single = service == SVC_GetAttributeSingle || service == SVC_SetAttributeSingle;
+    std::string text = service == SVC_GetAttributeSingle   ? "G "
+                       : service == SVC_SetAttributeSingle ? "S "
+                       : service == SVC_GetAttributesAll   ? "GA "
+                       : service == SVC_SetAttributesAll   ? "SA "
+                       : service == SVC_Save               ? "Save "
+                                                           : std::to_string(service) + " ";
+    text += std::to_string(classId) + "/" + std::to_string(instance);
+    std::size_t data = 5;
+    if (single) {
+        text += "/" + std::to_string(bytes.at(5));
+        data = 6;
+    }
+    if (data < bytes.size()) {
+        text += " ";
+        for (std::size_t i = data; i < bytes.size(); ++i) {
+            char hex[3];
+            std::snprintf(hex, sizeof hex, "%02X", bytes[i]);
+            text += hex;
+        }
+    }
+    return text;
+}
+
+using Requests = std::vector<std::string>;
+
+class DeviceSyncTest : public ::testing::Test {
+protected:
+    // A simulated gateway of the given identity, connected, identity read.
+    void Start(const std::string& identity, bool complete = true) {
+        WriteFileBytes(m_dir.File("GYSim.ini"), "[Identity]\n" + identity + "Run Mode=Idle\n");
+        auto responder = std::make_unique<CSimulatorResponder>();
+        responder->Simulator().SetCompleteMode(complete);
+        m_gate = std::make_unique<CRequestGate>(std::move(responder), nullptr, &m_clock);
+        m_device = std::make_unique<CDevice>(*m_gate, m_offline);
+        m_gate->SetDeviceLostHandler([this] { m_device->MarkNotDetected(); });
+        m_device->RefreshIdentity();
+        ASSERT_TRUE(m_device->IsPresent());
+        m_gate->SetRequestObserver(
+            [this](const std::vector<std::uint8_t>& bytes, int, const DeviceReply&) {
+                m_requests.push_back(Describe(bytes));
+            });
+    }
+    DeviceLink Link() { return DeviceLink{*m_gate, *m_device}; }
+    Requests Take() { return std::exchange(m_requests, {}); }
+    void SetIni(const std::string& section, const std::string& text) {
+        const std::string current = ReadFileBytes(m_dir.File("GYSim.ini"));
+        WriteFileBytes(m_dir.File("GYSim.ini"), current + "[" + section + "]\n" + text);
+    }
+
+    ScopedGantryDir m_dir;
+    CInstantClock m_clock;
+    OfflineIdentity m_offline;
+    std::unique_ptr<CRequestGate> m_gate;
+    std::unique_ptr<CDevice> m_device;
+    Requests m_requests;
+};
+
+const char* const f_szJ1939Profibus =
+    "Firmware Revision=1.08\nClient Type=J1939\nServer Type=PROFIBUS Slave\n";
+const char* const f_szJ1939Modbus =
+    "Firmware Revision=1.05\nClient Type=J1939\nServer Type=Modbus Slave\n";
+const char* const f_szJ1939Ethernet =
+    "Firmware Revision=2.07\nClient Type=J1939\nServer Type=Ethernet Server\n";
+const char* const f_szEthernetDeviceNet =
+    "Firmware Revision=2.02\nClient Type=DeviceNet Master\nServer Type=Ethernet Server\n";
+
+TEST_F(DeviceSyncTest, DeviceNetRefreshReadsInOrder) {
+    Start(f_szEthernetDeviceNet);
+    DeviceNetSettings settings;
+    EXPECT_EQ(RefreshDeviceNet(Link(), settings), RefreshOutcome::Read);
+    EXPECT_EQ(Take(), (Requests{"G 144/1/22", "G 3/1/1", "G 3/1/2", "G 3/1/100", "G 3/1/101",
+                                "G 3/1/103", "G 3/1/104"}));
+    EXPECT_EQ(settings.errorText, "No Error");
+}
+
+TEST_F(DeviceSyncTest, DeviceNetDownloadGoesIdleAndWritesTheMacOnlyWhenItDiffers) {
+    Start(f_szEthernetDeviceNet);
+    DeviceNetSettings settings;
+    settings.macAddress = 10;
+    settings.baudIndex = 2;
+    settings.swapIo = true;
+    EXPECT_FALSE(DownloadDeviceNet(Link(), settings));
+    Requests first = Take();
+    ASSERT_GE(first.size(), 2u);
+    EXPECT_EQ(first[0], "S 1/1/103 00");
+    EXPECT_EQ(first[1], "G 1/1/103");
+    EXPECT_EQ(Requests(first.begin() + 2, first.end()),
+              (Requests{"S 3/1/101 01", "S 3/1/103 00", "S 3/1/104 00", "S 3/1/100 00",
+                        "S 3/1/2 02", "G 3/1/1", "S 3/1/1 0A"}));
+    EXPECT_FALSE(DownloadDeviceNet(Link(), settings));
+    const Requests second = Take();
+    EXPECT_EQ(second.back(), "G 3/1/1");  // the gateway already holds MAC 10
+}
+
+TEST_F(DeviceSyncTest, RefusedMacAddressWritesNothing) {
+    Start(f_szEthernetDeviceNet);
+    DeviceNetSettings settings;
+    settings.macAddress = 64;
+    const auto refusal = DownloadDeviceNet(Link(), settings);
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->caption, "Invalid Entry");
+    EXPECT_TRUE(Take().empty());
+}
+
+TEST_F(DeviceSyncTest, ModbusRefreshAndDownloadOrderAndBaudScaling) {
+    Start(f_szJ1939Modbus);
+    ModbusSettings settings;
+    settings.networkAddress = 247;
+    settings.parity = 2;
+    EXPECT_FALSE(DownloadModbus(Link(), settings));
+    EXPECT_EQ(Take(), (Requests{"S 130/1/3 F7", "S 130/1/4 C000", "S 130/1/5 02", "S 130/1/6 01",
+                                "S 130/1/7 8813"}));
+    SetIni("ModbusConfig", "Baud Rate=96\n");
+    ModbusSettings read;
+    EXPECT_EQ(RefreshModbus(Link(), read), RefreshOutcome::Read);
+    EXPECT_EQ(Take(), (Requests{"G 130/1/1", "G 130/1/2", "G 130/1/3", "G 130/1/4", "G 130/1/5",
+                                "G 130/1/6", "G 130/1/7"}));
+    EXPECT_EQ(read.networkAddress, 247u);
+    EXPECT_EQ(read.parity, 2u);
+}
+
+TEST_F(DeviceSyncTest, EnhancedModbusAddsNetworkTypeAndDuplex) {
+    Start("Firmware Revision=2.00\nClient Type=12\nServer Type=J1939\n");
+    EnhancedModbusSettings settings;
+    settings.networkType = 1;
+    EXPECT_FALSE(DownloadEnhancedModbus(Link(), settings));
+    const Requests written = Take();
+    ASSERT_EQ(written.size(), 7u);
+    EXPECT_EQ(written[5], "S 130/1/8 01");
+    EXPECT_EQ(written[6], "S 130/1/9 00");
+    EnhancedModbusSettings read;
+    RefreshEnhancedModbus(Link(), read);
+    const Requests reads = Take();
+    ASSERT_EQ(reads.size(), 9u);
+    EXPECT_EQ(reads[7], "G 130/1/8");
+    EXPECT_EQ(reads[8], "G 130/1/9");
+    EXPECT_EQ(read.networkType, 1u);
+}
+
+TEST_F(DeviceSyncTest, EthernetOrderAndRefusedReadsCountAs0And500) {
+    Start(f_szJ1939Ethernet, false);  // this gateway has no class 141
+    EthernetSettings settings;
+    settings.modbusTimeoutMs = 7;
+    settings.ioSize = 40;
+    EXPECT_EQ(RefreshEthernet(Link(), settings), RefreshOutcome::Read);
+    EXPECT_EQ(Take(), (Requests{"G 140/1/1", "G 141/1/1", "G 141/1/2"}));
+    EXPECT_EQ(settings.modbusTimeoutMs, 0u);
+    EXPECT_EQ(settings.ioSize, 500u);
+    settings.ip = {10, 0, 0, 2};
+    settings.dhcpIndex = 0;
+    EXPECT_FALSE(DownloadEthernet(Link(), settings));
+    EXPECT_EQ(Take(), (Requests{"S 140/1/1 0A0000020000000000000000000000"
+                                "00",
+                                "S 141/1/1 0000", "S 141/1/2 F401"}));
+}
+
+TEST_F(DeviceSyncTest, J1939SettingsRefreshReadsAttributes1To10) {
+    Start(f_szJ1939Profibus);
+    CConfiguration config;
+    config.clientType = 9;
+    config.serverType = 11;
+    config.SetRevision(m_device->Revision());
+    EXPECT_EQ(RefreshJ1939Settings(Link(), config), RefreshOutcome::Read);
+    Requests expected;
+    for (int attribute = 1; attribute <= 10; ++attribute) {
+        expected.push_back("G 110/1/" + std::to_string(attribute));
+    }
+    EXPECT_EQ(Take(), expected);
+}
+
+TEST_F(DeviceSyncTest, J1939SettingsDownloadOrderAndBaudIndex255WithoutSelection) {
+    Start(f_szJ1939Profibus);
+    J1939Settings settings;
+    settings.addressList = {128, 3};
+    settings.busOffReset = true;
+    settings.offlineTimeMs = 1000;
+    settings.baudIndex = f_nNoBaudSelection;
+    EXPECT_FALSE(DownloadJ1939Settings(Link(), settings));
+    EXPECT_EQ(Take(),
+              (Requests{"S 110/1/4 FFFFFFFFFFFFFFFF", "S 110/1/5 028003", "S 110/1/6 01",
+                        "S 110/1/7 00", "S 110/1/8 00", "S 110/1/9 E803", "S 110/1/10 FF"}));
+    settings.offlineTimeMs = 99;
+    const auto refusal = DownloadJ1939Settings(Link(), settings);
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->text, "Offline Detection Time must be between 100ms and 60000ms");
+    EXPECT_EQ(refusal->caption, "Offline Detect Time Entry Error");
+    EXPECT_TRUE(Take().empty());
+}
+
+TEST_F(DeviceSyncTest, J1939SettingsDownloadThenRefreshReadsTheSameValues) {
+    Start(f_szJ1939Profibus);
+    CConfiguration config;
+    config.clientType = 9;
+    config.serverType = 11;
+    config.SetRevision(m_device->Revision());
+    config.j1939.name = {1, 2, 3, 4, 5, 6, 7, 8};
+    config.j1939.addressList = {5, 6, 7};
+    config.j1939.swapIo = true;
+    config.j1939.statusInInput = true;
+    config.j1939.offlineTimeMs = 3000;
+    config.j1939.baudIndex = 2;
+    ASSERT_FALSE(DownloadJ1939Settings(Link(), config.j1939));
+    CConfiguration read = config;
+    read.j1939 = J1939Settings{};
+    RefreshJ1939Settings(Link(), read);
+    EXPECT_TRUE(read.j1939.SameStoredValues(config.j1939));
+}
+
+TEST_F(DeviceSyncTest, IoTableDownloadThenUploadOnOlderFirmwareUses14BytesAndPriority6) {
+    Start(f_szJ1939Modbus);  // server type 8 at 1.05: no priority byte
+    CJ1939IO io;
+    io.Add(tagJ1939DataPoint{JT_Input, 8, 8, 100, 3, 61444, 0, 2});
+    io.Add(tagJ1939DataPoint{JT_Input, 0, 8, 100, 3, 61443, 0, 2});
+    io.Add(tagJ1939DataPoint{JT_Output, 0, 16, 50, 4, 65280, 8, 3});
+    DownloadJ1939IoTable(Link(), io);
+    const Requests written = Take();
+    ASSERT_EQ(written.size(), 4u);
+    EXPECT_EQ(written[0], "S 111/0/1 0300");
+    // table, offset, length, rate, address, PGN, message offset: 14 bytes
+    EXPECT_EQ(written[1], "SA 111/1 000000080064000303F000000000");
+    EXPECT_EQ(written[2], "SA 111/2 000800080064000304F000000000");
+    EXPECT_EQ(written[3].substr(0, 9), "SA 111/3 ");
+    EXPECT_EQ(written[3].size(), 9u + 28u);
+    CJ1939IO uploaded;
+    ASSERT_TRUE(UploadJ1939IoTable(Link(), uploaded));
+    EXPECT_EQ(Take(), (Requests{"G 111/0/1", "GA 111/1", "GA 111/2", "GA 111/3"}));
+    ASSERT_EQ(uploaded.Inputs().size(), 2u);
+    ASSERT_EQ(uploaded.Outputs().size(), 1u);
+    EXPECT_EQ(uploaded.Inputs()[0].pgn, 61443u);
+    EXPECT_EQ(uploaded.Inputs()[0].priority, 6);
+    EXPECT_EQ(uploaded.Outputs()[0].messageOffset, 8);
+}
+
+TEST_F(DeviceSyncTest, IoTableOnNewerFirmwareKeepsThePriority) {
+    Start(f_szJ1939Profibus);
+    CJ1939IO io;
+    io.Add(tagJ1939DataPoint{JT_Output, 0, 16, 50, 4, 65280, 8, 3});
+    DownloadJ1939IoTable(Link(), io);
+    const Requests written = Take();
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_EQ(written[1].size(), 9u + 30u);
+    CJ1939IO uploaded;
+    UploadJ1939IoTable(Link(), uploaded);
+    EXPECT_EQ(uploaded, io);
+}
+
+TEST_F(DeviceSyncTest, OfflineRefreshShowsOfflineAndSendsNothing) {
+    Start(f_szEthernetDeviceNet);
+    m_gate->SetOffline(true);
+    DeviceNetSettings settings;
+    EXPECT_EQ(RefreshDeviceNet(Link(), settings), RefreshOutcome::Offline);
+    EXPECT_EQ(settings.statusText, "Offline");
+    EXPECT_EQ(settings.errorText, "None");
+    CJ1939IO io;
+    io.Add(tagJ1939DataPoint{});
+    EXPECT_FALSE(UploadJ1939IoTable(Link(), io));
+    EXPECT_EQ(io.TotalCount(), 1u);
+    EXPECT_TRUE(Take().empty());
+}
+
+TEST_F(DeviceSyncTest, AbsentModuleEmptiesTextsAndSendsNothing) {
+    Start(f_szJ1939Modbus);
+    m_device->MarkNotDetected();
+    ModbusSettings settings;
+    settings.statusText = "Online";
+    EXPECT_EQ(RefreshModbus(Link(), settings), RefreshOutcome::Disabled);
+    EXPECT_EQ(settings.statusText, "");
+    EXPECT_TRUE(Take().empty());
+}
+
+TEST_F(DeviceSyncTest, WholeDownloadSavesOnlyTheLastClass) {
+    Start(f_szJ1939Profibus);
+    CConfiguration config;
+    config.clientType = 9;
+    config.serverType = 11;
+    config.SetRevision(m_device->Revision());
+    config.io.Add(tagJ1939DataPoint{JT_Input, 0, 8, 0, 1, 1, 0, 6});
+    config.UpdateLimits();
+    const DownloadResult result = DownloadConfiguration(Link(), config);
+    EXPECT_TRUE(result.written);
+    const Requests written = Take();
+    ASSERT_EQ(written.size(), 7u + 2u + 1u);
+    EXPECT_EQ(written.front(), "S 110/1/4 FFFFFFFFFFFFFFFF");
+    EXPECT_EQ(written[7], "S 111/0/1 0100");
+    EXPECT_EQ(written.back(), "Save 111/0");
+}
+
+TEST_F(DeviceSyncTest, WholeDownloadOfEthernetToJ1939SavesClass140) {
+    Start(f_szJ1939Ethernet);
+    CConfiguration config;
+    config.clientType = 9;
+    config.serverType = 6;
+    config.SetRevision(m_device->Revision());
+    config.UpdateLimits();
+    EXPECT_TRUE(DownloadConfiguration(Link(), config).written);
+    const Requests written = Take();
+    EXPECT_EQ(written.back(), "Save 140/0");
+    EXPECT_EQ(std::count_if(written.begin(), written.end(),
+                            [](const std::string& r) { return r.rfind("Save", 0) == 0; }),
+              1);
+}
+
+TEST_F(DeviceSyncTest, WholeDownloadRefusedByAnyCheckWritesNothing) {
+    Start(f_szJ1939Ethernet);
+    CConfiguration config;
+    config.clientType = 9;
+    config.serverType = 6;
+    config.SetRevision(m_device->Revision());
+    config.ethernet.ioSize = 100;
+    config.UpdateLimits();
+    config.io.Add(tagJ1939DataPoint{JT_Input, 1000, 8, 0, 1, 1, 0, 6});  // beyond 96 bytes
+    DownloadResult result = DownloadConfiguration(Link(), config);
+    EXPECT_FALSE(result.written);
+    EXPECT_FALSE(result.tableCheck.passed);
+    EXPECT_TRUE(Take().empty());
+    config.ethernet.ioSize = 3;  // an Ethernet refusal ends the checks at once
+    result = DownloadConfiguration(Link(), config);
+    ASSERT_EQ(result.refusals.size(), 1u);
+    EXPECT_EQ(result.refusals[0].text, "I/O Size must be between 4 and 500 bytes");
+    EXPECT_TRUE(result.tableCheck.messages.empty());
+    EXPECT_TRUE(Take().empty());
+}
+
+TEST_F(DeviceSyncTest, RefreshConfigurationReadsEveryRecordAndSetsLimits) {
+    Start(f_szJ1939Ethernet, false);
+    CConfiguration config;
+    const TableCheck check = RefreshConfiguration(Link(), config);
+    EXPECT_TRUE(check.passed);
+    EXPECT_EQ(config.serverType, 6u);
+    EXPECT_EQ(config.limits, (DataTableLimits{496, 492, 988}));
+    EXPECT_EQ(config.baudChoices, 2);
+    const Requests requests = Take();
+    ASSERT_GE(requests.size(), 14u);
+    EXPECT_EQ(requests[0], "G 110/1/1");
+    EXPECT_EQ(requests[10], "G 111/0/1");
+    EXPECT_EQ(requests[requests.size() - 3], "G 140/1/1");
+}
+
+}  // namespace
