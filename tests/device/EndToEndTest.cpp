@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 
@@ -104,6 +105,17 @@ TEST_F(EndToEnd, IdentityRunStateAndSettingsTravelThroughTheRealLibraries) {
     ASSERT_EQ(gate.SendDeviceRequest(MakeGetRequest(CLS_J1939Settings, 1, 4), reply), 1);
     EXPECT_EQ(std::vector<std::uint8_t>(reply.data, reply.data + reply.dataLength), name);
     EXPECT_EQ(ReadProfileString("GYSim.ini", "J1939Config", "Device Name", ""), "0102030405060708");
+
+    // the time one exchange takes on the line, for the record
+    const auto start = std::chrono::steady_clock::now();
+    constexpr int reads = 20;
+    for (int i = 0; i < reads; ++i) {
+        ASSERT_EQ(gate.SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply), 1);
+    }
+    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - start);
+    RecordProperty("microseconds_per_exchange", static_cast<int>(elapsed.count() / reads));
+    std::printf("one run-state read: %lld us\n", static_cast<long long>(elapsed.count() / reads));
 
     EXPECT_EQ(gate.DisconnectDevice(), 1);
     EXPECT_TRUE(m_notifier.texts.empty());
