@@ -151,6 +151,47 @@ void ReadRevisionText(const std::string& text, SimReply& reply) {
     reply.Byte(ParseDecimal(text.substr(dot + 1)));
 }
 
+// The 64-bit NAME, written most significant digit first, answered least
+// significant byte first.
+void ReadDeviceName(const std::string& text, SimReply& reply) {
+    std::uint64_t name = std::strtoull(text.c_str(), nullptr, 16);
+    for (int i = 0; i < 8; ++i, name >>= 8) {
+        reply.Byte(static_cast<std::uint32_t>(name & 0xFF));
+    }
+}
+
+std::string DeviceNameText(const SimRequest& request) {
+    std::string text;
+    for (int i = 7; i >= 0; --i) {
+        text += Format("%02hX",
+                       static_cast<unsigned short>(request.DataByte(static_cast<std::size_t>(i))));
+    }
+    return text;
+}
+
+// Pairs of hexadecimal digits; an odd trailing digit is ignored.
+void ReadAddressList(const std::string& text, SimReply& reply) {
+    const std::size_t count = text.size() / 2;
+    reply.Byte(static_cast<std::uint32_t>(count));
+    for (std::size_t i = 0; i < count; ++i) {
+        reply.Byte(
+            static_cast<std::uint32_t>(std::strtoul(text.substr(2 * i, 2).c_str(), nullptr, 16)));
+    }
+}
+
+std::string AddressListText(const SimRequest& request) {
+    // a count beyond the bytes that came is cut to them
+    std::size_t count = request.DataByte(0);
+    if (count + 1 > request.data.size()) {
+        count = request.data.empty() ? 0 : request.data.size() - 1;
+    }
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+        text += Format("%02X", request.DataByte(i + 1));
+    }
+    return text;
+}
+
 }  // namespace
 
 // The handlers of one request, with the simulator's state at hand.
@@ -367,23 +408,10 @@ void CSimHandlers::J1939Settings() {
                     return m_reply.Word(ParseHexOrDecimal(read("Major Fault")));
                 case 3:
                     return m_reply.Byte(ParseHexOrDecimal(read("Network Address")));
-                case 4: {
-                    std::uint64_t name = std::strtoull(read("Device Name").c_str(), nullptr, 16);
-                    for (int i = 0; i < 8; ++i, name >>= 8) {
-                        m_reply.Byte(static_cast<std::uint32_t>(name & 0xFF));
-                    }
-                    return;
-                }
-                case 5: {
-                    const std::string list = read("Network Address List");
-                    const std::size_t count = list.size() / 2;
-                    m_reply.Byte(static_cast<std::uint32_t>(count));
-                    for (std::size_t i = 0; i < count; ++i) {
-                        m_reply.Byte(static_cast<std::uint32_t>(
-                            std::strtoul(list.substr(2 * i, 2).c_str(), nullptr, 16)));
-                    }
-                    return;
-                }
+                case 4:
+                    return ReadDeviceName(read("Device Name"), m_reply);
+                case 5:
+                    return ReadAddressList(read("Network Address List"), m_reply);
                 case 6:
                     return m_reply.Byte(ParseDecimal(read("Enable Bus Off CAN Reset")));
                 default:
@@ -394,26 +422,11 @@ void CSimHandlers::J1939Settings() {
             }
         case SVC_SetAttributeSingle:
             switch (attribute) {
-                case 4: {
-                    std::string text;
-                    for (int i = 7; i >= 0; --i) {
-                        text += Format("%02hX", static_cast<unsigned short>(m_request.DataByte(
-                                                    static_cast<std::size_t>(i))));
-                    }
-                    return m_file.Write(f_szJ1939, "Device Name", text);
-                }
-                case 5: {
-                    // a count beyond the bytes that came is cut to them
-                    std::size_t count = m_request.DataByte(0);
-                    if (count + 1 > m_request.data.size()) {
-                        count = m_request.data.empty() ? 0 : m_request.data.size() - 1;
-                    }
-                    std::string text;
-                    for (std::size_t i = 0; i < count; ++i) {
-                        text += Format("%02X", m_request.DataByte(i + 1));
-                    }
-                    return m_file.Write(f_szJ1939, "Network Address List", text);
-                }
+                case 4:
+                    return m_file.Write(f_szJ1939, "Device Name", DeviceNameText(m_request));
+                case 5:
+                    return m_file.Write(f_szJ1939, "Network Address List",
+                                        AddressListText(m_request));
                 case 6:
                     return m_file.Write(f_szJ1939, "Enable Bus Off CAN Reset",
                                         m_request.DataByte(0) != 0 ? "1" : "0");
