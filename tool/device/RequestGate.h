@@ -52,6 +52,9 @@ class IClock {
 public:
     virtual ~IClock() = default;
     // Blocks the calling thread for `duration` (a fake may only advance Now()).
+    // Every wait of a request (the 10 ms reply polls) comes through here, so a
+    // desktop clock may process window events meanwhile (the firmware update
+    // keeps its dialog alive that way).
     virtual void Sleep(std::chrono::milliseconds duration) = 0;
     // A monotonic time point in milliseconds.
     virtual std::chrono::milliseconds Now() = 0;
