@@ -1,0 +1,531 @@
+#include "tool/session/ConfigurationSession.h"
+
+#include <chrono>
+
+namespace {
+
+// Catalogue numbers of the gateway models each known combination covers, in
+// the order of the known combinations.
+const char* const f_catalogueNumbers[kKnownProductCount] = {
+    "GY-EDN1, GY-EDN2", "GY-PDN1", "GY-JMB1, GY-JMB2", "GY-EJ1", "GY-PJ1, GY-PJ2",
+};
+
+bool ValidPair(int clientType, int serverType) {
+    return clientType >= 0 && serverType >= 0;
+}
+
+RecordSet RecordsOfLayout(const ScreenLayout& layout) {
+    if (!ValidPair(layout.clientType, layout.serverType)) {
+        return RecordSet{};
+    }
+    return RecordsOfPair(static_cast<std::uint32_t>(layout.clientType),
+                         static_cast<std::uint32_t>(layout.serverType));
+}
+
+// One Save goes to the class of the last record written, Ethernet's when
+// there is one (it is written last).
+int SaveClassOf(const RecordSet& records) {
+    if (records.ethernet) {
+        return CLS_EthernetInterface;
+    }
+    if (records.j1939) {
+        return CLS_J1939IoTable;
+    }
+    if (records.modbus || records.modbusEnhanced) {
+        return CLS_Modbus;
+    }
+    if (records.deviceNet) {
+        return CLS_DeviceNet;
+    }
+    return -1;
+}
+
+EntryMessage FromRule(const RuleMessage& message) {
+    return EntryMessage{message.text, message.caption, "io_table", NotifyIcon::None};
+}
+
+}  // namespace
+
+std::vector<std::string> NewModuleItems() {
+    std::vector<std::string> items;
+    for (int i = 0; i < kKnownProductCount; ++i) {
+        items.push_back(ProductCombinationForIndex(i).name + " (" + f_catalogueNumbers[i] + ")");
+    }
+    return items;
+}
+
+ConfigurationSession::ConfigurationSession(std::unique_ptr<IDeviceResponder> responder,
+                                           INotifier* notifier, IClock* clock,
+                                           ISessionListener* listener)
+    : m_gate(std::move(responder), notifier, clock),
+      m_device(m_gate, m_offline),
+      m_listener(listener) {
+    m_gate.SetDeviceLostHandler([this] { MarkNotDetected(); });
+}
+
+void ConfigurationSession::SetListener(ISessionListener* listener) {
+    m_listener = listener;
+}
+
+void ConfigurationSession::Start() {
+    m_layout = LayoutOfPair(-1, -1);
+    Listener().LayoutRebuilt(m_layout, 0);
+    RefreshDeviceStatus();
+}
+
+void ConfigurationSession::RefreshDeviceStatus() {
+    const int state = m_device.ReadRunState();
+    if (!IsModulePresent(state)) {
+        RefreshAllScreens();
+    } else {
+        const std::uint32_t serial = m_device.ReadSerialNumber();
+        if (serial != 0 && serial == m_lastSerial) {
+            if (m_lastState == RS_Faulted || m_lastState == RS_NotDetected ||
+                state == m_lastState) {
+                Upload();
+            } else {
+                Listener().RunStateChanged(state);  // the same gateway went between Idle and Run
+            }
+        } else {
+            Upload();
+        }
+    }
+    m_lastState = state;
+}
+
+bool ConfigurationSession::Upload() {
+    m_device.RefreshIdentity();
+    const int state = m_device.GetRunState();
+    m_lastSerial = m_device.SerialNumber();
+    m_lastState = state;
+    const bool rebuilt =
+        IsModulePresent(state) && Relayout(m_device.ClientType(), m_device.ServerType());
+    if (rebuilt && Listener().ConfirmNewDocument()) {
+        ResetToDefaults();
+    }
+    // new screens read the gateway on their first display, kept screens now
+    RefreshAllScreens();
+    return rebuilt;
+}
+
+DownloadReport ConfigurationSession::Download(const ScreenEntries& entries) {
+    DownloadReport report;
+    const NotifyAnswer answer = m_gate.Notifier().Notify(f_szDownloadCaution, f_szDownloadCaption,
+                                                         NotifyButtons::YesNo, NotifyIcon::Warning);
+    if (answer != NotifyAnswer::Yes) {
+        return report;
+    }
+    if (!IsModulePresent(m_device.ReadRunState())) {
+        RefreshAllScreens();
+        report.outcome = DownloadOutcome::NoModule;
+        report.moduleAbsentAfter = true;
+        return report;
+    }
+    AlignConfigurationWithLayout();
+    if (!ValidateForDownload(entries, report.refusals)) {
+        report.outcome = DownloadOutcome::Refused;
+        return report;
+    }
+    const RecordSet records = RecordsOfLayout(m_layout);
+    if (ValidPair(m_layout.clientType, m_layout.serverType)) {
+        const DownloadResult result = DownloadConfiguration(Link(), m_config);
+        if (!result.written) {
+            // the records' own check at the start of their write: never
+            // stricter than the screens', but shown if it ever refuses
+            for (const DownloadRefusal& refusal : result.refusals) {
+                report.refusals.push_back(
+                    EntryMessage{refusal.text, refusal.caption, refusal.field, NotifyIcon::None});
+                Show(report.refusals.back());
+            }
+            ShowTableCheck(result.tableCheck, &report.refusals);
+            report.outcome = DownloadOutcome::Refused;
+            return report;
+        }
+        report.saveClass = SaveClassOf(records);
+    }
+    report.outcome = DownloadOutcome::Written;
+    const int state = m_device.ReadRunState();
+    if (!IsModulePresent(state)) {
+        RefreshAllScreens();
+        report.moduleAbsentAfter = true;
+    }
+    Listener().RunStateChanged(state);
+    return report;
+}
+
+void ConfigurationSession::ClearErrorStatus() {
+    m_device.ClearMajorFault();
+    m_gate.Clock().Sleep(std::chrono::milliseconds(1));
+    Listener().ScreensChanged({ScreenKind::StatusView});
+}
+
+void ConfigurationSession::SelectRunMode(int runState) {
+    if (runState != RS_Idle && runState != RS_Run) {
+        return;  // "Faulted" and "Not Detected" are shown, not chosen
+    }
+    m_device.SetRunState(runState);
+    Listener().RunStateChanged(m_device.GetRunState());
+}
+
+void ConfigurationSession::OfflineConfiguration() {
+    if (m_gate.IsOffline()) {
+        return;
+    }
+    const bool present = m_device.IsPresent();
+    m_gate.SetOffline(true);
+    Listener().OfflineChanged(true);
+    if (!present) {
+        if (Listener().ConfirmNewDocument()) {
+            NewConfiguration();
+        }
+        return;
+    }
+    m_offline.product = ProductCombination{m_device.ProductName(), m_device.Revision(),
+                                           m_device.ClientType(), m_device.ServerType()};
+    m_offline.attribute100 = m_device.Attribute100();
+    m_device.RefreshIdentity();
+    Relayout(m_device.ClientType(), m_device.ServerType());
+    RefreshAllScreens();
+}
+
+void ConfigurationSession::Connect() {
+    if (!m_gate.IsOffline()) {
+        return;
+    }
+    m_gate.SetOffline(false);
+    Listener().OfflineChanged(false);
+    m_device.MarkNotDetected();
+    RefreshDeviceStatus();
+}
+
+bool ConfigurationSession::NewConfiguration() {
+    if (!m_device.IsPresent() || m_gate.IsOffline()) {
+        const std::optional<int> choice = Listener().ChooseProduct(NewModuleItems());
+        if (!choice || *choice < 0 || *choice >= kKnownProductCount) {
+            return false;  // Cancel: nothing changes
+        }
+        const bool wasOffline = m_gate.IsOffline();
+        m_gate.SetOffline(true);
+        m_device.ReadRunState();  // offline: Idle, nothing sent
+        if (!wasOffline) {
+            Listener().OfflineChanged(true);
+        }
+        m_offline.product = ProductCombinationForIndex(*choice);
+        if (m_offline.product.clientType != m_device.ClientType() ||
+            m_offline.product.serverType != m_device.ServerType()) {
+            m_device.RefreshIdentity();
+        }
+        Relayout(m_device.ClientType(), m_device.ServerType());
+    }
+    ResetToDefaults();
+    return true;
+}
+
+void ConfigurationSession::AdoptOfflinePair(int clientType, int serverType) {
+    if (!m_gate.IsOffline()) {
+        m_gate.SetOffline(true);
+        Listener().OfflineChanged(true);
+    }
+    m_device.ReadRunState();
+    if (clientType != m_device.ClientType() || serverType != m_device.ServerType()) {
+        m_offline.product = LookupProductCombination(clientType, serverType);
+        m_device.RefreshIdentity();
+    }
+    Relayout(m_device.ClientType(), m_device.ServerType());
+}
+
+void ConfigurationSession::MarkNotDetected() {
+    m_device.MarkNotDetected();
+    m_lastState = RS_NotDetected;
+    RefreshAllScreens();
+}
+
+void ConfigurationSession::RefreshAllScreens() {
+    AlignConfigurationWithLayout();
+    const RecordSet records = RecordsOfLayout(m_layout);
+    if (records.deviceNet) {
+        RefreshDeviceNet(Link(), m_config.deviceNet);
+    }
+    if (records.modbus) {
+        RefreshModbus(Link(), m_config.modbus);
+    }
+    if (records.modbusEnhanced) {
+        RefreshEnhancedModbus(Link(), m_config.modbusEnhanced);
+    }
+    if (records.j1939) {
+        RefreshJ1939Settings(Link(), m_config);
+        // without a module the upload would read a count of 0 and empty the
+        // user's table: it keeps its points until a gateway answers again
+        if (m_device.IsPresent()) {
+            UploadJ1939IoTable(Link(), m_config.io);
+        }
+    }
+    if (records.ethernet) {
+        RefreshEthernet(Link(), m_config.ethernet);
+    }
+    if (m_device.IsPresent()) {
+        ShowTableCheck(m_config.UpdateLimits());
+    }
+    Listener().ScreensChanged(ShownScreens());
+}
+
+bool ConfigurationSession::Relayout(int clientType, int serverType) {
+    const ScreenLayout next = LayoutOfPair(clientType, serverType);
+    const bool samePair = clientType == m_layout.clientType && serverType == m_layout.serverType;
+    const bool rebuild = !samePair && !(next.IsSingleScreen() && m_layout.IsSingleScreen());
+    if (rebuild) {
+        const int previousHeight = m_layout.height;
+        m_layout = next;
+        Listener().LayoutRebuilt(m_layout, previousHeight);
+    } else {
+        m_layout.clientType = clientType;
+        m_layout.serverType = serverType;
+    }
+    AlignConfigurationWithLayout();
+    return rebuild;
+}
+
+std::optional<EntryMessage> ConfigurationSession::CommitIoSizeEntry(const std::string& text) {
+    const EntryReading reading = ReadIoSizeEntry(text);
+    if (reading.refusal) {
+        Show(*reading.refusal);
+        return reading.refusal;
+    }
+    m_config.ethernet.ioSize = *reading.value;
+    ShowTableCheck(m_config.UpdateLimits());
+    Listener().ScreensChanged({ScreenKind::Ethernet, ScreenKind::J1939IoLists});
+    return std::nullopt;
+}
+
+std::optional<EntryMessage> ConfigurationSession::CheckOfflineDetectionEntry(
+    const OfflineDetectionEntry& entry) {
+    const EntryReading reading = ReadOfflineDetectionEntry(entry.enabled, entry.text);
+    if (reading.refusal) {
+        Show(*reading.refusal);
+        return reading.refusal;
+    }
+    m_config.j1939.offlineTimeMs = *reading.value;
+    return std::nullopt;
+}
+
+void ConfigurationSession::SetOfflineDetectionEnabled(bool enabled) {
+    m_config.j1939.SetOfflineDetectionEnabled(enabled);
+    Listener().ScreensChanged({ScreenKind::J1939Settings});
+}
+
+void ConfigurationSession::SetStatusDataInInput(bool value) {
+    m_config.j1939.statusInInput = value;
+    if (m_config.serverType == IT_ProfibusSlave) {
+        ShowTableCheck(m_config.UpdateLimits());
+        Listener().ScreensChanged({ScreenKind::J1939IoLists});
+    }
+}
+
+std::optional<EntryMessage> ConfigurationSession::AddNetworkAddress(const std::string& text) {
+    std::optional<EntryMessage> refusal = AddNetworkAddressEntry(text, m_config.j1939);
+    if (refusal) {
+        Show(*refusal);
+    } else {
+        Listener().ScreensChanged({ScreenKind::J1939Settings});
+    }
+    return refusal;
+}
+
+std::optional<EntryMessage> ConfigurationSession::RemoveNetworkAddress(int selection) {
+    std::optional<EntryMessage> refusal = RemoveNetworkAddressEntry(selection, m_config.j1939);
+    if (refusal) {
+        Show(*refusal);
+    } else {
+        Listener().ScreensChanged({ScreenKind::J1939Settings});
+    }
+    return refusal;
+}
+
+J1939Fields ConfigurationSession::J1939ScreenFields() const {
+    return J1939FieldsOf(m_device.ClientType(), m_device.ServerType(), m_device.Revision());
+}
+
+DeviceNetFields ConfigurationSession::DeviceNetScreenFields() const {
+    return DeviceNetFieldsOf(m_device.ClientType(), m_device.ServerType(), m_device.Revision());
+}
+
+ModbusFields ConfigurationSession::ModbusScreenFields() const {
+    return ModbusFieldsOf(m_layout.clientType, m_layout.serverType);
+}
+
+std::string ConfigurationSession::ModulePaneText() const {
+    if (m_gate.IsOffline()) {
+        return "OFFLINE";
+    }
+    return m_device.IsPresent() ? "ONLINE" : "NO MODULE";
+}
+
+bool ConfigurationSession::IsCommandEnabled(SessionCommand command, bool ioListFocused) const {
+    const bool offline = m_gate.IsOffline();
+    const bool present = m_device.IsPresent();
+    const bool ioLists = present && m_layout.Shows(ScreenKind::J1939IoLists);
+    switch (command) {
+        case SessionCommand::Connect:
+            return offline;
+        case SessionCommand::OfflineConfiguration:
+        case SessionCommand::RefreshDeviceStatus:
+            return !offline;
+        case SessionCommand::Upload:
+        case SessionCommand::Download:
+        case SessionCommand::ClearErrorStatus:
+        case SessionCommand::FlashUpdate:
+            return !offline && present;
+        case SessionCommand::AddIoPoint:
+            return ioLists;
+        case SessionCommand::EditIoPoint:
+            return ioLists && ioListFocused;
+    }
+    return false;
+}
+
+std::vector<ScreenKind> ConfigurationSession::ShownScreens() const {
+    std::vector<ScreenKind> screens;
+    for (const LayoutRow& row : m_layout.rows) {
+        screens.push_back(row.screen);
+    }
+    if (screens.empty()) {
+        screens.push_back(ScreenKind::StatusView);
+    }
+    return screens;
+}
+
+void ConfigurationSession::AlignConfigurationWithLayout() {
+    if (ValidPair(m_layout.clientType, m_layout.serverType)) {
+        m_config.clientType = static_cast<std::uint32_t>(m_layout.clientType);
+        m_config.serverType = static_cast<std::uint32_t>(m_layout.serverType);
+    }
+    if (m_device.IsPresent()) {
+        m_config.SetRevision(m_device.Revision());
+    }
+}
+
+void ConfigurationSession::Show(const EntryMessage& message) {
+    m_gate.Notifier().Notify(message.text, message.caption, NotifyButtons::Ok, message.icon);
+}
+
+void ConfigurationSession::ShowTableCheck(const TableCheck& check,
+                                          std::vector<EntryMessage>* shown) {
+    for (const RuleMessage& message : check.messages) {
+        const EntryMessage entry = FromRule(message);
+        Show(entry);
+        if (shown) {
+            shown->push_back(entry);
+        }
+    }
+}
+
+void ConfigurationSession::ResetToDefaults() {
+    AlignConfigurationWithLayout();
+    ShowTableCheck(m_config.SetNewDefaults());
+    Listener().ScreensChanged(ShownScreens());
+}
+
+namespace {
+
+EntryMessage FromNetwork(const NetworkRefusal& refusal) {
+    return EntryMessage{refusal.text, refusal.caption, refusal.field, NotifyIcon::None};
+}
+
+}  // namespace
+
+std::optional<EntryMessage> ConfigurationSession::ValidateEthernetScreen(
+    const ScreenEntries& entries) {
+    if (entries.ioSize) {
+        const EntryReading reading = ReadIoSizeEntry(*entries.ioSize);
+        if (reading.refusal) {
+            return reading.refusal;
+        }
+        // the form takes its values from the controls: the limits follow
+        m_config.ethernet.ioSize = *reading.value;
+        m_config.UpdateLimits();
+        return std::nullopt;
+    }
+    if (auto refusal = ValidateEthernet(m_config.ethernet)) {
+        return FromNetwork(*refusal);
+    }
+    return std::nullopt;
+}
+
+std::optional<EntryMessage> ConfigurationSession::ValidateDeviceNetScreen(
+    const ScreenEntries& entries) {
+    if (entries.macAddress) {
+        // the number read is the field's value, refused or not
+        const EntryReading reading = ReadMacAddressEntry(*entries.macAddress);
+        m_config.deviceNet.macAddress = *reading.value;
+        return reading.refusal;
+    }
+    if (auto refusal = ValidateDeviceNet(m_config.deviceNet)) {
+        return FromNetwork(*refusal);
+    }
+    return std::nullopt;
+}
+
+std::optional<EntryMessage> ConfigurationSession::ValidateModbusScreen(
+    const std::optional<std::string>& entry, ModbusSettings& settings) {
+    if (!ModbusScreenFields().networkAddress) {
+        return std::nullopt;  // a Modbus master has no network address to judge
+    }
+    if (entry) {
+        const EntryReading reading = ReadNetworkAddressEntry(*entry);
+        settings.networkAddress = *reading.value;
+        return reading.refusal;
+    }
+    if (auto refusal = ValidateModbus(settings, false)) {
+        return FromNetwork(*refusal);
+    }
+    return std::nullopt;
+}
+
+std::optional<EntryMessage> ConfigurationSession::ValidateJ1939Screen(
+    const ScreenEntries& entries) {
+    const J1939Settings& settings = m_config.j1939;
+    const OfflineDetectionEntry entry =
+        entries.offlineDetection ? *entries.offlineDetection
+                                 : OfflineDetectionEntry{settings.OfflineDetectionEnabled(),
+                                                         std::to_string(settings.offlineTimeMs)};
+    const EntryReading reading = ReadOfflineDetectionEntry(entry.enabled, entry.text);
+    if (reading.value) {
+        m_config.j1939.offlineTimeMs = *reading.value;
+    }
+    return reading.refusal;
+}
+
+bool ConfigurationSession::ValidateForDownload(const ScreenEntries& entries,
+                                               std::vector<EntryMessage>& refusals) {
+    const RecordSet records = RecordsOfLayout(m_layout);
+    auto ask = [&](const std::optional<EntryMessage>& refusal) {
+        if (refusal) {
+            Show(*refusal);
+            refusals.push_back(*refusal);
+        }
+    };
+    if (records.ethernet) {
+        ask(ValidateEthernetScreen(entries));
+        if (!refusals.empty()) {
+            return false;  // the Ethernet screen's refusal ends the download at once
+        }
+    }
+    if (records.deviceNet) {
+        ask(ValidateDeviceNetScreen(entries));
+    }
+    if (records.modbus) {
+        ask(ValidateModbusScreen(entries.modbusNetworkAddress, m_config.modbus));
+    }
+    if (records.modbusEnhanced) {
+        ask(ValidateModbusScreen(entries.enhancedModbusNetworkAddress, m_config.modbusEnhanced));
+    }
+    bool tablePassed = true;
+    if (records.j1939) {
+        ask(ValidateJ1939Screen(entries));
+        const TableCheck check =
+            CheckTableBeforeDownload(m_config.io, m_config.limits, m_config.pgnLimits);
+        ShowTableCheck(check, &refusals);
+        tablePassed = check.passed;
+    }
+    return refusals.empty() && tablePassed;
+}

@@ -1,0 +1,236 @@
+// The configuration session: what the main frame does with the gateway, with
+// no window. It owns the request gate, the device accessor, the configuration
+// records and the frame's memory (layout pair, last state, last serial), runs
+// Refresh Device Status, Upload, Download, Clear Error Status, Offline
+// Configuration, Connect and New in their order of effects, and answers which
+// screens and fields are shown. The desktop frame and the command line only
+// draw what it reports through ISessionListener.
+//
+// One thread: every call, and every callback, on the thread that created the
+// session (the GUI thread or the command line's main thread). Message boxes go
+// through the gate's INotifier.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tool/device/Device.h"
+#include "tool/device/RequestGate.h"
+#include "tool/model/Configuration.h"
+#include "tool/model/DeviceSync.h"
+#include "tool/session/EntryRules.h"
+#include "tool/session/ScreenLayout.h"
+
+// What the session reports. Every method has a default that does nothing (or
+// gives the cautious answer), so a front end overrides only what it draws.
+class ISessionListener {
+public:
+    virtual ~ISessionListener() = default;
+    // The screens were destroyed and rebuilt for `layout`; `previousHeight` is
+    // the old layout's height (0 before the first layout): the frame window
+    // grows or shrinks by the difference.
+    virtual void LayoutRebuilt(const ScreenLayout& layout, int previousHeight) {
+        (void)layout;
+        (void)previousHeight;
+    }
+    // These screens redraw from the session's records (and the status view
+    // from the identity held in the device).
+    virtual void ScreensChanged(const std::vector<ScreenKind>& screens) { (void)screens; }
+    // Only the mode display changes: the same gateway went between Idle and Run.
+    virtual void RunStateChanged(int runState) { (void)runState; }
+    // The offline flag was switched.
+    virtual void OfflineChanged(bool offline) { (void)offline; }
+    // An upload found a new pair and starts a new document: the framework's
+    // question whether to save a modified document. false abandons the new
+    // document (the records keep their values; the new screens still read the
+    // gateway).
+    virtual bool ConfirmNewDocument() { return true; }
+    // The new-module dialog: the items in order, item 0 selected. The chosen
+    // index, or nothing for Cancel.
+    virtual std::optional<int> ChooseProduct(const std::vector<std::string>& items) {
+        (void)items;
+        return std::nullopt;
+    }
+};
+
+// Texts the user left in the number entries, read when a download validates.
+// A missing text means the entry shows the record's value.
+struct OfflineDetectionEntry {
+    bool enabled = false;  // "Enable Offline Detection"
+    std::string text;      // "Offline Detection Time (ms): "
+};
+struct ScreenEntries {
+    std::optional<std::string> macAddress;                    // DeviceNet
+    std::optional<std::string> modbusNetworkAddress;          // Modbus
+    std::optional<std::string> enhancedModbusNetworkAddress;  // enhanced Modbus
+    std::optional<std::string> ioSize;                        // Ethernet
+    std::optional<OfflineDetectionEntry> offlineDetection;    // J1939 settings
+};
+
+enum class DownloadOutcome {
+    Declined,  // the caution question was not answered Yes
+    NoModule,  // no working gateway when the download began
+    Refused,   // a screen refused its entries: nothing was written
+    Written,   // the records were written and one Save sent
+};
+
+struct DownloadReport {
+    DownloadOutcome outcome = DownloadOutcome::Declined;
+    std::vector<EntryMessage> refusals;  // every message shown, in order
+    int saveClass = -1;                  // the class that got the Save, -1 none
+    bool moduleAbsentAfter = false;      // the final run-state read found no module
+};
+
+// The frame's commands whose availability depends on the session.
+enum class SessionCommand {
+    Connect,
+    OfflineConfiguration,
+    RefreshDeviceStatus,
+    Upload,
+    Download,
+    ClearErrorStatus,
+    FlashUpdate,
+    AddIoPoint,
+    EditIoPoint,  // also remove and remove all
+};
+
+// The text and caption of the download's caution question.
+inline constexpr const char* f_szDownloadCaution =
+    "CAUTION!\n\nDownloading the configuration may cause the device to reset\nor active "
+    "connections to be interrupted.\n\nDo you wish to continue?";
+inline constexpr const char* f_szDownloadCaption = "Configuration Download";
+
+// The new-module dialog's items: each known combination's name and, in
+// parentheses, the catalogue numbers of the gateway models it covers.
+std::vector<std::string> NewModuleItems();
+
+class ConfigurationSession {
+public:
+    // `responder` answers online requests (the RP1210 transport, or the
+    // in-process simulator as a gateway; null: online requests fail). A null
+    // notifier or clock takes the gate's defaults; a null listener reports to
+    // nobody. All must outlive the session.
+    explicit ConfigurationSession(std::unique_ptr<IDeviceResponder> responder,
+                                  INotifier* notifier = nullptr, IClock* clock = nullptr,
+                                  ISessionListener* listener = nullptr);
+    ConfigurationSession(const ConfigurationSession&) = delete;
+    ConfigurationSession& operator=(const ConfigurationSession&) = delete;
+
+    void SetListener(ISessionListener* listener);
+
+    // The frame's first layout (status view alone), then Refresh Device Status.
+    void Start();
+
+    // Reads the run state (connecting when needed). No module: every screen
+    // shows the absence. The same gateway (same non-zero serial number) that
+    // only went between Idle and Run: just the mode display. Anything else:
+    // Upload.
+    void RefreshDeviceStatus();
+    // Reads the identity, rebuilds the screens for a new pair (then starts a
+    // new document) and reads every record the pair has and the I/O table.
+    // Returns whether the screens were rebuilt.
+    bool Upload();
+    // Asks the caution question, reads the run state, validates every screen
+    // of the layout (`entries`: texts the user left in the number entries), and
+    // writes the records followed by one Save. Each refusal is shown.
+    DownloadReport Download(const ScreenEntries& entries = {});
+    // Clears the gateway's major fault; the status view redraws.
+    void ClearErrorStatus();
+    // The status view's mode list: 0 Idle or 1 Run; other values do nothing.
+    void SelectRunMode(int runState);
+    // Switches to offline mode (when online): with no module, starts a new
+    // configuration (product choice); else the gateway's identity becomes the
+    // offline one and the screens read the simulator.
+    void OfflineConfiguration();
+    // Back online (when offline): RunState 3, then Refresh Device Status.
+    void Connect();
+    // File New. With no working gateway, or offline, the product is chosen
+    // first (Cancel: false, nothing changed) and the tool goes offline; with a
+    // working gateway the gateway's pair stays. The records the pair has take
+    // their defaults; the I/O table is emptied.
+    bool NewConfiguration();
+    // A lost reply: RunState 3, last state 3, every screen shows the absence.
+    // The gate calls it; front ends need not.
+    void MarkNotDetected();
+    // Every screen of the layout re-reads its values (status view, DeviceNet,
+    // Modbus, enhanced Modbus, J1939 settings, I/O table, Ethernet).
+    void RefreshAllScreens();
+    // Rebuilds the screens when the pair differs from the layout's (and the
+    // new layout is not the same status view alone); the layout pair is taken
+    // in every case. Returns whether the screens were rebuilt.
+    bool Relayout(int clientType, int serverType);
+    // Takes a pair the configuration file brought in offline mode: the offline
+    // identity takes the pair's name and assumed revision, the identity is
+    // refreshed and the screens rebuilt for it.
+    void AdoptOfflinePair(int clientType, int serverType);
+
+    // Entry events of the screens; each refusal is shown and returned.
+    // Leaving "I/O Size:": valid text becomes the I/O size and the limits follow.
+    std::optional<EntryMessage> CommitIoSizeEntry(const std::string& text);
+    // Leaving the offline detection time entry.
+    std::optional<EntryMessage> CheckOfflineDetectionEntry(const OfflineDetectionEntry& entry);
+    // "Enable Offline Detection" clicked: 1000 ms, or 0.
+    void SetOfflineDetectionEnabled(bool enabled);
+    // "Status Data In Input" clicked; for server type 11 the limits follow.
+    void SetStatusDataInInput(bool value);
+    // "&Add" / "&Remove" of the J1939 network address list.
+    std::optional<EntryMessage> AddNetworkAddress(const std::string& text);
+    std::optional<EntryMessage> RemoveNetworkAddress(int selection);
+
+    // What is shown.
+    const ScreenLayout& Layout() const { return m_layout; }
+    int LayoutHeight() const { return m_layout.height; }
+    J1939Fields J1939ScreenFields() const;
+    DeviceNetFields DeviceNetScreenFields() const;
+    ModbusFields ModbusScreenFields() const;
+    // Editable controls are enabled only while the module is present.
+    bool ControlsEnabled() const { return m_device.IsPresent(); }
+    // "OFFLINE", "ONLINE" or "NO MODULE".
+    std::string ModulePaneText() const;
+    bool IsCommandEnabled(SessionCommand command, bool ioListFocused = false) const;
+
+    // The state.
+    bool IsOffline() const { return m_gate.IsOffline(); }
+    int RunState() const { return m_device.GetRunState(); }
+    int LastState() const { return m_lastState; }
+    std::uint32_t LastSerial() const { return m_lastSerial; }
+    const OfflineIdentity& OfflineProduct() const { return m_offline; }
+    CRequestGate& Gate() { return m_gate; }
+    CDevice& Device() { return m_device; }
+    const CDevice& Device() const { return m_device; }
+    // The screens edit the records in place; call ScreensChanged-worthy
+    // operations above for the rules that follow a change.
+    CConfiguration& Configuration() { return m_config; }
+    const CConfiguration& Configuration() const { return m_config; }
+
+private:
+    DeviceLink Link() { return DeviceLink{m_gate, m_device}; }
+    ISessionListener& Listener() { return m_listener ? *m_listener : m_silent; }
+    std::vector<ScreenKind> ShownScreens() const;
+    // The records follow the layout pair and the identity's revision.
+    void AlignConfigurationWithLayout();
+    void ShowTableCheck(const TableCheck& check, std::vector<EntryMessage>* shown = nullptr);
+    void Show(const EntryMessage& message);
+    void ResetToDefaults();
+    // Asks every screen of the layout in the download's order; an Ethernet
+    // refusal ends the asking. Each refusal is shown and collected.
+    bool ValidateForDownload(const ScreenEntries& entries, std::vector<EntryMessage>& refusals);
+    std::optional<EntryMessage> ValidateEthernetScreen(const ScreenEntries& entries);
+    std::optional<EntryMessage> ValidateDeviceNetScreen(const ScreenEntries& entries);
+    std::optional<EntryMessage> ValidateModbusScreen(const std::optional<std::string>& entry,
+                                                     ModbusSettings& settings);
+    std::optional<EntryMessage> ValidateJ1939Screen(const ScreenEntries& entries);
+
+    OfflineIdentity m_offline;
+    CRequestGate m_gate;
+    CDevice m_device;
+    CConfiguration m_config;
+    ISessionListener m_silent;
+    ISessionListener* m_listener = nullptr;
+    ScreenLayout m_layout;
+    int m_lastState = RS_Unknown;
+    std::uint32_t m_lastSerial = 0;
+};
