@@ -3,8 +3,10 @@
 // gateway.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
+#include "ModelTestSupport.h"
 #include "TestSupport.h"
 #include "tool/model/DeviceSync.h"
 
@@ -352,6 +354,66 @@ TEST_F(DeviceSyncTest, RefreshConfigurationReadsEveryRecordAndSetsLimits) {
     EXPECT_EQ(requests[0], "G 110/1/1");
     EXPECT_EQ(requests[10], "G 111/0/1");
     EXPECT_EQ(requests[requests.size() - 3], "G 140/1/1");
+}
+
+TEST_F(DeviceSyncTest, ModbusMasterPairNeitherReadsNorWritesTheNetworkAddress) {
+    Start("Firmware Revision=2.00\nClient Type=Modbus Master\nServer Type=Modbus Slave\n");
+    ModbusSettings settings;
+    settings.networkAddress = 0;  // not validated either
+    EXPECT_FALSE(DownloadModbus(Link(), settings));
+    EXPECT_EQ(Take(),
+              (Requests{"S 130/1/4 C000", "S 130/1/5 00", "S 130/1/6 01", "S 130/1/7 8813"}));
+    RefreshModbus(Link(), settings);
+    const Requests reads = Take();
+    EXPECT_EQ(std::count(reads.begin(), reads.end(), "G 130/1/3"), 0);
+    EXPECT_EQ(reads.size(), 6u);
+}
+
+TEST_F(DeviceSyncTest, OpeningAnotherPairWithAWorkingGatewayFailsAndStaysOnline) {
+    Start(f_szJ1939Profibus);
+    CConfiguration config = MakeTestConfiguration(9, 11);
+    const CConfiguration before = config;
+    const auto bytes = WriteConfigFile(MakeTestConfiguration(9, 8), 0);
+    const OpenResult result = OpenConfigFileOnDevice(bytes, Link(), m_offline, config);
+    EXPECT_FALSE(result.opened);
+    EXPECT_EQ(result.message, "Failed to open document.");
+    EXPECT_FALSE(m_gate->IsOffline());
+    EXPECT_EQ(m_device->ServerType(), 11);
+    EXPECT_TRUE(config.SameStoredValues(before));
+    EXPECT_TRUE(Take().empty());
+}
+
+TEST_F(DeviceSyncTest, OpeningOfflineTakesTheFilesPairIntoTheIdentity) {
+    Start(f_szJ1939Ethernet);
+    m_gate->SetOffline(true);
+    m_offline.product = LookupProductCombination(9, 6);
+    m_device->RefreshIdentity();
+    CConfiguration config;
+    const auto bytes = WriteConfigFile(MakeTestConfiguration(9, 8), 0);
+    const OpenResult result = OpenConfigFileOnDevice(bytes, Link(), m_offline, config);
+    ASSERT_TRUE(result.opened);
+    EXPECT_TRUE(result.pairChanged);
+    EXPECT_EQ(m_offline.product.name, "J1939 to Modbus Interface");
+    EXPECT_EQ(m_device->ServerType(), 8);
+    EXPECT_EQ(m_device->Revision(), MakeRevision(2, 6));
+    EXPECT_EQ(m_device->GetRunState(), RS_Idle);
+    EXPECT_TRUE(config.modbus.SameStoredValues(MakeTestConfiguration(9, 8).modbus));
+}
+
+TEST_F(DeviceSyncTest, OpeningWithoutAGatewayGoesOfflineAndSavingKeepsTheRunState) {
+    Start(f_szJ1939Profibus);
+    m_device->MarkNotDetected();
+    CConfiguration config;
+    const auto bytes = WriteConfigFile(MakeTestConfiguration(9, 11), 0);
+    ASSERT_TRUE(OpenConfigFileOnDevice(bytes, Link(), m_offline, config).opened);
+    EXPECT_TRUE(m_gate->IsOffline());
+    EXPECT_EQ(m_device->GetRunState(), RS_Idle);
+    EXPECT_EQ(m_offline.product.revision, MakeRevision(1, 8));  // copied from the gateway
+    const std::string path = m_dir.File("out.cfg");
+    ASSERT_TRUE(SaveConfigFile(path, Link(), config));
+    const auto saved = ReadFileContents(path);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(*saved, bytes);
 }
 
 }  // namespace

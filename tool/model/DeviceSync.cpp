@@ -245,9 +245,11 @@ bool UploadJ1939IoTable(DeviceLink link, CJ1939IO& io) {
 }
 
 TableCheck RefreshConfiguration(DeviceLink link, CConfiguration& config) {
-    config.clientType = static_cast<std::uint32_t>(link.device.ClientType());
-    config.serverType = static_cast<std::uint32_t>(link.device.ServerType());
-    config.SetRevision(link.device.Revision());
+    if (link.device.IsPresent()) {
+        config.clientType = static_cast<std::uint32_t>(link.device.ClientType());
+        config.serverType = static_cast<std::uint32_t>(link.device.ServerType());
+        config.SetRevision(link.device.Revision());
+    }
     const RecordSet records = config.Records();
     if (records.deviceNet) {
         RefreshDeviceNet(link, config.deviceNet);
@@ -464,4 +466,32 @@ DownloadResult DownloadConfiguration(DeviceLink link, const CConfiguration& conf
     }
     result.written = true;
     return result;
+}
+
+OpenResult OpenConfigFileOnDevice(std::span<const std::uint8_t> bytes, DeviceLink link,
+                                  OfflineIdentity& offline, CConfiguration& config) {
+    OpenEnvironment environment{link.device.GetRunState(), link.gate.IsOffline(),
+                                link.device.ClientType(), link.device.ServerType(),
+                                link.device.Revision()};
+    const bool wasOffline = environment.offline;
+    const OpenResult result = OpenConfigFile(bytes, environment, config);
+    if (!result.opened || (wasOffline == environment.offline && !result.pairChanged)) {
+        return result;
+    }
+    if (result.pairChanged) {
+        offline.product = LookupProductCombination(environment.clientType, environment.serverType);
+    } else if (!wasOffline) {
+        // going offline with the gateway's pair: the record stands for that gateway
+        offline.product = ProductCombination{link.device.ProductName(), link.device.Revision(),
+                                             link.device.ClientType(), link.device.ServerType()};
+        offline.attribute100 = link.device.Attribute100();
+    }
+    link.gate.SetOffline(true);
+    link.device.RefreshIdentity();  // answered from the offline record: RunState 0
+    return result;
+}
+
+bool SaveConfigFile(const std::string& path, DeviceLink link, const CConfiguration& config) {
+    const std::uint32_t runState = static_cast<std::uint32_t>(link.device.GetRunState());
+    return SaveFileAtomically(path, WriteConfigFile(config, runState));
 }

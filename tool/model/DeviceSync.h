@@ -10,6 +10,7 @@
 
 #include "tool/device/Device.h"
 #include "tool/device/RequestGate.h"
+#include "tool/model/ConfigFile.h"
 #include "tool/model/Configuration.h"
 
 // What a refresh did with a record's screen.
@@ -80,3 +81,15 @@ struct DownloadResult {
 // Ethernet) and one Save is sent: to class 140 when there is an Ethernet
 // record, else to the class of the last record written.
 DownloadResult DownloadConfiguration(DeviceLink link, const CConfiguration& config);
+
+// Opens a .cfg file's bytes against the tool's gate and identity: the product
+// check looks at the device's run state and pair and the gate's offline flag.
+// On success the gate is offline, RunState 0, and when the file's pair differs
+// the offline identity takes that pair (with its assumed name and revision)
+// and the identity is refreshed from it. On failure nothing changes.
+OpenResult OpenConfigFileOnDevice(std::span<const std::uint8_t> bytes, DeviceLink link,
+                                  OfflineIdentity& offline, CConfiguration& config);
+
+// Saves the records as version 6 with the device's run state, atomically.
+// False when the file could not be written ("Failed to save document.").
+bool SaveConfigFile(const std::string& path, DeviceLink link, const CConfiguration& config);
