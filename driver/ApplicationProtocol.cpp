@@ -1,5 +1,7 @@
 #include "driver/ApplicationProtocol.h"
 
+#include <algorithm>
+
 #include "common/TraceLog.h"
 
 CApplicationProtocol::CApplicationProtocol(CComPort* port, IDf1MessageSink* sink)
@@ -8,10 +10,12 @@ CApplicationProtocol::CApplicationProtocol(CComPort* port, IDf1MessageSink* sink
 bool CApplicationProtocol::TransmitRequest(std::uint8_t type, const std::uint8_t* body,
                                            int length) {
     ++m_nSequence;
-    ByteMessage message{type, static_cast<std::uint8_t>(m_nSequence >> 8),
-                        static_cast<std::uint8_t>(m_nSequence & 0xFF)};
+    ByteMessage message(f_nAppHeaderLength + static_cast<std::size_t>(std::max(length, 0)));
+    message[0] = type;
+    message[1] = static_cast<std::uint8_t>(m_nSequence >> 8);
+    message[2] = static_cast<std::uint8_t>(m_nSequence & 0xFF);
     if (length > 0) {
-        message.insert(message.end(), body, body + length);
+        std::copy(body, body + length, message.begin() + f_nAppHeaderLength);
     }
     return m_df1.Transmit(message);
 }

@@ -2,7 +2,7 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <vector>
 
 // An ordered, growable sequence of bytes; the empty message means "nothing there".
-using ByteMessage = std::deque<std::uint8_t>;
+using ByteMessage = std::vector<std::uint8_t>;

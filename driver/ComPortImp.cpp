@@ -138,7 +138,7 @@ CComPortImp::CComPortImp(const std::string& portName, std::uint32_t timeoutMs)
         m_pImpl->hPort = -1;
         ThrowDriverError(DE_UnknownDriverError);
     }
-    ::tcflush(fd, TCIOFLUSH);
+    ::tcflush(fd, TCIFLUSH);  // stale input only: output of an earlier user is still on its way
 }
 
 CComPortImp::~CComPortImp() {

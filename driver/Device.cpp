@@ -1,5 +1,6 @@
 #include "driver/Device.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "common/Clock.h"
@@ -176,8 +177,10 @@ void CDevice::ReceiveMessage(const ByteMessage& message) {
 }
 
 void CDevice::ReceiveRaw(const std::uint8_t* bytes, int length) {
-    ByteMessage message(f_nAppHeaderLength, 0);
-    message.insert(message.end(), bytes, bytes + length);
+    ByteMessage message(f_nAppHeaderLength + static_cast<std::size_t>(std::max(length, 0)));
+    if (length > 0) {
+        std::copy(bytes, bytes + length, message.begin() + f_nAppHeaderLength);
+    }
     ReceiveMessage(message);
 }
 

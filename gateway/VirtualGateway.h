@@ -40,6 +40,8 @@ public:
     std::uint64_t BytesSent() const { return m_nBytesOut; }
     std::uint64_t FramesReceived() const { return m_nFramesIn; }
     std::uint64_t J1708MessagesReceived() const { return m_nJ1708In; }
+    // Time spent answering object requests (the gateway's own work, not the line's).
+    double HandlerSeconds() const { return static_cast<double>(m_nHandlerNanoseconds) / 1e9; }
     std::int32_t SelectedProtocol() const { return m_nProtocol; }
     bool PassAll() const { return m_bPassAll; }
     bool Connected() const { return m_bConnected; }
@@ -57,6 +59,7 @@ private:
     void SendBytes(const ByteMessage& bytes);
     void MaybeSendJ1708();
     void PaceUntil(Clock::time_point when) const;
+    Clock::time_point NextSlot(Clock::time_point last, Clock::time_point now) const;
 
     int m_fd;
     GatewayOptions m_options;
@@ -76,6 +79,7 @@ private:
     std::atomic<std::uint64_t> m_nBytesOut{0};
     std::atomic<std::uint64_t> m_nFramesIn{0};
     std::atomic<std::uint64_t> m_nJ1708In{0};
+    std::atomic<std::uint64_t> m_nHandlerNanoseconds{0};
     std::atomic<std::int32_t> m_nProtocol{0};
     std::atomic<bool> m_bPassAll{false};
     std::atomic<bool> m_bConnected{false};
