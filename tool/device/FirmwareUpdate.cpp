@@ -1,0 +1,471 @@
+#include "tool/device/FirmwareUpdate.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <new>
+#include <span>
+
+#include "common/ProfileFile.h"
+
+namespace {
+
+constexpr std::int16_t f_nAttrAreaRevision = 2;
+constexpr int f_nReconnectTries = 20;  // ConnectWithRetry(20): up to 40 attempts
+constexpr std::chrono::milliseconds f_resetPause{10000};
+constexpr std::chrono::milliseconds f_chunkPause{1};
+constexpr int f_nProgressEvery = 10;
+constexpr int f_nMinUpdateReply = 12;
+constexpr int f_nMinTransferReply = 6;
+
+const char* const f_szError = "Error";
+const char* const f_szInformation = "Information";
+const char* const f_szFlashError = "Flash Update Error";
+const char* const f_szResetting = "Resetting and Polling for Device.";
+const char* const f_szPleaseWait = "Please Wait...";
+const char* const f_szNoReconnect =
+    "Unable to reconnect to the device. Please reset the device power and try again.";
+
+std::string Printf(const char* format, const std::string& argument) {
+    const int length = std::snprintf(nullptr, 0, format, argument.c_str());
+    std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, argument.c_str());
+    return text;
+}
+
+// "%hd.%02hd" of the two revision bytes the gateway sends.
+std::string DeviceRevisionText(const DeviceReply& reply) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%hd.%02hd", static_cast<short>(reply.Byte(0)),
+                  static_cast<short>(reply.Byte(1)));
+    return text;
+}
+
+bool HasHexPrefix(const std::string& text) {
+    return text.find("0x") != std::string::npos || text.find("0X") != std::string::npos;
+}
+
+// A description file named without any directory lies in the current
+// directory, like its images; the profile reader would otherwise look in the
+// Gantry directory.
+std::string DescriptionFile(const std::string& path) {
+    return path.find('/') == std::string::npos ? "./" + path : path;
+}
+
+}  // namespace
+
+const char* FirmwareAreaName(int area) {
+    static const char* const names[kFirmwareAreaCount] = {"Carrier Board", "Boot", "Fieldbus 1",
+                                                          "Fieldbus 2"};
+    return area >= 1 && area <= kFirmwareAreaCount ? names[area - 1] : "";
+}
+
+long ParseDescriptionDecimal(const std::string& text) {
+    return std::strtol(text.c_str(), nullptr, 10);
+}
+
+long ParseDescriptionRevision(const std::string& text) {
+    return std::strtol(text.c_str(), nullptr, HasHexPrefix(text) ? 16 : 10);
+}
+
+std::uint32_t ParseDescriptionLocation(const std::string& text) {
+    return static_cast<std::uint32_t>(std::strtoul(text.c_str(), nullptr, 0));
+}
+
+std::string FirmwareImageDirectory(const std::string& path) {
+    const std::size_t separator = path.find_last_of("/\\");
+    return separator == std::string::npos ? "./" : path.substr(0, separator + 1);
+}
+
+std::string FormatTransferredText(std::uint32_t done, std::uint32_t total) {
+    char text[64];
+    std::snprintf(text, sizeof text, "Transferred %u of %u Bytes", static_cast<unsigned>(done),
+                  static_cast<unsigned>(total));
+    return text;
+}
+
+std::string FormatUpdateText(int chunk, int count) {
+    char text[64];
+    std::snprintf(text, sizeof text, "Update %d of %d", chunk, count);
+    return text;
+}
+
+CFirmwareUpdate::CFirmwareUpdate(CRequestGate& gate, CDevice& device,
+                                 IFirmwareUpdateListener* listener)
+    : m_gate(gate), m_device(device), m_listener(listener) {}
+
+void CFirmwareUpdate::ShowMessage(const std::string& text, const std::string& caption,
+                                  NotifyIcon icon) {
+    m_gate.Notifier().Notify(text, caption, NotifyButtons::Ok, icon);
+}
+
+void CFirmwareUpdate::SetStatusTexts(const std::string& first, const std::string& second) {
+    if (m_listener != nullptr) {
+        m_listener->StatusTextsChanged(first, second);
+    }
+}
+
+void CFirmwareUpdate::ShowProgress(int position, int range, std::uint32_t done, std::uint32_t total,
+                                   int chunk, int count) {
+    if (m_listener != nullptr) {
+        m_listener->ProgressChanged(FirmwareProgress{
+            position, range, FormatTransferredText(done, total), FormatUpdateText(chunk, count)});
+    }
+}
+
+bool CFirmwareUpdate::Open() {
+    m_startEnabled = false;
+    return ReadDeviceRevisions();
+}
+
+bool CFirmwareUpdate::ReadAreaRevision(int area, std::string& text) {
+    DeviceReply reply;
+    const DeviceRequest request =
+        MakeGetRequest(CLS_FirmwareStorage, static_cast<std::uint16_t>(area), f_nAttrAreaRevision);
+    if (m_gate.SendDeviceRequest(request, reply) != 1 || reply.generalStatus != DST_Success) {
+        return false;
+    }
+    text = DeviceRevisionText(reply);
+    return true;
+}
+
+bool CFirmwareUpdate::ReadDeviceRevisions() {
+    m_deviceRevisions = DeviceAreaRevisions{};
+    bool result = true;
+    for (int area = 1; area <= kFirmwareAreaCount; ++area) {
+        std::string text;
+        const bool answered = ReadAreaRevision(area, text);
+        if (area <= 2 && !answered) {
+            ShowMessage(
+                std::string("Unable to obtain ") + FirmwareAreaName(area) + " NVS object revision",
+                f_szError, NotifyIcon::Error);
+            result = false;
+            break;
+        }
+        // an empty fieldbus slot answers 0.00
+        if (answered && (area <= 2 || text != "0.00")) {
+            m_deviceRevisions[static_cast<std::size_t>(area - 1)] = DeviceAreaRevision{true, text};
+        }
+    }
+    if (m_listener != nullptr) {
+        m_listener->DeviceRevisionsChanged(m_deviceRevisions);
+    }
+    return result;
+}
+
+bool CFirmwareUpdate::SelectFile(const std::string& path) {
+    for (FirmwareImageEntry& entry : m_images) {
+        entry.used = false;
+    }
+    m_numberUpdates = 0;
+    m_path = path;
+    const std::string file = DescriptionFile(path);
+    m_description = ReadProfileString(file, "Device", "Description", "");
+    const std::string count = ReadProfileString(file, "Device", "NumberUpdates", "");
+    if (count.empty()) {
+        ShowMessage("Invalid configuration file format. NumberUpdates entry not found.", f_szError,
+                    NotifyIcon::Error);
+        return false;
+    }
+    const long updates = ParseDescriptionDecimal(count);
+    if (updates < 1 || updates > kFirmwareAreaCount) {
+        ShowMessage("Invalid configuration file format. Number of updates is invalid.", f_szError,
+                    NotifyIcon::Error);
+        return false;
+    }
+    m_numberUpdates = static_cast<int>(updates);
+    for (int update = 1; update <= m_numberUpdates; ++update) {
+        if (!ReadUpdateSection(update)) {
+            return false;
+        }
+    }
+    m_startEnabled = true;
+    return true;
+}
+
+bool CFirmwareUpdate::ReadUpdateSection(int update) {
+    const std::string file = DescriptionFile(m_path);
+    const std::string section = "Update" + std::to_string(update);
+    const auto read = [&](const char* key, const char* fallback) {
+        return ReadProfileString(file, section, key, fallback);
+    };
+    const auto missing = [this](const char* key) {
+        ShowMessage(std::string("Invalid configuration file format. ") + key + " entry not found.",
+                    f_szError, NotifyIcon::Error);
+        return false;
+    };
+    const std::string instance = read("NVSInstance", "");
+    if (instance.empty()) {
+        return missing("NVSInstance");
+    }
+    const long area = ParseDescriptionDecimal(instance);
+    if (area < 1 || area > kFirmwareAreaCount) {
+        ShowMessage("Invalid NVSInstance entry.", f_szError, NotifyIcon::Error);
+        return false;
+    }
+    FirmwareImageEntry& entry = m_images[static_cast<std::size_t>(area - 1)];
+    entry = FirmwareImageEntry{};
+    entry.used = true;
+    entry.updateNumber = update;
+    const std::string major = read("MajorRevision", "");
+    if (major.empty()) {
+        return missing("MajorRevision");
+    }
+    const std::string minor = read("MinorRevision", "");
+    if (minor.empty()) {
+        return missing("MinorRevision");
+    }
+    entry.majorRevision = static_cast<int>(ParseDescriptionRevision(major));
+    entry.minorRevision = static_cast<int>(ParseDescriptionRevision(minor));
+    char text[32];
+    std::snprintf(text, sizeof text, "%d.%02d", entry.majorRevision, entry.minorRevision);
+    entry.revisionText = text;
+    entry.dataFileName = read("DataFileName", "");
+    entry.fileSize = static_cast<std::uint32_t>(ParseDescriptionDecimal(read("FileSize", "0")));
+    entry.maxTimeoutSeconds =
+        static_cast<int>(ParseDescriptionDecimal(read("MaxTimeoutSeconds", "30")));
+    entry.autoResetOnError = ParseDescriptionDecimal(read("AutoResetOnError", "1")) != 0;
+    entry.updateReset = ParseDescriptionDecimal(read("UpdateReset", "1")) != 0;
+    entry.startingLocation = ParseDescriptionLocation(read("StartingLocation", "0x0"));
+    return true;
+}
+
+bool CFirmwareUpdate::CheckImages() {
+    const std::string directory = FirmwareImageDirectory(m_path);
+    // every used area, whatever its update number
+    for (const FirmwareImageEntry& entry : m_images) {
+        if (!entry.used || entry.dataFileName.empty()) {
+            continue;
+        }
+        const std::string image = directory + entry.dataFileName;
+        std::ifstream in(image, std::ios::binary | std::ios::ate);
+        if (!in) {
+            ShowMessage(Printf("Unable to open the image file %s", image), f_szError,
+                        NotifyIcon::Error);
+            m_startEnabled = false;
+            return false;
+        }
+        const std::streamoff length = in.tellg();
+        if (length != static_cast<std::streamoff>(entry.fileSize)) {
+            // an image that does not match its description is never written
+            ShowMessage(Printf("FileSize of %s does not match nvs files", image), f_szError,
+                        NotifyIcon::Error);
+            m_startEnabled = false;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CFirmwareUpdate::SwitchToIdle() {
+    if (m_device.GetRunState() == RS_Run) {
+        m_device.SetRunState(RS_Idle);
+    }
+    if (m_device.GetRunState() != RS_Idle) {
+        ShowMessage("Unable to switch to the Idle mode", f_szError, NotifyIcon::Error);
+        return false;
+    }
+    return true;
+}
+
+FlashOutcome CFirmwareUpdate::Start() {
+    if (!m_startEnabled || m_numberUpdates == 0) {
+        return FlashOutcome::NotStarted;
+    }
+    if (!CheckImages() || !SwitchToIdle()) {
+        return FlashOutcome::StoppedBeforeTransfer;
+    }
+    if (m_listener != nullptr) {
+        m_listener->BusyChanged(true);
+    }
+    FlashOutcome outcome = FlashOutcome::Verified;
+    bool finished = false;
+    for (int update = 1; update <= m_numberUpdates && !finished; ++update) {
+        for (int area = 1; area <= kFirmwareAreaCount; ++area) {
+            const FirmwareImageEntry& entry = ImageArea(area);
+            if (!entry.used || entry.updateNumber != update) {
+                continue;
+            }
+            if (!entry.dataFileName.empty() &&
+                m_deviceRevisions[static_cast<std::size_t>(area - 1)].present) {
+                finished = !WriteImage(area, outcome);
+            }
+            break;
+        }
+    }
+    if (!finished) {
+        outcome = Verify();
+    }
+    if (m_listener != nullptr) {
+        m_listener->BusyChanged(false);
+    }
+    return outcome;
+}
+
+bool CFirmwareUpdate::ReadImage(const std::string& path, std::string& image) {
+    try {
+        std::ifstream in(path, std::ios::binary | std::ios::ate);
+        const std::streamoff length = in ? std::streamoff(in.tellg()) : std::streamoff(-1);
+        if (length >= 0 && length <= std::streamoff{0xFFFFFFFF}) {
+            image.resize(static_cast<std::size_t>(length));
+            in.seekg(0);
+            in.read(image.data(), length);
+            if (in.gcount() == length) {
+                return true;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        ShowMessage("Unable to allocate enough memory", f_szError, NotifyIcon::Error);
+        return false;
+    }
+    ShowMessage("Error reading image file", f_szError, NotifyIcon::Error);
+    return false;
+}
+
+int CFirmwareUpdate::JudgeUpdateReply(const DeviceReply& reply) {
+    switch (reply.generalStatus) {
+        case 0:
+            break;
+        case 12:
+        case 16:
+            ShowMessage("Device state conflict\n\nThe device may be in Run mode", f_szFlashError,
+                        NotifyIcon::Warning);
+            return 0;
+        case 32:
+            ShowMessage(
+                "Firmware update version incompatibility\n\nThe current version of the device "
+                "will not allow upgrade or downgrade to the selected firmware",
+                f_szFlashError, NotifyIcon::Warning);
+            return 0;
+        default:
+            ShowMessage("Update service response error", f_szFlashError);
+            return 0;
+    }
+    // A chunk size of 0 cannot divide the image, and one above what a transfer
+    // request carries cannot be sent: both make the reply unusable.
+    const int chunkSize = reply.Word(4);
+    if (reply.dataLength < f_nMinUpdateReply || chunkSize == 0 || chunkSize > kMaxTransferChunk) {
+        ShowMessage("Invalid Update Service response", f_szError, NotifyIcon::Error);
+        return 0;
+    }
+    return chunkSize;
+}
+
+bool CFirmwareUpdate::WriteImage(int area, FlashOutcome& outcome) {
+    const FirmwareImageEntry& entry = ImageArea(area);
+    std::string image;
+    if (!ReadImage(FirmwareImageDirectory(m_path) + entry.dataFileName, image)) {
+        outcome = RecoverFromError();
+        return false;
+    }
+    DeviceRequest request = MakeServiceRequest(SVC_FirmwareUpdate, CLS_FirmwareStorage,
+                                               static_cast<std::uint16_t>(area));
+    request.AppendLong(static_cast<std::uint32_t>(image.size()));
+    request.AppendLong(entry.startingLocation);
+    DeviceReply reply;
+    if (m_gate.SendDeviceRequest(request, reply) != 1) {
+        ShowMessage("Error sending update service", f_szError, NotifyIcon::Error);
+        outcome = RecoverFromError();
+        return false;
+    }
+    const int chunkSize = JudgeUpdateReply(reply);
+    if (chunkSize == 0 || !TransferChunks(area, image, chunkSize)) {
+        outcome = RecoverFromError();
+        return false;
+    }
+    if (entry.updateReset && !ResetAndReconnect()) {
+        outcome = FlashOutcome::NotReconnected;
+        return false;
+    }
+    if (!ReadDeviceRevisions()) {
+        outcome = FlashOutcome::RevisionsUnreadable;
+        return false;
+    }
+    return true;
+}
+
+bool CFirmwareUpdate::TransferChunks(int area, const std::string& image, int chunkSize) {
+    const auto total = static_cast<std::uint32_t>(image.size());
+    const auto chunk = static_cast<std::uint32_t>(chunkSize);
+    const int count = static_cast<int>(total / chunk + (total % chunk != 0 ? 1 : 0));
+    ShowProgress(0, count, 0, total, 0, count);
+    for (int index = 0; index < count; ++index) {
+        const std::uint32_t offset = static_cast<std::uint32_t>(index) * chunk;
+        const std::uint32_t length = std::min(chunk, total - offset);
+        if (index % f_nProgressEvery == 0) {
+            ShowProgress(index, count, offset, total, index, count);
+            if (m_listener != nullptr) {
+                m_listener->ProcessEvents();
+            }
+            m_gate.Clock().Sleep(f_chunkPause);
+        }
+        DeviceRequest request = MakeServiceRequest(SVC_FirmwareTransfer, CLS_FirmwareStorage,
+                                                   static_cast<std::uint16_t>(area));
+        request.AppendLong(offset);
+        request.AppendBytes(std::span<const std::uint8_t>(
+            reinterpret_cast<const std::uint8_t*>(image.data()) + offset, length));
+        DeviceReply reply;
+        if (m_gate.SendDeviceRequest(request, reply) != 1) {
+            ShowMessage("Error sending transfer service", f_szError, NotifyIcon::Error);
+            return false;
+        }
+        if (reply.generalStatus != DST_Success || reply.dataLength < f_nMinTransferReply) {
+            ShowMessage("Transfer service response error", f_szError, NotifyIcon::Error);
+            return false;
+        }
+        const int transferStatus = reply.Word(4);
+        if (transferStatus == 3 || transferStatus == 4) {
+            ShowMessage("Transfer status error", f_szError, NotifyIcon::Error);
+            return false;
+        }
+    }
+    ShowProgress(count, count, total, total, count, count);
+    return true;
+}
+
+bool CFirmwareUpdate::ResetAndReconnect() {
+    SetStatusTexts(f_szResetting, f_szPleaseWait);
+    m_device.ResetDevice();
+    m_gate.Clock().Sleep(f_resetPause);
+    if (m_gate.ConnectWithRetry(f_nReconnectTries) != 1) {
+        ShowMessage(f_szNoReconnect, f_szInformation, NotifyIcon::Information);
+        return false;
+    }
+    return true;
+}
+
+FlashOutcome CFirmwareUpdate::RecoverFromError() {
+    // the gateway is reset whatever AutoResetOnError says: it may hold half an image
+    const bool reconnected = ResetAndReconnect();
+    SetStatusTexts("", "");
+    return reconnected ? FlashOutcome::FailedAndRecovered : FlashOutcome::NotReconnected;
+}
+
+FlashOutcome CFirmwareUpdate::Verify() {
+    for (int area = 1; area <= kFirmwareAreaCount; ++area) {
+        const FirmwareImageEntry& entry = ImageArea(area);
+        if (!m_deviceRevisions[static_cast<std::size_t>(area - 1)].present || !entry.used ||
+            entry.dataFileName.empty()) {
+            continue;
+        }
+        std::string text;
+        if (!ReadAreaRevision(area, text)) {
+            ShowMessage(
+                "Error communicating to the device. Please reset the device power and try again.",
+                f_szInformation, NotifyIcon::Information);
+            return FlashOutcome::VerificationFailed;
+        }
+        if (text != entry.revisionText) {
+            ShowMessage(
+                "Device was flashed, but the new revision does not match the one in the image "
+                "file. Please reset the device power and try again.",
+                f_szInformation, NotifyIcon::Information);
+            return FlashOutcome::RevisionMismatch;
+        }
+    }
+    ShowMessage("Device was successfully flashed and reset", f_szInformation,
+                NotifyIcon::Information);
+    return FlashOutcome::Verified;
+}

@@ -1,0 +1,180 @@
+// The firmware update: reads the revisions of the gateway's four storage areas
+// (class 161), reads and checks an update description file (.nvs), and writes
+// the images it names with the update (75) and transfer (77) services,
+// resetting and reconnecting after an image when the description asks for it,
+// then checks that the gateway reports the promised revisions.
+//
+// Qt-free: message boxes go through the gate's notifier, progress and the
+// status texts through an IFirmwareUpdateListener, every pause through the
+// gate's clock. The caller (the "Flash Update" dialog, the command line's
+// flash command) runs the configuration Upload after a Start that closed.
+// Gate thread only.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "tool/device/Device.h"
+#include "tool/device/RequestGate.h"
+
+inline constexpr int kFirmwareAreaCount = 4;
+// The largest chunk a transfer request can carry: the data area less the
+// 4-byte offset.
+inline constexpr int kMaxTransferChunk = kDeviceDataSize - 4;
+
+// "Carrier Board", "Boot", "Fieldbus 1", "Fieldbus 2" for areas 1 to 4; "" else.
+const char* FirmwareAreaName(int area);
+
+// One storage area as an update description names it.
+struct FirmwareImageEntry {
+    bool used = false;
+    int updateNumber = 0;  // the "Update%d" section it came from
+    int majorRevision = 0;
+    int minorRevision = 0;
+    std::string revisionText;  // "%d.%02d" of major and minor
+    int maxTimeoutSeconds = 30;
+    std::string dataFileName;  // empty: the area is not written
+    std::uint32_t fileSize = 0;
+    bool autoResetOnError = true;
+    bool updateReset = true;  // reset and reconnect after this image
+    std::uint32_t startingLocation = 0;
+};
+
+// What the gateway reported for one storage area.
+struct DeviceAreaRevision {
+    bool present = false;
+    std::string revisionText;  // "%hd.%02hd" of the reply's major and minor bytes
+};
+
+using DeviceAreaRevisions = std::array<DeviceAreaRevision, kFirmwareAreaCount>;
+
+// The progress of one image's transfer as the dialog shows it.
+struct FirmwareProgress {
+    int position = 0;             // progress bar position, 0..range
+    int range = 0;                // chunk count
+    std::string transferredText;  // "Transferred %d of %d Bytes"
+    std::string updateText;       // "Update %d of %d"
+};
+
+// What the dialog (or the command line) shows while the procedure runs. Every
+// method defaults to nothing.
+class IFirmwareUpdateListener {
+public:
+    virtual ~IFirmwareUpdateListener() = default;
+    // The device revision rows changed (after every read of the revisions).
+    virtual void DeviceRevisionsChanged(const DeviceAreaRevisions& revisions) { (void)revisions; }
+    // Progress of the current image: at chunk 0, every tenth chunk, and at the end.
+    virtual void ProgressChanged(const FirmwareProgress& progress) { (void)progress; }
+    // The two status texts ("Resetting and Polling for Device.", "Please
+    // Wait..."); two empty texts clear them.
+    virtual void StatusTextsChanged(const std::string& first, const std::string& second) {
+        (void)first;
+        (void)second;
+    }
+    // True when the procedure starts working (wait cursor, controls disabled),
+    // false when it ends.
+    virtual void BusyChanged(bool busy) { (void)busy; }
+    // Every tenth chunk: dispatch the pending window messages.
+    virtual void ProcessEvents() {}
+};
+
+// How a Start ended.
+enum class FlashOutcome {
+    NotStarted,             // no description read, or Start not enabled
+    StoppedBeforeTransfer,  // image check or Idle switch failed; nothing sent, dialog stays open
+    Verified,               // "Device was successfully flashed and reset"
+    RevisionMismatch,       // flashed, but a revision differs from the description
+    VerificationFailed,     // a revision could not be read back
+    RevisionsUnreadable,    // area 1 or 2 did not answer after an image
+    FailedAndRecovered,     // a transfer step failed; the gateway was reset and reconnected
+    NotReconnected,         // no gateway answered after a reset
+};
+
+// Parses "decimal" values of the description: leading blanks, a sign and
+// digits; anything else gives 0.
+long ParseDescriptionDecimal(const std::string& text);
+// Revision numbers: base 16 when the text contains "0x" or "0X", else base 10.
+long ParseDescriptionRevision(const std::string& text);
+// StartingLocation: base chosen by the text (0x hexadecimal, leading 0 octal,
+// else decimal), unsigned.
+std::uint32_t ParseDescriptionLocation(const std::string& text);
+// The directory images are taken from: `path` up to and including its last
+// '/' or '\\'; "./" (the current directory) when it has neither.
+std::string FirmwareImageDirectory(const std::string& path);
+// "Transferred %d of %d Bytes" and "Update %d of %d".
+std::string FormatTransferredText(std::uint32_t done, std::uint32_t total);
+std::string FormatUpdateText(int chunk, int count);
+
+class CFirmwareUpdate {
+public:
+    // `gate` and `device` must outlive the update; `listener` may be null.
+    CFirmwareUpdate(CRequestGate& gate, CDevice& device,
+                    IFirmwareUpdateListener* listener = nullptr);
+
+    // Opening the dialog: Start disabled, device revisions read. False (after
+    // the message) when area 1 or 2 did not answer: the dialog closes.
+    bool Open();
+    // Reads the revisions of the four areas (see DeviceRevisions()). False,
+    // after "Unable to obtain Carrier Board NVS object revision" or the Boot
+    // one (title "Error"), when area 1 or 2 fails; areas 3 and 4 count as
+    // present only when they answer with a revision other than 0.00.
+    bool ReadDeviceRevisions();
+
+    // Select File with a chosen path: clears the used flags and the update
+    // count, then reads the description. On the first problem shows its
+    // message (title "Error") and returns false; the areas read so far stay
+    // filled and Start keeps its state. On success Start is enabled.
+    bool SelectFile(const std::string& path);
+
+    // Runs the update procedure (see FlashOutcome). Every failure after the
+    // first update request resets the gateway and reconnects before it ends.
+    FlashOutcome Start();
+
+    // Whether the procedure ended in a way that closes the dialog (the caller
+    // then runs Upload).
+    static bool ClosesDialog(FlashOutcome outcome) {
+        return outcome != FlashOutcome::NotStarted &&
+               outcome != FlashOutcome::StoppedBeforeTransfer;
+    }
+
+    bool IsStartEnabled() const { return m_startEnabled; }
+    const std::string& Path() const { return m_path; }
+    const std::string& Description() const { return m_description; }
+    int NumberUpdates() const { return m_numberUpdates; }
+    // Area 1..4 as the description names it.
+    const FirmwareImageEntry& ImageArea(int area) const { return m_images.at(area - 1); }
+    const DeviceAreaRevisions& DeviceRevisions() const { return m_deviceRevisions; }
+
+private:
+    bool ReadUpdateSection(int update);
+    bool CheckImages();
+    bool SwitchToIdle();
+    // One image: false after a failure has been recovered (the outcome is set).
+    bool WriteImage(int area, FlashOutcome& outcome);
+    // Reads the whole image; false after "Unable to allocate enough memory" or
+    // "Error reading image file".
+    bool ReadImage(const std::string& path, std::string& image);
+    // The chunk size of a usable update reply; 0 after the reply's message.
+    int JudgeUpdateReply(const DeviceReply& reply);
+    bool TransferChunks(int area, const std::string& image, int chunkSize);
+    bool ResetAndReconnect();
+    FlashOutcome RecoverFromError();
+    FlashOutcome Verify();
+    bool ReadAreaRevision(int area, std::string& text);
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     NotifyIcon icon = NotifyIcon::None);
+    void ShowProgress(int position, int range, std::uint32_t done, std::uint32_t total, int chunk,
+                      int count);
+    void SetStatusTexts(const std::string& first, const std::string& second);
+
+    CRequestGate& m_gate;
+    CDevice& m_device;
+    IFirmwareUpdateListener* m_listener;
+    std::string m_path;
+    std::string m_description;
+    int m_numberUpdates = 0;
+    std::array<FirmwareImageEntry, kFirmwareAreaCount> m_images{};
+    DeviceAreaRevisions m_deviceRevisions{};
+    bool m_startEnabled = false;
+};
