@@ -207,6 +207,15 @@ TEST(PointValidation, StepsAreCheckedInOrderWithTheirTexts) {
     }
 }
 
+TEST(PointValidation, TypeOutsideTheListIsRefused) {
+    CJ1939IO io;
+    for (int type : {-1, 4, 256}) {
+        const auto result = ValidatePointEntry(Entry(type, "0", "8"), {}, -1, io, f_profibus, {});
+        ASSERT_TRUE(result.failure) << type;
+        EXPECT_EQ(result.failure->field, EditField::TableType);
+    }
+}
+
 TEST(PointValidation, CombinedLimitAndOverlapRefusals) {
     CJ1939IO io;
     io.Add(Point(JT_Output, 0, 1600));

@@ -56,6 +56,19 @@ TEST(J1939Name, IndustryGroupNames) {
     EXPECT_EQ(IndustryGroupName(7), "");
 }
 
+TEST(J1939AddressList, CountByteThenAddressesAndNeverMoreThan255) {
+    J1939Settings settings;
+    settings.addressList = {128, 7};
+    EXPECT_EQ(settings.AddressListBytes(), (std::vector<std::uint8_t>{2, 128, 7}));
+    EXPECT_TRUE(settings.SetAddressListBytes({1, 9, 99}));
+    EXPECT_EQ(settings.addressList, (std::vector<std::uint8_t>{9}));
+    EXPECT_FALSE(settings.SetAddressListBytes({3, 1}));
+    settings.addressList.assign(300, 1);
+    const auto bytes = settings.AddressListBytes();
+    EXPECT_EQ(bytes[0], 255);
+    EXPECT_EQ(bytes.size(), 256u);
+}
+
 TEST(DataTableLimitsTable, EachServerTypeGivesItsSizes) {
     EXPECT_EQ(DataTableLimits::ForProfibus(false), (DataTableLimits{244, 244, 400}));
     EXPECT_EQ(DataTableLimits::ForProfibus(true), (DataTableLimits{232, 244, 388}));

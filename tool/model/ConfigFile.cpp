@@ -359,7 +359,8 @@ ConfigFileImage ImageOfConfiguration(const CConfiguration& config, std::uint32_t
         s.busOffReset = j.busOffReset;
         s.swapIo = j.swapIo;
         s.statusInInput = j.statusInInput;
-        s.addresses = j.addressList;
+        const std::vector<std::uint8_t> list = j.AddressListBytes();  // at most 255
+        s.addresses.assign(list.begin() + 1, list.end());
         s.offlineTimeMs = j.offlineTimeMs;
         s.baudIndex = static_cast<std::uint32_t>(j.baudIndex);  // no selection: 0xFFFFFFFF
         s.points = config.io.Inputs();

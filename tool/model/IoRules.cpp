@@ -180,7 +180,7 @@ PointValidation ValidatePointEntry(const PointEntry& entry, const ColumnModes& m
                                    const PgnLimits& pgnLimits) {
     PointValidation result;
     tagJ1939DataPoint& point = result.point;
-    if (!IsValidTableType(static_cast<std::uint8_t>(entry.tableType)) || entry.tableType < 0) {
+    if (entry.tableType < JT_Input || entry.tableType > JT_PreviouslyActiveDtc) {
         result.failure = Refusal("Invalid Entry", EditField::TableType);
         return result;
     }

@@ -1,5 +1,6 @@
 #include "tool/model/J1939Settings.h"
 
+#include <algorithm>
 #include <cstdio>
 
 J1939Name PackJ1939Name(const J1939NameComponents& c) {
@@ -134,9 +135,12 @@ std::string MajorFaultText(std::uint32_t code) {
 }
 
 std::vector<std::uint8_t> J1939Settings::AddressListBytes() const {
+    // the count is one byte: a longer list is cut at 255 addresses
+    const std::size_t count = std::min<std::size_t>(addressList.size(), 255);
     std::vector<std::uint8_t> bytes;
-    bytes.push_back(static_cast<std::uint8_t>(addressList.size()));
-    bytes.insert(bytes.end(), addressList.begin(), addressList.end());
+    bytes.push_back(static_cast<std::uint8_t>(count));
+    bytes.insert(bytes.end(), addressList.begin(),
+                 addressList.begin() + static_cast<std::ptrdiff_t>(count));
     return bytes;
 }
 
