@@ -75,9 +75,14 @@ bool CDf1Protocol::Transmit(const ByteMessage& message) {
     bool send = true;
     for (;;) {
         if (send && !m_pPort->Write(frame)) {
-            WriteTraceLog("CDf1Protocol", "Transmit()", "Transmitting DF1 message failed !");
+            // Once per run of failures: a pulled adapter must not flood the log.
+            if (!m_bWriteFailing) {
+                WriteTraceLog("CDf1Protocol", "Transmit()", "Transmitting DF1 message failed !");
+            }
+            m_bWriteFailing = true;
             return false;
         }
+        m_bWriteFailing = false;
         send = false;
         ByteMessage scratch;
         switch (ReceiveUntil(scratch, true, 100, deadline)) {

@@ -63,4 +63,5 @@ private:
     CComPort* m_pPort;
     IDf1MessageSink* m_pSink;
     ByteMessage m_buffer;
+    bool m_bWriteFailing = false;  // the last frame could not be written
 };

@@ -183,3 +183,15 @@ TEST_F(Df1LinkTest, EndlessForeignFrames_EndTheTransmitWithinTwoSeconds) {
     EXPECT_LT(waited, std::chrono::milliseconds(2300));
     EXPECT_GT(sink.Messages().size(), 10u);
 }
+
+TEST_F(Df1LinkTest, LineGone_TransmitFailsAndLogsOncePerRunOfFailures) {
+    peer.CloseMaster();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(link.Transmit(ToMessage({1, 0, 1})));
+    }
+    const std::string log = ReadFileBytes(gantryDir.File("GyConfig.log"));
+    const std::string record = "\tCDf1Protocol::Transmit()\t\tTransmitting DF1 message failed !\n";
+    const auto first = log.find(record);
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(log.find(record, first + 1), std::string::npos);
+}
