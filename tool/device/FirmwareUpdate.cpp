@@ -427,6 +427,12 @@ bool CFirmwareUpdate::TransferChunks(int area, const std::string& image, int chu
 
 bool CFirmwareUpdate::ResetAndReconnect() {
     SetStatusTexts(f_szResetting, f_szPleaseWait);
+    if (!m_gate.IsConnected()) {
+        // A lost reply dropped the connection, and a Reset is only sent over
+        // an open one: reconnect first so that a half-written gateway is
+        // still reset.
+        m_gate.ConnectWithRetry(1);
+    }
     m_device.ResetDevice();
     m_gate.Clock().Sleep(f_resetPause);
     if (m_gate.ConnectWithRetry(f_nReconnectTries) != 1) {
