@@ -62,10 +62,6 @@ protected:
     }
     DeviceLink Link() { return DeviceLink{*m_gate, *m_device}; }
     Requests Take() { return std::exchange(m_requests, {}); }
-    void SetIni(const std::string& section, const std::string& text) {
-        const std::string current = ReadFileBytes(m_dir.File("GYSim.ini"));
-        WriteFileBytes(m_dir.File("GYSim.ini"), current + "[" + section + "]\n" + text);
-    }
 
     ScopedGantryDir m_dir;
     CInstantClock m_clock;
@@ -130,13 +126,23 @@ TEST_F(DeviceSyncTest, ModbusRefreshAndDownloadOrderAndBaudScaling) {
     EXPECT_FALSE(DownloadModbus(Link(), settings));
     EXPECT_EQ(Take(), (Requests{"S 130/1/3 F7", "S 130/1/4 C000", "S 130/1/5 02", "S 130/1/6 01",
                                 "S 130/1/7 8813"}));
-    SetIni("ModbusConfig", "Baud Rate=96\n");
     ModbusSettings read;
     EXPECT_EQ(RefreshModbus(Link(), read), RefreshOutcome::Read);
     EXPECT_EQ(Take(), (Requests{"G 130/1/1", "G 130/1/2", "G 130/1/3", "G 130/1/4", "G 130/1/5",
                                 "G 130/1/6", "G 130/1/7"}));
     EXPECT_EQ(read.networkAddress, 247u);
     EXPECT_EQ(read.parity, 2u);
+    EXPECT_EQ(read.baudRate, 19200u);
+    // 96 from the gateway shows 9600; 384 (38400) has no item and keeps the value
+    settings.baudRate = 9600;
+    DownloadModbus(Link(), settings);
+    EXPECT_EQ(Take()[1], "S 130/1/4 6000");
+    RefreshModbus(Link(), read);
+    EXPECT_EQ(read.baudRate, 9600u);
+    settings.baudRate = 38400;
+    DownloadModbus(Link(), settings);
+    RefreshModbus(Link(), read);
+    EXPECT_EQ(read.baudRate, 9600u);
 }
 
 TEST_F(DeviceSyncTest, EnhancedModbusAddsNetworkTypeAndDuplex) {
