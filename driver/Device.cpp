@@ -12,6 +12,9 @@ namespace {
 // A worker that met an error pauses this long before the next pass, so a
 // failing line cannot make it spin.
 constexpr std::chrono::milliseconds f_errorBackOff{200};
+// About 100 ms without work (passes of ~2 ms) make the device idle.
+constexpr int f_nIdlePassesBeforeLongWait = 50;
+constexpr std::chrono::milliseconds f_longIdleWait{4};
 
 std::unique_ptr<CComPort> OpenPort(const std::string& portName, std::int32_t protocol) {
     if (protocol != PROTOCOL_CIP && protocol != PROTOCOL_J1708) {
@@ -126,12 +129,17 @@ void CDevice::RunPass() {
     worked = CommandPass() || worked;
     if (TransmitPass()) {
         m_bTraffic = 1;
+        m_nIdlePasses = 0;
         return;  // a busy line is served without sleeping
     }
     if (worked) {
         m_bTraffic = 1;
+        m_nIdlePasses = 0;
     } else {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // A line that has been idle for a while is looked at less often, so an idle
+        // device costs little CPU; the first message after the pause waits a few ms more.
+        const bool longIdle = ++m_nIdlePasses > f_nIdlePassesBeforeLongWait;
+        std::this_thread::sleep_for(longIdle ? f_longIdleWait : std::chrono::milliseconds(1));
     }
 }
 

@@ -90,4 +90,5 @@ private:
     std::atomic<std::uint8_t> m_bTraffic{0};
     std::int32_t m_nProtocol;
     std::set<int> m_reportedErrors;  // worker thread only: kinds already logged
+    int m_nIdlePasses = 0;           // worker thread only: passes without work in a row
 };
