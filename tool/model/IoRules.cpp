@@ -175,18 +175,12 @@ bool PgnPairFits(const std::vector<tagJ1939DataPoint>& points, std::uint32_t pgn
     return CountPgns(points) + (present ? 0 : 1) <= limit;
 }
 
-PointValidation ValidatePointEntry(const PointEntry& entry, const ColumnModes& modes, int editIndex,
-                                   const CJ1939IO& io, const DataTableLimits& limits,
-                                   const PgnLimits& pgnLimits) {
-    PointValidation result;
-    tagJ1939DataPoint& point = result.point;
-    if (entry.tableType < JT_Input || entry.tableType > JT_PreviouslyActiveDtc) {
-        result.failure = Refusal("Invalid Entry", EditField::TableType);
-        return result;
-    }
-    point.table = static_cast<std::uint8_t>(entry.tableType);
-    const IoDirection direction = DirectionOfTable(point.table);
+namespace {
 
+// Steps 2 to 5 of the OK check: PGN, target address, PGN limit, priority.
+std::optional<RuleMessage> CheckAddressing(const PointEntry& entry, const ColumnModes& modes,
+                                           const CJ1939IO& io, const PgnLimits& pgnLimits,
+                                           tagJ1939DataPoint& point) {
     if (point.table == JT_ActiveDtc) {
         point.pgn = f_nDm1Pgn;
     } else if (point.table == JT_PreviouslyActiveDtc) {
@@ -194,93 +188,108 @@ PointValidation ValidatePointEntry(const PointEntry& entry, const ColumnModes& m
     } else if (auto pgn = ReadPlainNumber(entry.pgn, modes.pgn)) {
         point.pgn = *pgn;
     } else {
-        result.failure = Refusal("Invalid PGN", EditField::Pgn);
-        return result;
+        return Refusal("Invalid PGN", EditField::Pgn);
     }
-
     const auto address = ReadPlainNumber(entry.address, modes.targetAddress);
     if (!address || *address > 255) {
-        result.failure = Refusal(
+        return Refusal(
             "Invalid Target Address. Please specify the Target Address in the 0 - 255 range.",
             EditField::Address);
-        return result;
     }
     point.address = static_cast<std::uint8_t>(*address);
-
+    const IoDirection direction = DirectionOfTable(point.table);
     const bool input = direction == IoDirection::Input;
     if (!PgnPairFits(io.Points(direction), point.pgn, point.address,
                      input ? pgnLimits.inputPgns : pgnLimits.outputPgns)) {
-        result.failure = RuleMessage{input ? "Input PGN Count Limit has been Reached"
-                                           : "Output PGN Count Limit has been Reached",
-                                     f_szConfigurationLimit, EditField::Pgn};
-        return result;
+        return RuleMessage{input ? "Input PGN Count Limit has been Reached"
+                                 : "Output PGN Count Limit has been Reached",
+                           f_szConfigurationLimit, EditField::Pgn};
     }
-
     if (entry.priority > 7) {
-        result.failure = Refusal("Priority must be 0-7", EditField::Priority);
-        return result;
+        return Refusal("Priority must be 0-7", EditField::Priority);
     }
     point.priority = static_cast<std::uint8_t>(entry.priority);
+    return std::nullopt;
+}
 
+// Steps 6 to 9: data offset, data length, data-table bounds, overlap.
+std::optional<RuleMessage> CheckPlacement(const PointEntry& entry, const ColumnModes& modes,
+                                          int editIndex, const CJ1939IO& io,
+                                          const DataTableLimits& limits, tagJ1939DataPoint& point) {
     const std::uint32_t offset = ReadBitQuantity(entry.dataOffset, modes.tableOffset);
     if (!IsValidBits(offset)) {
-        result.failure = Refusal("Invalid Data Table Offset", EditField::DataOffset);
-        return result;
+        return Refusal("Invalid Data Table Offset", EditField::DataOffset);
     }
     const std::uint32_t length =
         LengthFromEntry(entry.dataLength, modes.dataLength, entry.tableType);
     if (!IsValidBits(length)) {
-        result.failure = Refusal("Invalid Data Size", EditField::DataLength);
-        return result;
+        return Refusal("Invalid Data Size", EditField::DataLength);
     }
     point.dataOffset = static_cast<std::uint16_t>(offset);
     point.dataLength = static_cast<std::uint16_t>(length);
-
+    const IoDirection direction = DirectionOfTable(point.table);
     const int bounds = CheckDataTableBounds(io, limits, direction, offset, length);
     if (bounds == -1) {
-        const std::int64_t size = input ? limits.inputBytes : limits.outputBytes;
-        result.failure = Refusal(
+        const std::int64_t size =
+            direction == IoDirection::Input ? limits.inputBytes : limits.outputBytes;
+        return Refusal(
             Format("Specified table offset and length is outside of the Data Table bounds of %lld "
                    "bytes",
                    static_cast<long long>(size)),
             EditField::DataOffset);
-        return result;
     }
     if (bounds == -2) {
-        result.failure =
-            Refusal(Format("Specified table offset and length yields a total I/O space "
-                           "larger than the combined Data Table limit of %lld bytes",
-                           static_cast<long long>(limits.combinedBytes)),
-                    EditField::DataOffset);
-        return result;
+        return Refusal(Format("Specified table offset and length yields a total I/O space "
+                              "larger than the combined Data Table limit of %lld bytes",
+                              static_cast<long long>(limits.combinedBytes)),
+                       EditField::DataOffset);
     }
-
     if (OverlapsAnotherPoint(io, direction, offset, length, editIndex)) {
-        result.failure =
-            Refusal("Specified Data Table space is already occupied by another I/O Point",
-                    EditField::DataOffset);
-        return result;
+        return Refusal("Specified Data Table space is already occupied by another I/O Point",
+                       EditField::DataOffset);
     }
+    return std::nullopt;
+}
 
+// Steps 10 and 11: update rate, message offset.
+std::optional<RuleMessage> CheckTiming(const PointEntry& entry, const ColumnModes& modes,
+                                       tagJ1939DataPoint& point) {
     const auto rate = ReadPlainNumber(entry.updateRate, modes.updateRate);
     if (!rate) {
-        result.failure = Refusal("Invalid Update Rate", EditField::UpdateRate);
-        return result;
+        return Refusal("Invalid Update Rate", EditField::UpdateRate);
     }
     if ((*rate >= 1 && *rate <= 9) || *rate > 60000) {
-        result.failure = Refusal("Invalid Update Rate. Valid rates are 0, and 10 - 60,000 ms",
-                                 EditField::UpdateRate);
-        return result;
+        return Refusal("Invalid Update Rate. Valid rates are 0, and 10 - 60,000 ms",
+                       EditField::UpdateRate);
     }
     point.updateRate = static_cast<std::uint16_t>(*rate);
-
     std::uint32_t messageOffset = 0;
     if (auto failure =
             CheckMessageOffset(entry.messageOffset, modes.messageOffset, messageOffset)) {
-        result.failure = failure;
-        return result;
+        return failure;
     }
     point.messageOffset = static_cast<std::uint16_t>(messageOffset);
+    return std::nullopt;
+}
+
+}  // namespace
+
+PointValidation ValidatePointEntry(const PointEntry& entry, const ColumnModes& modes, int editIndex,
+                                   const CJ1939IO& io, const DataTableLimits& limits,
+                                   const PgnLimits& pgnLimits) {
+    PointValidation result;
+    if (entry.tableType < JT_Input || entry.tableType > JT_PreviouslyActiveDtc) {
+        result.failure = Refusal("Invalid Entry", EditField::TableType);
+        return result;
+    }
+    result.point.table = static_cast<std::uint8_t>(entry.tableType);
+    result.failure = CheckAddressing(entry, modes, io, pgnLimits, result.point);
+    if (!result.failure) {
+        result.failure = CheckPlacement(entry, modes, editIndex, io, limits, result.point);
+    }
+    if (!result.failure) {
+        result.failure = CheckTiming(entry, modes, result.point);
+    }
     return result;
 }
 
