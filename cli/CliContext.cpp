@@ -1,0 +1,157 @@
+#include "cli/CliContext.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <iostream>
+
+#include "cli/PortTransport.h"
+#include "tool/device/SerialTransport.h"
+
+void PrintMessage(const std::string& caption, const std::string& text) {
+    std::cerr << caption << ": " << text << std::endl;
+}
+
+bool Confirm(const std::string& caption, const std::string& text, bool yes) {
+    if (yes) {
+        return true;
+    }
+    if (!::isatty(STDIN_FILENO)) {
+        return false;  // nobody can answer: the cautious answer
+    }
+    std::cerr << caption << ": " << text << " [y/N] " << std::flush;
+    std::string answer;
+    if (!std::getline(std::cin, answer)) {
+        return false;
+    }
+    std::transform(answer.begin(), answer.end(), answer.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return answer == "y" || answer == "yes";
+}
+
+NotifyAnswer CCliNotifier::Notify(const std::string& text, const std::string& caption,
+                                  NotifyButtons buttons, NotifyIcon icon) {
+    (void)icon;
+    NotifyAnswer answer = NotifyAnswer::Ok;
+    if (buttons == NotifyButtons::Ok) {
+        if (!m_quiet) {
+            PrintMessage(caption, text);
+        }
+    } else {
+        bool yes = false;
+        if (m_quiet) {
+            yes = m_options.yes;
+        } else if (m_options.yes || !::isatty(STDIN_FILENO)) {
+            PrintMessage(caption, text);
+            yes = m_options.yes;
+        } else {
+            yes = Confirm(caption, text, false);
+        }
+        switch (buttons) {
+            case NotifyButtons::OkCancel:
+                answer = yes ? NotifyAnswer::Ok : NotifyAnswer::Cancel;
+                break;
+            case NotifyButtons::RetryCancel:
+                answer = yes ? NotifyAnswer::Retry : NotifyAnswer::Cancel;
+                break;
+            case NotifyButtons::YesNoCancel:
+                answer = yes ? NotifyAnswer::Yes : NotifyAnswer::Cancel;
+                break;
+            default:
+                answer = yes ? NotifyAnswer::Yes : NotifyAnswer::No;
+                break;
+        }
+    }
+    m_shown.push_back(Shown{caption, text, buttons, answer});
+    return answer;
+}
+
+CProgressBar::CProgressBar(std::string label)
+    : m_label(std::move(label)), m_enabled(::isatty(STDERR_FILENO) != 0) {}
+
+CProgressBar::~CProgressBar() {
+    Finish();
+}
+
+void CProgressBar::Update(int done, int total) {
+    if (!m_enabled || total <= 0 || done == m_lastDone) {
+        return;
+    }
+    m_lastDone = done;
+    constexpr int width = 30;
+    const int filled = std::clamp(done * width / total, 0, width);
+    std::cerr << '\r' << m_label << " [" << std::string(filled, '#')
+              << std::string(width - filled, '.') << "] " << done << '/' << total << std::flush;
+    m_drawn = true;
+}
+
+void CProgressBar::Finish() {
+    if (m_drawn) {
+        std::cerr << std::endl;
+        m_drawn = false;
+    }
+}
+
+CliContext::CliContext() = default;
+CliContext::~CliContext() = default;
+
+ConfigurationSession& CliContext::Session() {
+    if (!m_session) {
+        std::unique_ptr<IDeviceResponder> responder;
+        if (options.offline) {
+            auto simulator = std::make_unique<CSimulatorResponder>("GYSim.ini");
+            simulator->Simulator().SetCompleteMode(true);
+            responder = std::move(simulator);
+        } else if (!options.port.empty()) {
+            responder = MakeSinglePortTransport(options.port);
+        } else {
+            responder = std::make_unique<CSerialTransport>();
+        }
+        m_session = std::make_unique<ConfigurationSession>(std::move(responder), &notifier);
+    }
+    return *m_session;
+}
+
+int CliContext::ConnectGateway(bool needWorking) {
+    ConfigurationSession& session = Session();
+    if (!session.Gate().BindLibrary()) {
+        return kExitRefused;  // the transport showed why
+    }
+    session.Start();
+    const int state = session.RunState();
+    if (state == RS_NotDetected || state == RS_Unknown) {
+        PrintMessage("Error", options.port.empty()
+                                  ? "No gateway answered on any COM port."
+                                  : "No gateway answered on " + options.port + ".");
+        return kExitNoGateway;
+    }
+    if (state == RS_Faulted && needWorking) {
+        PrintMessage("Error", "The gateway is faulted (major fault " +
+                                  std::to_string(session.Device().MajorFault()) + ").");
+        return kExitRefused;
+    }
+    return kExitOk;
+}
+
+CliContext::ProgressScope::ProgressScope(CliContext& context, std::string label, int total)
+    : m_context(context), m_bar(std::move(label)), m_total(total) {
+    if (!m_bar.Enabled()) {
+        return;
+    }
+    m_context.Session().Gate().SetRequestObserver(
+        [this](const std::vector<std::uint8_t>& encoded, int, const DeviceReply&) {
+            // the class word (little-endian) follows the service byte
+            if (encoded.size() >= 3 && encoded[1] == CLS_J1939IoTable && encoded[2] == 0) {
+                ++m_done;
+                m_bar.Update(std::min(m_done, m_total), m_total);
+            }
+        });
+}
+
+CliContext::ProgressScope::~ProgressScope() {
+    if (m_bar.Enabled()) {
+        m_context.Session().Gate().SetRequestObserver({});
+    }
+    m_bar.Finish();
+}

@@ -1,0 +1,21 @@
+// The subcommands of gyconfig-cli. Each Add function registers one group on
+// the program's parser; the callbacks store their exit status in the context.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include "cli/CliContext.h"
+
+// identity, mode, clear-fault, upload, download, diff (device side).
+void AddDeviceCommands(CLI::App& app, CliContext& context);
+// show, convert, io export, io import.
+void AddFileCommands(CLI::App& app, CliContext& context);
+// setup, ports.
+void AddPortCommands(CLI::App& app, CliContext& context);
+
+// Registers --offline, --port, --yes and --json on `app`; subcommands created
+// afterwards accept them after their own arguments too.
+void AddGlobalOptions(CLI::App& app, CliContext& context);
+
+// Parses and runs; the program's exit status.
+int RunCommandLine(CLI::App& app, CliContext& context, int argc, char** argv);

@@ -1,0 +1,195 @@
+#include "cli/Summary.h"
+
+#include <cstdio>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "tool/device/DeviceRequest.h"
+#include "tool/model/ConfigJson.h"
+#include "tool/model/IoRules.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+const char* const f_sectionTitles[][2] = {
+    {"devicenet", "DeviceNet"},  {"modbus", "Modbus"},     {"modbus_enhanced", "Enhanced Modbus"},
+    {"j1939", "J1939 Settings"}, {"ethernet", "Ethernet"},
+};
+
+Json JsonOf(const CConfiguration& config) {
+    return Json::parse(ExportConfigurationJson(config, 0, 0));
+}
+
+std::string PgnCell(const tagJ1939DataPoint& p) {
+    if (p.table == JT_ActiveDtc) {
+        return "DM1";
+    }
+    if (p.table == JT_PreviouslyActiveDtc) {
+        return "DM2";
+    }
+    return std::to_string(p.pgn);
+}
+
+const char* TableName(std::uint8_t table) {
+    switch (table) {
+        case JT_Input:
+            return "Input";
+        case JT_Output:
+            return "Output";
+        case JT_ActiveDtc:
+            return "Active DTC Table";
+        case JT_PreviouslyActiveDtc:
+            return "Previously Active DTC Table";
+        default:
+            return "?";
+    }
+}
+
+void AppendList(std::ostringstream& out, const std::vector<tagJ1939DataPoint>& points,
+                bool output) {
+    char row[200];
+    std::snprintf(row, sizeof row, "  %-16s %-16s %-8s %-8s %-8s %-8s %-16s %s\n", "Table Offset",
+                  "Data Length", "PGN", "Priority", "Target", "Update", "Message Offset", "Type");
+    out << row;
+    for (const tagJ1939DataPoint& p : points) {
+        const std::string priority = output ? std::to_string(p.priority) : "**";
+        std::snprintf(row, sizeof row, "  %-16s %-16s %-8s %-8s %-8u %-8u %-16s %s\n",
+                      ShowBitQuantityInList(p.dataOffset, false).c_str(),
+                      ShowBitQuantityInList(p.dataLength, false).c_str(), PgnCell(p).c_str(),
+                      priority.c_str(), static_cast<unsigned>(p.address),
+                      static_cast<unsigned>(p.updateRate),
+                      ShowBitQuantityInList(p.messageOffset, false).c_str(), TableName(p.table));
+        out << row;
+    }
+}
+
+std::string ValueText(const Json& value) {
+    return value.is_string() ? value.get<std::string>() : value.dump();
+}
+
+std::string PointText(const tagJ1939DataPoint& p) {
+    std::ostringstream out;
+    out << "table " << static_cast<unsigned>(p.table) << ", offset " << p.dataOffset << ", length "
+        << p.dataLength << ", pgn " << p.pgn << ", address " << static_cast<unsigned>(p.address)
+        << ", rate " << p.updateRate << ", message offset " << p.messageOffset << ", priority "
+        << static_cast<unsigned>(p.priority);
+    return out.str();
+}
+
+void ComparePoints(const char* direction, const std::vector<tagJ1939DataPoint>& a,
+                   const std::vector<tagJ1939DataPoint>& b, std::vector<std::string>& lines) {
+    static const char* const names[] = {"table",   "dataOffset", "dataLength",    "pgn",
+                                        "address", "updateRate", "messageOffset", "priority"};
+    auto fields = [](const tagJ1939DataPoint& p) {
+        return std::vector<std::uint32_t>{p.table,   p.dataOffset, p.dataLength,    p.pgn,
+                                          p.address, p.updateRate, p.messageOffset, p.priority};
+    };
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const std::vector<std::uint32_t> fa = fields(a[i]);
+        const std::vector<std::uint32_t> fb = fields(b[i]);
+        for (std::size_t f = 0; f < fa.size(); ++f) {
+            if (fa[f] != fb[f]) {
+                lines.push_back(std::string("j1939 ") + direction + " point " +
+                                std::to_string(i + 1) + " " + names[f] + ": " +
+                                std::to_string(fa[f]) + " -> " + std::to_string(fb[f]));
+            }
+        }
+    }
+    for (std::size_t i = common; i < a.size(); ++i) {
+        lines.push_back(std::string("j1939 ") + direction + " point " + std::to_string(i + 1) +
+                        " only in the first: " + PointText(a[i]));
+    }
+    for (std::size_t i = common; i < b.size(); ++i) {
+        lines.push_back(std::string("j1939 ") + direction + " point " + std::to_string(i + 1) +
+                        " only in the second: " + PointText(b[i]));
+    }
+}
+
+}  // namespace
+
+std::string SummaryText(const CConfiguration& config, std::uint32_t formatVersion,
+                        std::uint32_t runState) {
+    std::ostringstream out;
+    const int client = static_cast<int>(config.clientType);
+    const int server = static_cast<int>(config.serverType);
+    out << "Product: " << LookupProductCombination(client, server).name << "\n"
+        << "Client interface: " << InterfaceTypeName(client) << " (" << client << ")\n"
+        << "Server interface: " << InterfaceTypeName(server) << " (" << server << ")\n"
+        << "File format version: " << formatVersion << "\n"
+        << "Run state saved: " << runState << "\n";
+    const Json doc = JsonOf(config);
+    for (const auto& section : f_sectionTitles) {
+        if (!doc.contains(section[0])) {
+            continue;
+        }
+        out << "\n" << section[1] << ":\n";
+        for (const auto& [key, value] : doc[section[0]].items()) {
+            if (key != "points") {
+                out << "  " << key << ": " << ValueText(value) << "\n";
+            }
+        }
+    }
+    if (config.Records().j1939) {
+        const CJ1939IO& io = config.io;
+        out << "\nJ1939 Input I/O Table (PGN Count: " << CountPgns(io.Inputs()) << " of "
+            << config.pgnLimits.inputPgns << ")\n";
+        AppendList(out, io.Inputs(), false);
+        out << "\nJ1939 Output I/O Table (PGN Count: " << CountPgns(io.Outputs()) << " of "
+            << config.pgnLimits.outputPgns << ")\n";
+        AppendList(out, io.Outputs(), true);
+        out << "\nTotal Datapoint Count: " << io.TotalCount() << " of " << f_nTotalPointLimit
+            << "\n"
+            << "Data table: input " << config.limits.inputBytes << " bytes, output "
+            << config.limits.outputBytes << " bytes, combined " << config.limits.combinedBytes
+            << " bytes (used: input " << (io.UsedEnd(IoDirection::Input) + 7) / 8
+            << " bytes, output " << (io.UsedEnd(IoDirection::Output) + 7) / 8 << " bytes)\n";
+    }
+    return out.str();
+}
+
+std::vector<std::string> ConfigurationDifferences(const CConfiguration& a,
+                                                  const CConfiguration& b) {
+    std::vector<std::string> lines;
+    if (a.clientType != b.clientType || a.serverType != b.serverType) {
+        lines.push_back(
+            "product: " +
+            LookupProductCombination(static_cast<int>(a.clientType), static_cast<int>(a.serverType))
+                .name +
+            " (" + std::to_string(a.clientType) + "," + std::to_string(a.serverType) + ") -> " +
+            LookupProductCombination(static_cast<int>(b.clientType), static_cast<int>(b.serverType))
+                .name +
+            " (" + std::to_string(b.clientType) + "," + std::to_string(b.serverType) + ")");
+    }
+    const Json ja = JsonOf(a);
+    const Json jb = JsonOf(b);
+    for (const auto& section : f_sectionTitles) {
+        const std::string name = section[0];
+        const bool inA = ja.contains(name);
+        const bool inB = jb.contains(name);
+        if (inA != inB) {
+            lines.push_back(name + ": only in the " + (inA ? "first" : "second"));
+            continue;
+        }
+        if (!inA) {
+            continue;
+        }
+        for (const auto& [key, value] : ja[name].items()) {
+            if (key == "points") {
+                continue;
+            }
+            const Json& other = jb[name].contains(key) ? jb[name][key] : Json();
+            if (value != other) {
+                lines.push_back(name + "." + key + ": " + ValueText(value) + " -> " +
+                                ValueText(other));
+            }
+        }
+    }
+    if (a.Records().j1939 && b.Records().j1939) {
+        ComparePoints("input", a.io.Inputs(), b.io.Inputs(), lines);
+        ComparePoints("output", a.io.Outputs(), b.io.Outputs(), lines);
+    }
+    return lines;
+}

@@ -1,0 +1,23 @@
+// gyconfig-cli: every job of the configuration tool without a window.
+#include <CLI/CLI.hpp>
+
+#include "cli/CliContext.h"
+#include "cli/Commands.h"
+#include "common/TraceLog.h"
+
+#ifdef GYCONFIG_HAVE_FLASH
+#include "cli/FlashCommand.h"
+#endif
+
+int main(int argc, char** argv) {
+    CliContext context;
+    CLI::App app{"gyconfig-cli: configure Gantry gateways from the command line", "gyconfig-cli"};
+    AddGlobalOptions(app, context);
+    AddPortCommands(app, context);
+    AddDeviceCommands(app, context);
+    AddFileCommands(app, context);
+#ifdef GYCONFIG_HAVE_FLASH
+    AddFlashCommand(app, context);
+#endif
+    return RunCommandLine(app, context, argc, argv);
+}
