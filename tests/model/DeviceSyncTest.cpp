@@ -339,11 +339,13 @@ TEST_F(DeviceSyncTest, WholeDownloadRefusedByAnyCheckWritesNothing) {
     EXPECT_FALSE(result.written);
     EXPECT_FALSE(result.tableCheck.passed);
     EXPECT_TRUE(Take().empty());
-    config.ethernet.ioSize = 3;  // an Ethernet refusal ends the checks at once
+    config.ethernet.ioSize = 3;  // every screen is asked: both reasons come back
+    config.j1939.offlineTimeMs = 50;
     result = DownloadConfiguration(Link(), config);
-    ASSERT_EQ(result.refusals.size(), 1u);
-    EXPECT_EQ(result.refusals[0].text, "I/O Size must be between 4 and 500 bytes");
-    EXPECT_TRUE(result.tableCheck.messages.empty());
+    ASSERT_EQ(result.refusals.size(), 2u);
+    EXPECT_EQ(result.refusals[0].caption, "Offline Detect Time Entry Error");
+    EXPECT_EQ(result.refusals[1].text, "I/O Size must be between 4 and 500 bytes");
+    EXPECT_FALSE(result.tableCheck.passed);
     EXPECT_TRUE(Take().empty());
 }
 

@@ -399,7 +399,7 @@ void SaveObject(DeviceLink link, std::uint16_t classId) {
 
 namespace {
 
-// Every record is asked; an Ethernet refusal ends the asking at once.
+// Every record is asked, in the frame's order, and the refusals combined.
 void ValidateAll(DeviceLink link, const CConfiguration& config, DownloadResult& result) {
     const RecordSet records = config.Records();
     auto add = [&](const std::optional<NetworkRefusal>& refusal) {
@@ -407,12 +407,6 @@ void ValidateAll(DeviceLink link, const CConfiguration& config, DownloadResult& 
             result.refusals.push_back(FromNetwork(*refusal));
         }
     };
-    if (records.ethernet) {
-        add(ValidateEthernet(config.ethernet));
-        if (!result.refusals.empty()) {
-            return;
-        }
-    }
     if (records.deviceNet) {
         add(ValidateDeviceNet(config.deviceNet));
     }
@@ -427,6 +421,9 @@ void ValidateAll(DeviceLink link, const CConfiguration& config, DownloadResult& 
             result.refusals.push_back(*refusal);
         }
         result.tableCheck = CheckTableBeforeDownload(config.io, config.limits, config.pgnLimits);
+    }
+    if (records.ethernet) {
+        add(ValidateEthernet(config.ethernet));
     }
 }
 

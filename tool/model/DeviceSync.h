@@ -75,8 +75,8 @@ struct DownloadResult {
     TableCheck tableCheck;                  // the I/O table's checks
 };
 
-// The whole download: every record the pair has is validated (an Ethernet
-// refusal ends at once, the others are all asked), then written in order
+// The whole download: every record the pair has is validated (all are asked
+// and their refusals combined; Ethernet comes last), then written in order
 // (DeviceNet, Modbus, enhanced Modbus, J1939 settings and I/O table,
 // Ethernet) and one Save is sent: to class 140 when there is an Ethernet
 // record, else to the class of the last record written.
