@@ -18,8 +18,9 @@ public:
     // One whole DF1 frame or control message, possibly preceded by stray bytes,
     // or the empty message when nothing (complete) arrived. An idle line gives
     // the empty message after about 1 ms. A partial unit is read on until it is
-    // complete, about 5 s pass without a byte, or `deadline` passes; then the
-    // bytes are dropped. Raises driver error 142 when the line fails.
+    // complete, about 5 s pass without a byte, `deadline` passes, or it grows
+    // longer than any unit; then the bytes are dropped. Raises driver error 142
+    // when the line fails.
     virtual ByteMessage Read(Deadline deadline) = 0;
     ByteMessage Read() { return Read(Deadline::max()); }
 };

@@ -217,8 +217,15 @@ ByteMessage CComPortImp::Read(Deadline deadline) {
             }
         }
         if (count == 1) {
+            const std::size_t discarded = unit.DiscardedUnits();
             if (unit.Add(byte)) {
                 return unit.Take();
+            }
+            if (unit.DiscardedUnits() != discarded) {
+                // Too long for any unit: give up on it, so that a babbling line
+                // cannot keep one read going for ever.
+                unit.Clear();
+                return {};
             }
             continue;
         }

@@ -125,3 +125,20 @@ TEST(ComPort, LineThatGoesAway_Raises142OnRead) {
     EXPECT_EQ(code, 142);
     EXPECT_FALSE(port.Write(ToMessage({0x10, 0x06})));
 }
+
+TEST(ComPort, UnitLongerThanTheBuffer_IsDiscardedAndTheReadReturns) {
+    ScopedGantryDir dir;
+    PtyPeer peer;
+    CComPortImp port(peer.SlavePath());
+    peer.Write(Bytes(3000, 0x41));
+    EXPECT_TRUE(port.Read().empty());
+    EXPECT_EQ(port.DiscardedUnits(), 1u);
+    // The rest are stray bytes in front of the next frame.
+    const Bytes frame{0x10, 0x02, 0x05, 0x10, 0x03, 0xFB};
+    peer.Write(frame);
+    const Bytes next = ToBytes(port.Read());
+    EXPECT_EQ(next.size(),
+              3000u - 2049u + frame.size());  // dropped with the byte that overflowed it
+    ASSERT_GE(next.size(), frame.size());
+    EXPECT_EQ(Bytes(next.end() - 6, next.end()), frame);
+}
