@@ -1,0 +1,217 @@
+// A session against the in-process simulator answering as a gateway through
+// the real request gate, with every encoded request recorded, every message
+// box recorded and answered, and every report of the session recorded.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "tool/session/ConfigurationSession.h"
+
+// The simulator as a gateway that can be unplugged: from the armed request on
+// every reply is lost and every connect refused.
+class CUnpluggableGateway : public CSimulatorResponder {
+public:
+    CUnpluggableGateway() { Simulator().SetCompleteMode(true); }
+
+    int Connect() override {
+        ++connects;
+        return unplugged ? 0 : CSimulatorResponder::Connect();
+    }
+    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
+        if (loseFrom > 0 && --loseFrom == 0) {
+            unplugged = true;
+        }
+        if (unplugged) {
+            return 0;
+        }
+        return CSimulatorResponder::SendRequest(request, reply);
+    }
+
+    int loseFrom = 0;  // 0: never; n: the n-th request from now is lost
+    bool unplugged = false;
+    int connects = 0;
+};
+
+struct ShownMessage {
+    std::string text;
+    std::string caption;
+    NotifyButtons buttons;
+    NotifyIcon icon;
+};
+
+class CRecordingNotifier : public INotifier {
+public:
+    NotifyAnswer Notify(const std::string& text, const std::string& caption, NotifyButtons buttons,
+                        NotifyIcon icon) override {
+        shown.push_back({text, caption, buttons, icon});
+        if (buttons == NotifyButtons::YesNo || buttons == NotifyButtons::YesNoCancel) {
+            return answerYes ? NotifyAnswer::Yes : NotifyAnswer::No;
+        }
+        return NotifyAnswer::Ok;
+    }
+    bool answerYes = true;
+    std::vector<ShownMessage> shown;
+};
+
+class CRecordingListener : public ISessionListener {
+public:
+    void LayoutRebuilt(const ScreenLayout& layout, int previousHeight) override {
+        layouts.push_back(layout);
+        previousHeights.push_back(previousHeight);
+    }
+    void ScreensChanged(const std::vector<ScreenKind>& screens) override {
+        screenChanges.push_back(screens);
+    }
+    void RunStateChanged(int runState) override { runStates.push_back(runState); }
+    void OfflineChanged(bool offline) override { offlineChanges.push_back(offline); }
+    bool ConfirmNewDocument() override {
+        ++newDocumentQuestions;
+        return confirmNewDocument;
+    }
+    std::optional<int> ChooseProduct(const std::vector<std::string>& items) override {
+        productLists.push_back(items);
+        return productChoice;
+    }
+    void Clear() { *this = CRecordingListener{}; }
+
+    std::vector<ScreenLayout> layouts;
+    std::vector<int> previousHeights;
+    std::vector<std::vector<ScreenKind>> screenChanges;
+    std::vector<int> runStates;
+    std::vector<bool> offlineChanges;
+    int newDocumentQuestions = 0;
+    bool confirmNewDocument = true;
+    std::vector<std::vector<std::string>> productLists;
+    std::optional<int> productChoice;
+};
+
+// One request as "G 1/1/103", "S 3/1/2 01", "GA 111/4", "SA 111/1 <data>", "Save 111/0".
+inline std::string DescribeRequest(const std::vector<std::uint8_t>& bytes) {
+    const unsigned service = bytes.at(0);
+    const unsigned classId = bytes.at(1) | (bytes.at(2) << 8);
+    const unsigned instance = bytes.at(3) | (bytes.at(4) << 8);
+    const bool single = service == SVC_GetAttributeSingle || service == SVC_SetAttributeSingle;
+    std::string text = service == SVC_GetAttributeSingle   ? "G "
+                       : service == SVC_SetAttributeSingle ? "S "
+                       : service == SVC_GetAttributesAll   ? "GA "
+                       : service == SVC_SetAttributesAll   ? "SA "
+                       : service == SVC_Save               ? "Save "
+                                                           : std::to_string(service) + " ";
+    text += std::to_string(classId) + "/" + std::to_string(instance);
+    std::size_t data = 5;
+    if (single) {
+        text += "/" + std::to_string(bytes.at(5));
+        data = 6;
+    }
+    if (data < bytes.size()) {
+        text += " ";
+        for (std::size_t i = data; i < bytes.size(); ++i) {
+            char hex[3];
+            std::snprintf(hex, sizeof hex, "%02X", bytes[i]);
+            text += hex;
+        }
+    }
+    return text;
+}
+
+// Identity sections of the five known pairs as GYSim.ini writes them.
+struct GatewayIdentity {
+    int clientType;
+    int serverType;
+    std::string revision;  // "1.08"
+    std::uint32_t serial;
+    std::string runMode = "Idle";
+};
+
+class SessionTest : public ::testing::Test {
+protected:
+    // A gateway of the identity on the line; the session not yet started.
+    void Plug(const GatewayIdentity& identity, const std::string& extraSections = "") {
+        WriteIdentity(identity, extraSections);
+        auto gateway = std::make_unique<CUnpluggableGateway>();
+        m_gateway = gateway.get();
+        m_session = std::make_unique<ConfigurationSession>(std::move(gateway), &m_notifier,
+                                                           &m_clock, &m_listener);
+        m_session->Gate().SetRequestObserver(
+            [this](const std::vector<std::uint8_t>& bytes, int result, const DeviceReply&) {
+                m_requests.push_back(DescribeRequest(bytes));
+                m_results.push_back(result);
+            });
+    }
+    // Plugs and starts: the first Refresh Device Status uploads.
+    void PlugAndStart(const GatewayIdentity& identity, const std::string& extraSections = "") {
+        Plug(identity, extraSections);
+        m_session->Start();
+        ASSERT_EQ(m_session->ModulePaneText(), "ONLINE");
+        TakeRequests();
+        m_notifier.shown.clear();
+        m_listener.Clear();
+    }
+    // Rewrites the simulated gateway's identity (another gateway on the line,
+    // or the same one in another mode); other sections are replaced too.
+    void WriteIdentity(const GatewayIdentity& id, const std::string& extraSections = "") {
+        WriteFileBytes(
+            m_dir.File("GYSim.ini"),
+            "[Identity]\nProduct Name=Test Gateway\nClient Type=" + std::to_string(id.clientType) +
+                "\nServer Type=" + std::to_string(id.serverType) +
+                "\nFirmware Revision=" + id.revision +
+                "\nSerial Number=" + std::to_string(id.serial) + "\nRun Mode=" + id.runMode +
+                "\n[ModbusConfig]\nSlave Address=5\n[DNetConfig]\nMAC Address=63\n" +
+                extraSections);
+    }
+    std::vector<std::string> TakeRequests() {
+        m_results.clear();
+        return std::exchange(m_requests, {});
+    }
+    // Requests that change the gateway: Set single, Set all, Save, Reset.
+    static int CountWrites(const std::vector<std::string>& requests) {
+        int writes = 0;
+        for (const std::string& r : requests) {
+            if (r.rfind("S ", 0) == 0 || r.rfind("SA ", 0) == 0 || r.rfind("Save ", 0) == 0 ||
+                r.rfind("5 ", 0) == 0) {
+                ++writes;
+            }
+        }
+        return writes;
+    }
+    static std::vector<std::string> Saves(const std::vector<std::string>& requests) {
+        std::vector<std::string> saves;
+        for (const std::string& r : requests) {
+            if (r.rfind("Save ", 0) == 0) {
+                saves.push_back(r);
+            }
+        }
+        return saves;
+    }
+    static int CountPrefix(const std::vector<std::string>& requests, const std::string& prefix) {
+        int count = 0;
+        for (const std::string& r : requests) {
+            count += r.rfind(prefix, 0) == 0 ? 1 : 0;
+        }
+        return count;
+    }
+
+    ScopedGantryDir m_dir;
+    CInstantClock m_clock;
+    CRecordingNotifier m_notifier;
+    CRecordingListener m_listener;
+    CUnpluggableGateway* m_gateway = nullptr;
+    std::unique_ptr<ConfigurationSession> m_session;
+    std::vector<std::string> m_requests;
+    std::vector<int> m_results;
+};
+
+inline const GatewayIdentity f_profibusJ1939{IT_J1939, IT_ProfibusSlave, "1.08", 0x1001};
+inline const GatewayIdentity f_ethernetJ1939{IT_J1939, IT_EthernetServer, "2.08", 0x2002};
+inline const GatewayIdentity f_j1939Modbus{IT_J1939, IT_ModbusSlave, "2.07", 0x3003};
+inline const GatewayIdentity f_ethernetDeviceNet{IT_DeviceNetMaster, IT_EthernetServer, "1.11",
+                                                 0x4004};
+inline const GatewayIdentity f_profibusDeviceNet{IT_DeviceNetMaster, IT_ProfibusSlave, "1.10",
+                                                 0x5005};
