@@ -5,8 +5,14 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/ConfigFiles.h"
+#include "cli/CsvTable.h"
+#include "cli/PortSetup.h"
+#include "cli/Summary.h"
+#include "common/GantryDirectory.h"
 #include "common/TraceLog.h"
 #include "tool/device/DeviceRequest.h"
+#include "tool/model/ConfigFile.h"
+#include "tool/model/ConfigJson.h"
 
 namespace {
 
@@ -63,6 +69,261 @@ int RunIdentity(CliContext& context) {
     return kExitOk;
 }
 
+// Reads the gateway's configuration as the tool's Upload does (the session's
+// start uploads from a working gateway), with a progress bar over the table.
+int ReadDeviceConfiguration(CliContext& context) {
+    CliContext::ProgressScope progress(context, "Reading I/O table", 0);
+    const int connected = context.ConnectGateway();
+    if (connected != kExitOk) {
+        return connected;
+    }
+    return kExitOk;
+}
+
+int RunUpload(CliContext& context, const std::string& file) {
+    const int read = ReadDeviceConfiguration(context);
+    if (read != kExitOk) {
+        return read;
+    }
+    ConfigurationSession& session = context.Session();
+    std::string error;
+    if (!SaveConfigurationFile(file, session.Configuration(),
+                               static_cast<std::uint32_t>(session.RunState()), error)) {
+        PrintMessage("Error", error);
+        return kExitRefused;
+    }
+    const CConfiguration& config = session.Configuration();
+    std::cout << "Uploaded " << session.Device().ProductName() << " ("
+              << LookupProductCombination(static_cast<int>(config.clientType),
+                                          static_cast<int>(config.serverType))
+                     .name
+              << ", serial " << FormatSerialNumber(session.Device().SerialNumber()) << ")";
+    if (config.Records().j1939) {
+        std::cout << ", " << config.io.TotalCount() << " I/O points";
+    }
+    std::cout << " to " << file << std::endl;
+    return kExitOk;
+}
+
+int RunDownload(CliContext& context, const std::string& file) {
+    LoadedConfiguration loaded;
+    std::string error;
+    if (!LoadConfigurationFile(file, loaded, error)) {
+        PrintMessage("Error", error);
+        return kExitUsage;
+    }
+    const int connected = context.ConnectGateway();
+    if (connected != kExitOk) {
+        return connected;
+    }
+    ConfigurationSession& session = context.Session();
+    CDevice& device = session.Device();
+    // the product check: a file of another pair cannot be opened against this gateway
+    if (static_cast<int>(loaded.config.clientType) != device.ClientType() ||
+        static_cast<int>(loaded.config.serverType) != device.ServerType()) {
+        PrintMessage("Error", f_szFailedToOpenDocument);
+        PrintMessage("Error",
+                     "The file holds a " +
+                         LookupProductCombination(static_cast<int>(loaded.config.clientType),
+                                                  static_cast<int>(loaded.config.serverType))
+                             .name +
+                         " configuration; the gateway is a " +
+                         LookupProductCombination(device.ClientType(), device.ServerType()).name +
+                         ".");
+        return kExitRefused;
+    }
+    // the records of the file, the revision-dependent parts of this gateway
+    CConfiguration& config = session.Configuration();
+    config = loaded.config;
+    config.SetRevision(device.Revision());
+    config.UpdateLimits();
+    DownloadReport report;
+    {
+        CliContext::ProgressScope progress(context, "Writing I/O table",
+                                           static_cast<int>(config.io.TotalCount()));
+        report = session.Download();
+    }
+    switch (report.outcome) {
+        case DownloadOutcome::Declined:
+            PrintMessage(f_szDownloadCaption, "Not confirmed: nothing was written.");
+            return kExitRefused;
+        case DownloadOutcome::NoModule:
+            PrintMessage("Error", "No gateway answered: nothing was written.");
+            return kExitNoGateway;
+        case DownloadOutcome::Refused:
+            return kExitRefused;
+        case DownloadOutcome::Written:
+            break;
+    }
+    std::cout << "Downloaded " << file << " to " << device.ProductName() << " (serial "
+              << FormatSerialNumber(device.SerialNumber()) << ")" << std::endl;
+    if (report.moduleAbsentAfter) {
+        PrintMessage("Warning", "The gateway did not answer after the download.");
+    }
+    return kExitOk;
+}
+
+int RunMode(CliContext& context, const std::string& mode) {
+    const int target = mode == "run" ? RS_Run : RS_Idle;
+    const int connected = context.ConnectGateway();
+    if (connected != kExitOk) {
+        return connected;
+    }
+    ConfigurationSession& session = context.Session();
+    session.SelectRunMode(target);
+    const int state = session.RunState();
+    std::cout << "Run state: " << RunStateName(state) << std::endl;
+    if (state == RS_NotDetected) {
+        return kExitNoGateway;
+    }
+    return state == target ? kExitOk : kExitRefused;
+}
+
+int RunClearFault(CliContext& context) {
+    const int connected = context.ConnectGateway();
+    if (connected != kExitOk) {
+        return connected;
+    }
+    ConfigurationSession& session = context.Session();
+    session.ClearErrorStatus();
+    if (!session.Gate().IsConnected()) {
+        PrintMessage("Error", "The gateway did not answer.");
+        return kExitNoGateway;
+    }
+    const int fault = session.Device().ReadMajorFault();
+    std::cout << "Error: " << FormatMajorFault(static_cast<std::uint32_t>(fault)) << std::endl;
+    return kExitOk;
+}
+
+// A side of a diff: a configuration file, or "device".
+int LoadSide(CliContext& context, const std::string& name, CConfiguration& config) {
+    if (name == "device") {
+        const int read = ReadDeviceConfiguration(context);
+        if (read != kExitOk) {
+            return read;
+        }
+        config = context.Session().Configuration();
+        return kExitOk;
+    }
+    LoadedConfiguration loaded;
+    std::string error;
+    if (!LoadConfigurationFile(name, loaded, error)) {
+        PrintMessage("Error", name + ": " + error);
+        return kExitUsage;
+    }
+    config = loaded.config;
+    return kExitOk;
+}
+
+int RunDiff(CliContext& context, const std::string& a, const std::string& b) {
+    CConfiguration first;
+    CConfiguration second;
+    int status = LoadSide(context, a, first);
+    if (status != kExitOk) {
+        return status;
+    }
+    status = LoadSide(context, b, second);
+    if (status != kExitOk) {
+        return status;
+    }
+    const std::vector<std::string> lines = ConfigurationDifferences(first, second);
+    for (const std::string& line : lines) {
+        std::cout << line << "\n";
+    }
+    std::cout << std::flush;
+    return lines.empty() ? kExitOk : kExitRefused;
+}
+
+int RunShow(CliContext& context, const std::string& file) {
+    LoadedConfiguration loaded;
+    std::string error;
+    if (!LoadConfigurationFile(file, loaded, error)) {
+        PrintMessage("Error", error);
+        return kExitUsage;
+    }
+    if (context.options.json) {
+        std::cout << ExportConfigurationJson(loaded.config, loaded.formatVersion, loaded.runState)
+                  << std::endl;
+    } else {
+        std::cout << SummaryText(loaded.config, loaded.formatVersion, loaded.runState)
+                  << std::flush;
+    }
+    return kExitOk;
+}
+
+int RunConvert(const std::string& in, const std::string& out) {
+    LoadedConfiguration loaded;
+    std::string error;
+    if (!LoadConfigurationFile(in, loaded, error)) {
+        PrintMessage("Error", error);
+        return kExitUsage;
+    }
+    if (!SaveConfigurationFile(out, loaded.config, loaded.runState, error)) {
+        PrintMessage("Error", error);
+        return kExitRefused;
+    }
+    std::cout << "Converted " << in << " to " << out << std::endl;
+    return kExitOk;
+}
+
+int RunIoExport(const std::string& file, const std::string& csv) {
+    LoadedConfiguration loaded;
+    std::string error;
+    if (!LoadConfigurationFile(file, loaded, error)) {
+        PrintMessage("Error", error);
+        return kExitUsage;
+    }
+    if (!loaded.config.Records().j1939) {
+        PrintMessage("Error", "The configuration has no J1939 I/O table.");
+        return kExitRefused;
+    }
+    const std::string text = ExportIoTableCsv(loaded.config.io);
+    const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
+    if (!SaveFileAtomically(csv, std::span<const std::uint8_t>(data, text.size()))) {
+        PrintMessage("Error", "Cannot write " + csv + ".");
+        return kExitRefused;
+    }
+    std::cout << "Exported " << loaded.config.io.TotalCount() << " I/O points to " << csv
+              << std::endl;
+    return kExitOk;
+}
+
+int RunIoImport(const std::string& file, const std::string& csv) {
+    LoadedConfiguration loaded;
+    std::string error;
+    if (!LoadConfigurationFile(file, loaded, error)) {
+        PrintMessage("Error", error);
+        return kExitUsage;
+    }
+    if (!loaded.config.Records().j1939) {
+        PrintMessage("Error", "The configuration has no J1939 I/O table.");
+        return kExitRefused;
+    }
+    const std::optional<std::vector<std::uint8_t>> bytes = ReadFileContents(csv);
+    if (!bytes) {
+        PrintMessage("Error", "Cannot read " + csv + ".");
+        return kExitUsage;
+    }
+    const CsvImportResult result =
+        ImportIoTableCsv(std::string(bytes->begin(), bytes->end()), loaded.config);
+    for (const CsvRefusal& refusal : result.refusals) {
+        const std::string where =
+            refusal.line > 0 ? csv + " line " + std::to_string(refusal.line) + ": " : csv + ": ";
+        PrintMessage(refusal.caption, where + refusal.text);
+    }
+    if (!result.imported) {
+        PrintMessage("Error", file + " was not changed.");
+        return kExitRefused;
+    }
+    loaded.config.io = result.io;
+    if (!SaveConfigurationFile(file, loaded.config, loaded.runState, error)) {
+        PrintMessage("Error", error);
+        return kExitRefused;
+    }
+    std::cout << "Imported " << result.io.TotalCount() << " I/O points into " << file << std::endl;
+    return kExitOk;
+}
+
 }  // namespace
 
 void AddGlobalOptions(CLI::App& app, CliContext& context) {
@@ -75,20 +336,103 @@ void AddGlobalOptions(CLI::App& app, CliContext& context) {
     app.add_flag("--json", context.options.json, "JSON output where offered");
 }
 
+namespace {
+
+// Positional arguments of the subcommands live as long as the program.
+struct Arguments {
+    std::string file;
+    std::string other;
+    std::string mode;
+};
+Arguments& Args() {
+    static Arguments arguments;
+    return arguments;
+}
+
+}  // namespace
+
 void AddDeviceCommands(CLI::App& app, CliContext& context) {
-    CLI::App* identity = app.add_subcommand(
-        "identity", "Product, interfaces, serial number, revision, run state and error");
-    identity->callback([&context] { context.exitCode = RunIdentity(context); });
+    Arguments& args = Args();
+    app.add_subcommand("identity",
+                       "Product, interfaces, serial number, revision, run state and error")
+        ->callback([&context] { context.exitCode = RunIdentity(context); });
+    CLI::App* mode = app.add_subcommand("mode", "Switch the gateway to Idle or Run");
+    mode->add_option("state", args.mode, "idle or run")
+        ->required()
+        ->check(CLI::IsMember({"idle", "run"}));
+    mode->callback([&context, &args] { context.exitCode = RunMode(context, args.mode); });
+    app.add_subcommand("clear-fault", "Clear the gateway's major fault")->callback([&context] {
+        context.exitCode = RunClearFault(context);
+    });
+    CLI::App* upload = app.add_subcommand(
+        "upload", "Read the gateway's configuration into FILE (.cfg, or JSON for .json)");
+    upload->add_option("FILE", args.file)->required();
+    upload->callback([&context, &args] { context.exitCode = RunUpload(context, args.file); });
+    CLI::App* download = app.add_subcommand("download", "Check FILE and write it into the gateway");
+    download->add_option("FILE", args.file)->required();
+    download->callback([&context, &args] { context.exitCode = RunDownload(context, args.file); });
+    CLI::App* diff = app.add_subcommand(
+        "diff", "Differences between two configurations (files or \"device\"); 1 when they differ");
+    diff->add_option("A", args.file)->required();
+    diff->add_option("B", args.other)->required();
+    diff->callback(
+        [&context, &args] { context.exitCode = RunDiff(context, args.file, args.other); });
 }
 
 void AddFileCommands(CLI::App& app, CliContext& context) {
-    (void)app;
-    (void)context;
+    Arguments& args = Args();
+    CLI::App* show = app.add_subcommand("show", "A readable summary of a configuration file");
+    show->add_option("FILE", args.file)->required();
+    show->callback([&context, &args] { context.exitCode = RunShow(context, args.file); });
+    CLI::App* convert = app.add_subcommand("convert", "Convert .cfg to JSON and back");
+    convert->add_option("IN", args.file)->required();
+    convert->add_option("OUT", args.other)->required();
+    convert->callback([&context, &args] { context.exitCode = RunConvert(args.file, args.other); });
+    CLI::App* io = app.add_subcommand("io", "The J1939 I/O table as CSV");
+    io->require_subcommand(1);
+    CLI::App* exportCsv = io->add_subcommand("export", "Write FILE's I/O table to CSV");
+    exportCsv->add_option("FILE", args.file)->required();
+    exportCsv->add_option("CSV", args.other)->required();
+    exportCsv->callback(
+        [&context, &args] { context.exitCode = RunIoExport(args.file, args.other); });
+    CLI::App* importCsv =
+        io->add_subcommand("import", "Replace FILE's I/O table with CSV when every row passes");
+    importCsv->add_option("FILE", args.file)->required();
+    importCsv->add_option("CSV", args.other)->required();
+    importCsv->callback(
+        [&context, &args] { context.exitCode = RunIoImport(args.file, args.other); });
 }
 
 void AddPortCommands(CLI::App& app, CliContext& context) {
-    (void)app;
-    (void)context;
+    app.add_subcommand("setup",
+                       "Create the Gantry directory, COM links for the serial devices and "
+                       "KV121032.INI")
+        ->callback([&context] {
+            const SetupReport report = SetupGantryDirectory(FindSerialDevices());
+            for (const std::string& line : report.actions) {
+                std::cout << line << "\n";
+            }
+            std::cout << std::flush;
+            context.exitCode = report.ok ? kExitOk : kExitRefused;
+        });
+    app.add_subcommand("ports", "The COM ports and where each points")->callback([&context] {
+        const std::vector<PortStatus> ports = InspectComPorts();
+        if (ports.empty()) {
+            PrintMessage("Error", "No COM ports in " + GantryDirectory() +
+                                      "/dosdevices: run `gyconfig-cli setup`.");
+            context.exitCode = kExitNoGateway;
+            return;
+        }
+        bool allUsable = true;
+        for (const PortStatus& port : ports) {
+            std::cout << "COM" << port.number << " (" << port.entry << ") -> "
+                      << (port.target.empty() ? "(not a link)" : port.target) << ": "
+                      << (port.usable ? "ok" : port.problem) << "\n";
+            allUsable = allUsable && port.usable;
+        }
+        std::cout << std::flush;
+        context.exitCode = allUsable ? kExitOk : kExitRefused;
+    });
 }
 
 int RunCommandLine(CLI::App& app, CliContext& context, int argc, char** argv) {

@@ -1,0 +1,247 @@
+#include "cli/PortSetup.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "common/GantryDirectory.h"
+#include "common/ProfileFile.h"
+#include "tool/device/SerialTransport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool HasPrefix(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// A /dev/ttyS node has a UART behind it when the kernel knows its type (the
+// sysfs "type" is not 0), or, without sysfs, when TIOCGSERIAL says so.
+bool UartAnswers(const std::string& name) {
+    std::ifstream type("/sys/class/tty/" + name + "/type");
+    int value = 0;
+    if (type >> value) {
+        return value != 0;
+    }
+    const int fd = ::open(("/dev/" + name).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        return false;
+    }
+    serial_struct info{};
+    const bool known = ::ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
+    ::close(fd);
+    return known;
+}
+
+std::string Canonical(const std::string& path) {
+    std::error_code error;
+    const fs::path resolved = fs::weakly_canonical(path, error);
+    return error ? path : resolved.string();
+}
+
+std::string GroupName(gid_t gid) {
+    if (const group* entry = ::getgrgid(gid)) {
+        return entry->gr_name;
+    }
+    return std::to_string(gid);
+}
+
+bool UserInGroup(gid_t gid) {
+    if (::getegid() == gid) {
+        return true;
+    }
+    const int count = ::getgroups(0, nullptr);
+    if (count <= 0) {
+        return false;
+    }
+    std::vector<gid_t> groups(static_cast<std::size_t>(count));
+    const int got = ::getgroups(count, groups.data());
+    return got > 0 && std::find(groups.begin(), groups.begin() + got, gid) != groups.begin() + got;
+}
+
+}  // namespace
+
+std::vector<std::string> FindSerialDevices() {
+    std::vector<std::string> devices;
+    std::error_code error;
+    for (fs::directory_iterator it("/dev", error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (HasPrefix(name, "ttyUSB") || HasPrefix(name, "ttyACM") ||
+            (HasPrefix(name, "ttyS") && UartAnswers(name))) {
+            devices.push_back(it->path().string());
+        }
+    }
+    std::sort(devices.begin(), devices.end());
+    return devices;
+}
+
+SetupReport SetupGantryDirectory(const std::vector<std::string>& devices) {
+    SetupReport report;
+    const std::string root = GantryDirectory();
+    const fs::path folder = fs::path(root) / "dosdevices";
+    const bool existed = fs::exists(folder);
+    if (!MakeDirectories(folder.string())) {
+        report.ok = false;
+        report.actions.push_back("Cannot create " + folder.string() + ": " + std::strerror(errno));
+        return report;
+    }
+    report.actions.push_back((existed ? "Kept " : "Created ") + folder.string());
+
+    // the entries already there: their numbers and what they point at
+    std::map<int, std::string> links;  // COM number -> entry name
+    std::set<std::string> linkedTargets;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        const int number = ComPortNumberFromName(name);
+        if (number == 0) {
+            continue;
+        }
+        links.emplace(number, name);
+        std::error_code linkError;
+        const fs::path target = fs::read_symlink(it->path(), linkError);
+        if (!linkError) {
+            linkedTargets.insert(Canonical(target.string()));
+            report.actions.push_back("Kept " + name + " -> " + target.string());
+        } else {
+            report.actions.push_back("Kept " + name);
+        }
+    }
+    for (const std::string& device : devices) {
+        if (linkedTargets.count(Canonical(device)) != 0) {
+            continue;
+        }
+        int number = 1;
+        while (links.count(number) != 0) {
+            ++number;
+        }
+        if (number > kHighestComPort) {
+            report.ok = false;
+            report.actions.push_back("No free COM number for " + device);
+            break;
+        }
+        const std::string name = "com" + std::to_string(number);
+        std::error_code linkError;
+        fs::create_symlink(device, folder / name, linkError);
+        if (linkError) {
+            report.ok = false;
+            report.actions.push_back("Cannot link " + name + " -> " + device + ": " +
+                                     linkError.message());
+            continue;
+        }
+        links.emplace(number, name);
+        linkedTargets.insert(Canonical(device));
+        report.actions.push_back("Linked " + name + " -> " + device);
+    }
+
+    // one section per link, and COM1..COM9 in any case
+    std::set<int> numbers;
+    for (int n = 1; n <= f_nMinimumIniPorts; ++n) {
+        numbers.insert(n);
+    }
+    for (const auto& [number, name] : links) {
+        numbers.insert(number);
+    }
+    const std::string ini = (fs::path(root) / "KV121032.INI").string();
+    int added = 0;
+    for (int number : numbers) {
+        const std::string section = "DeviceInformation" + std::to_string(100 + number);
+        const std::string current = ReadProfileString(ini, section, "DeviceParams", "");
+        if (!current.empty()) {
+            continue;  // the user's own entry stays
+        }
+        const std::string value =
+            std::string(f_szInstalledDriver) + " COM" + std::to_string(number);
+        if (!WriteProfileString(ini, section, "DeviceParams", value)) {
+            report.ok = false;
+            report.actions.push_back("Cannot write " + ini);
+            return report;
+        }
+        report.actions.push_back("Wrote [" + section + "] DeviceParams=" + value + " to " + ini);
+        ++added;
+    }
+    if (added == 0) {
+        report.actions.push_back("Kept " + ini + " as it was");
+    }
+    return report;
+}
+
+std::string PermissionProblem(const std::string& path, const std::string& group, bool userInGroup) {
+    if (!userInGroup && !group.empty()) {
+        return "the device belongs to group `" + group +
+               "` and the user is not in it: run `sudo usermod -aG " + group +
+               " $USER`, then log out and in again";
+    }
+    return "permission denied on " + path +
+           ": ask the administrator for read and write access to it";
+}
+
+std::string PortOpenProblem(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd >= 0) {
+        ::close(fd);
+        return "";
+    }
+    const int error = errno;
+    struct stat info {};
+    switch (error) {
+        case ENOENT:
+            return path +
+                   " does not exist: is the adapter plugged in? (run `gyconfig-cli setup` "
+                   "after plugging it in)";
+        case EACCES:
+        case EPERM:
+            if (::stat(path.c_str(), &info) == 0 && !UserInGroup(info.st_gid)) {
+                const std::string group = GroupName(info.st_gid);
+                return "the device belongs to group `" + group +
+                       "` and the user is not in it: run `sudo usermod -aG " + group +
+                       " $USER`, then log out and in again";
+            }
+            return "permission denied on " + path +
+                   ": ask the administrator for read and write "
+                   "access";
+        case EBUSY:
+            return path + " is in use by another program: close it and try again";
+        case ENXIO:
+        case ENODEV:
+            return "no device answers behind " + path + ": check the adapter and its driver";
+        default:
+            return "cannot open " + path + ": " + std::strerror(error);
+    }
+}
+
+std::vector<PortStatus> InspectComPorts() {
+    std::vector<PortStatus> ports;
+    const fs::path folder = fs::path(GantryDirectory()) / "dosdevices";
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        PortStatus port;
+        port.entry = it->path().filename().string();
+        port.number = ComPortNumberFromName(port.entry);
+        if (port.number == 0) {
+            continue;
+        }
+        std::error_code linkError;
+        const fs::path target = fs::read_symlink(it->path(), linkError);
+        port.target = linkError ? "" : target.string();
+        const std::string opened = linkError ? it->path().string() : port.target;
+        port.problem = PortOpenProblem(opened);
+        port.usable = port.problem.empty();
+        ports.push_back(port);
+    }
+    std::sort(ports.begin(), ports.end(),
+              [](const PortStatus& a, const PortStatus& b) { return a.number < b.number; });
+    return ports;
+}

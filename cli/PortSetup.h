@@ -1,0 +1,45 @@
+// The Gantry directory on a new machine (`setup`) and the COM ports it holds
+// (`ports`).
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+inline constexpr const char* f_szInstalledDriver = "libKVGYSrl.so";
+inline constexpr int f_nMinimumIniPorts = 9;  // COM1..COM9 always get a section
+
+// The serial devices of this machine a gateway may sit behind: /dev/ttyUSB*,
+// /dev/ttyACM*, and /dev/ttyS* only where a UART answers behind the node.
+// Sorted by name.
+std::vector<std::string> FindSerialDevices();
+
+struct SetupReport {
+    std::vector<std::string> actions;  // what was done, one line each
+    bool ok = true;                    // false when something could not be written
+};
+
+// Creates the Gantry directory and dosdevices/, links each device of `devices`
+// that no entry links yet under the lowest free COM number (entries already
+// there are kept), and gives KV121032.INI a section DeviceInformation<100+n>
+// naming the installed driver and COMn for every link and for COM1..COM9,
+// never changing a DeviceParams the file already has.
+SetupReport SetupGantryDirectory(const std::vector<std::string>& devices);
+
+struct PortStatus {
+    int number = 0;      // n of COMn
+    std::string entry;   // the dosdevices/ entry's name
+    std::string target;  // where it points ("" when it is no link)
+    bool usable = false;
+    std::string problem;  // why it cannot be opened, in words a technician can act on
+};
+
+// Every COM port of dosdevices/, ascending, and whether this user can open it.
+std::vector<PortStatus> InspectComPorts();
+
+// Why `path` cannot be opened for reading and writing, or "" when it can.
+std::string PortOpenProblem(const std::string& path);
+
+// The words for a refused open of `path`, whose device belongs to the group
+// named `group`, when the user is (or is not) in it.
+std::string PermissionProblem(const std::string& path, const std::string& group, bool userInGroup);
