@@ -1,6 +1,7 @@
 // The I/O table's two ordered arrays.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "tool/model/J1939IO.h"
@@ -68,6 +69,44 @@ TEST(PointOrdering, AddOnOrderedArrayMatchesTheFullProcedure) {
             ASSERT_EQ(io.Inputs(), reference) << "round " << round << " point " << i;
         }
     }
+}
+
+TEST(PointOrdering, AddAllGivesTheOrderOfAddingOneByOne) {
+    std::mt19937 random(11);
+    for (int round = 0; round < 300; ++round) {
+        std::vector<tagJ1939DataPoint> points;
+        const int count = static_cast<int>(random() % 40);
+        for (int i = 0; i < count; ++i) {
+            points.push_back(Point(static_cast<std::uint8_t>(random() % 5),
+                                   static_cast<std::uint16_t>(random() % 6),
+                                   static_cast<std::uint32_t>(i)));
+        }
+        CJ1939IO oneByOne;
+        for (const auto& point : points) {
+            oneByOne.Add(point);
+        }
+        CJ1939IO all;
+        all.AddAll(points);
+        ASSERT_EQ(all, oneByOne) << "round " << round;
+        all.AddAll(points);  // onto filled arrays as well
+        for (const auto& point : points) {
+            oneByOne.Add(point);
+        }
+        ASSERT_EQ(all, oneByOne) << "round " << round;
+    }
+}
+
+TEST(PointOrdering, AddAllOfManyPointsIsFast) {
+    std::vector<tagJ1939DataPoint> points;
+    for (std::uint32_t i = 0; i < 100000; ++i) {
+        points.push_back(Point(JT_Input, static_cast<std::uint16_t>((i * 7919u) % 65536), i));
+    }
+    CJ1939IO io;
+    io.AddAll(points);  // one by one this would take minutes
+    EXPECT_EQ(io.Inputs().size(), points.size());
+    EXPECT_TRUE(
+        std::is_sorted(io.Inputs().begin(), io.Inputs().end(),
+                       [](const auto& a, const auto& b) { return a.dataOffset < b.dataOffset; }));
 }
 
 TEST(PointOrdering, ReplaceReordersAndOutsideIndexDoesNothing) {

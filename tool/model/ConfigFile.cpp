@@ -394,9 +394,7 @@ void ApplyJ1939(const ConfigFileImage& image, CConfiguration& config) {
     j.offlineTimeMs = version >= 5 ? s.offlineTimeMs : 0;
     config.SelectJ1939BaudIndex(version >= 6 ? s.baudIndex : 0);
     config.io.Clear();
-    for (const auto& point : s.points) {
-        config.io.Add(point);
-    }
+    config.io.AddAll(s.points);
 }
 
 }  // namespace

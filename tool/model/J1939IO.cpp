@@ -1,6 +1,7 @@
 #include "tool/model/J1939IO.h"
 
 #include <algorithm>
+#include <tuple>
 
 bool IsValidTableType(std::uint8_t table) {
     return table <= JT_PreviouslyActiveDtc;
@@ -62,6 +63,105 @@ void CJ1939IO::Add(const tagJ1939DataPoint& point) {
         }
         std::reverse(run, runEnd);
         run = runEnd;
+    }
+}
+
+namespace {
+
+// Counts of the offsets added so far, to ask how many are below an offset.
+// Indexed by rank among the batch's distinct offsets.
+class COffsetCounts {
+public:
+    explicit COffsetCounts(const std::vector<tagJ1939DataPoint>& points) {
+        for (const auto& point : points) {
+            m_offsets.push_back(point.dataOffset);
+        }
+        std::sort(m_offsets.begin(), m_offsets.end());
+        m_offsets.erase(std::unique(m_offsets.begin(), m_offsets.end()), m_offsets.end());
+        m_tree.assign(m_offsets.size() + 1, 0);
+    }
+    void Add(std::uint16_t offset) {
+        for (std::size_t i = Rank(offset) + 1; i < m_tree.size(); i += i & (~i + 1)) {
+            ++m_tree[i];
+        }
+    }
+    std::size_t Below(std::uint16_t offset) const {
+        std::size_t count = 0;
+        for (std::size_t i = Rank(offset); i > 0; i -= i & (~i + 1)) {
+            count += m_tree[i];
+        }
+        return count;
+    }
+
+private:
+    std::size_t Rank(std::uint16_t offset) const {
+        return static_cast<std::size_t>(
+            std::lower_bound(m_offsets.begin(), m_offsets.end(), offset) - m_offsets.begin());
+    }
+
+    std::vector<std::uint16_t> m_offsets;
+    std::vector<std::size_t> m_tree;
+};
+
+// The order that adding the points one by one to an empty array gives. A
+// point goes behind the points with offsets up to its own, and every run of
+// equal larger offsets is reversed: so a run is reversed once per later point
+// with a smaller offset. Within its run a point therefore lands at the back
+// when an even number of smaller points came before it, else at the front;
+// the run as a whole is reversed once more when the number of smaller points
+// in the end is odd.
+std::vector<tagJ1939DataPoint> OrderAsAdded(const std::vector<tagJ1939DataPoint>& points) {
+    COffsetCounts counts(points);
+    // (offset, place in its run, index): fronts come latest first, backs in turn
+    std::vector<std::tuple<std::uint16_t, std::int64_t, std::size_t>> places;
+    places.reserve(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const std::uint16_t offset = points[i].dataOffset;
+        const bool front = counts.Below(offset) % 2 == 1;
+        const auto at = static_cast<std::int64_t>(i);
+        places.emplace_back(offset, front ? -at - 1 : at, i);
+        counts.Add(offset);
+    }
+    std::sort(places.begin(), places.end());
+    std::vector<tagJ1939DataPoint> ordered;
+    ordered.reserve(points.size());
+    for (std::size_t runStart = 0; runStart < places.size();) {
+        std::size_t runEnd = runStart;
+        while (runEnd < places.size() &&
+               std::get<0>(places[runEnd]) == std::get<0>(places[runStart])) {
+            ++runEnd;
+        }
+        const std::size_t first = ordered.size();
+        for (std::size_t k = runStart; k < runEnd; ++k) {
+            ordered.push_back(points[std::get<2>(places[k])]);
+        }
+        if (first % 2 == 1) {  // an odd number of smaller points in the end
+            std::reverse(ordered.begin() + static_cast<std::ptrdiff_t>(first), ordered.end());
+        }
+        runStart = runEnd;
+    }
+    return ordered;
+}
+
+}  // namespace
+
+void CJ1939IO::AddAll(const std::vector<tagJ1939DataPoint>& points) {
+    std::vector<tagJ1939DataPoint> byDirection[2];
+    for (const auto& point : points) {
+        if (IsValidTableType(point.table)) {
+            byDirection[static_cast<int>(DirectionOfTable(point.table))].push_back(point);
+        }
+    }
+    for (IoDirection direction : {IoDirection::Input, IoDirection::Output}) {
+        auto& array = Array(direction);
+        const auto& added = byDirection[static_cast<int>(direction)];
+        if (array.empty()) {
+            array = OrderAsAdded(added);
+            continue;
+        }
+        for (const auto& point : added) {
+            Add(point);
+        }
     }
 }
 

@@ -53,6 +53,9 @@ public:
     // Adds a copy to the array of its direction and re-orders that array. A
     // point with a table type above 3 is ignored.
     void Add(const tagJ1939DataPoint& point);
+    // Adds every point in turn exactly as Add would, in O(n log n): opening a
+    // file of many points stays fast.
+    void AddAll(const std::vector<tagJ1939DataPoint>& points);
     // Adds without re-ordering (an upload sorts once at the end).
     void Append(const tagJ1939DataPoint& point);
     // Replaces the point at index and re-orders; an index outside does nothing.
