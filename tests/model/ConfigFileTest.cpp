@@ -225,6 +225,20 @@ TEST(ConfigFileOpening, MoreThan200PointsLoadAsTheyAre) {
     EXPECT_TRUE(CheckCanAddPoint(config.io));
 }
 
+TEST(ConfigFileOpening, AFileOfManyPointsOpensQuickly) {
+    ConfigFileImage image = ImageOfConfiguration(MakeTestConfiguration(9, 8), 0);
+    for (std::uint32_t i = 0; i < 100000; ++i) {
+        image.j1939->points.push_back(
+            tagJ1939DataPoint{static_cast<std::uint8_t>(i % 4),
+                              static_cast<std::uint16_t>((i * 40503u) % 65536), 8, 0, 1, i, 0, 6});
+    }
+    const Bytes bytes = EncodeConfigFile(image, 6);
+    CConfiguration config;
+    ASSERT_TRUE(OpenOffline(bytes, config).opened);
+    EXPECT_EQ(config.io.TotalCount(), 100007u);
+    EXPECT_EQ(WriteConfigFile(config, 0).size(), bytes.size());
+}
+
 TEST(ConfigFileOpening, ProductCheckAgainstAWorkingGateway) {
     const Bytes bytes = WriteConfigFile(MakeTestConfiguration(9, 8), 0);
     CConfiguration config = MakeTestConfiguration(9, 6);

@@ -251,11 +251,13 @@ void ReadJ1939(const CJsonReader& in, CConfiguration& config) {
     if (!points.is_array()) {
         throw ImportError("value out of range: " + in.Name("points"));
     }
-    config.io.Clear();
+    std::vector<tagJ1939DataPoint> read;
     for (std::size_t i = 0; i < points.size(); ++i) {
-        config.io.Add(
+        read.push_back(
             ReadPoint(CJsonReader(points[i], in.Name("points") + "[" + std::to_string(i) + "]")));
     }
+    config.io.Clear();
+    config.io.AddAll(read);
 }
 
 void ReadEthernet(const CJsonReader& in, EthernetSettings& e) {

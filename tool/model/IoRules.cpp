@@ -116,22 +116,33 @@ std::optional<std::uint32_t> ReadPlainNumber(const std::string& text, bool hex) 
     return value;
 }
 
-int CheckDataTableBounds(const CJ1939IO& io, const DataTableLimits& limits, IoDirection direction,
-                         std::uint32_t offset, std::uint32_t length) {
+namespace {
+
+// The bounds check with the used ends of both directions already known.
+int BoundsWithUsedEnds(const DataTableLimits& limits, IoDirection direction, std::uint32_t offset,
+                       std::uint32_t length, std::int64_t used, std::int64_t usedOther) {
     const std::int64_t end = std::int64_t{offset} + length;
     const std::int64_t size =
         direction == IoDirection::Input ? limits.inputBytes : limits.outputBytes;
     if (8 * size < end) {
         return -1;
     }
-    const IoDirection other =
-        direction == IoDirection::Input ? IoDirection::Output : IoDirection::Input;
-    const std::int64_t used = io.UsedEnd(direction);
-    const std::int64_t usedOther = io.UsedEnd(other);
     if (used < end && 8 * limits.combinedBytes < end + usedOther) {
         return -2;
     }
     return 0;
+}
+
+IoDirection OtherDirection(IoDirection direction) {
+    return direction == IoDirection::Input ? IoDirection::Output : IoDirection::Input;
+}
+
+}  // namespace
+
+int CheckDataTableBounds(const CJ1939IO& io, const DataTableLimits& limits, IoDirection direction,
+                         std::uint32_t offset, std::uint32_t length) {
+    return BoundsWithUsedEnds(limits, direction, offset, length, io.UsedEnd(direction),
+                              io.UsedEnd(OtherDirection(direction)));
 }
 
 bool OverlapsAnotherPoint(const CJ1939IO& io, IoDirection direction, std::uint32_t offset,
@@ -378,9 +389,11 @@ TableCheck CheckWholeTable(const CJ1939IO* io, const DataTableLimits& limits) {
     }
     int counts[2] = {0, 0};
     for (IoDirection direction : {IoDirection::Input, IoDirection::Output}) {
+        const std::int64_t used = io->UsedEnd(direction);
+        const std::int64_t usedOther = io->UsedEnd(OtherDirection(direction));
         for (const auto& point : io->Points(direction)) {
-            if (CheckDataTableBounds(*io, limits, direction, point.dataOffset, point.dataLength) ==
-                -1) {
+            if (BoundsWithUsedEnds(limits, direction, point.dataOffset, point.dataLength, used,
+                                   usedOther) == -1) {
                 ++counts[static_cast<int>(direction)];
             }
         }
