@@ -180,8 +180,8 @@ TEST_F(DriverLibraryTest, CipReceive_StripsTheHeaderAndDropsTooShortMessages) {
     EXPECT_FALSE(PopWithin(queues.receive, packet, 100));
     EXPECT_EQ(trafficDetected(112), 1);
 
-    EXPECT_EQ(setReceiveFlag(112, 0x100), 1);  // low byte 0: stop looking
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // from the next pass on
+    EXPECT_EQ(setReceiveFlag(112, 0x100), 1);                     // low byte 0: stop looking
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // from the next pass on
     gateway.Send({0x06, 0x00, 0x03, 0x01});
     EXPECT_FALSE(PopWithin(queues.receive, packet, 200));
     EXPECT_EQ(setReceiveFlag(112, 1), 1);
@@ -214,7 +214,8 @@ TEST_F(DriverLibraryTest, J1708Receive_FollowsTheDiscardAndModeCommands) {
     EXPECT_EQ(packet.m_nMid, 0x80);
 
     ASSERT_TRUE(queues.command.Push(CCmdPacket(15, 0)));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Taken off the queue means carried out before the next look at the line.
+    ASSERT_TRUE(WaitUntil([&] { return queues.command.State() == CPacketQueue::QS_Empty; }));
     gateway.Send({0x06, 0x00, 0x05, 0x08, 0x80, 0x54, 0x03});
     EXPECT_FALSE(PopWithin(queues.receive, packet, 200));
 
@@ -234,9 +235,8 @@ TEST_F(DriverLibraryTest, Commands_5FailsQuietly18DoesNothing17And3SwitchForward
     EXPECT_EQ(trafficDetected(114), 0);  // an idle line is no traffic
     ASSERT_TRUE(queues.command.Push(CCmdPacket(5)));
     ASSERT_TRUE(queues.command.Push(CCmdPacket(18, 1)));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(queues.command.State(), CPacketQueue::QS_Empty);
-    EXPECT_EQ(trafficDetected(114), 1);
+    EXPECT_TRUE(WaitUntil([&] { return queues.command.State() == CPacketQueue::QS_Empty; }));
+    EXPECT_TRUE(WaitUntil([&] { return trafficDetected(114) == 1; }));
     EXPECT_EQ(gateway.Messages().size(), 2u);  // nothing sent for 5 and 18
 
     ASSERT_TRUE(queues.command.Push(CCmdPacket(17, 1)));
@@ -248,8 +248,7 @@ TEST_F(DriverLibraryTest, Commands_5FailsQuietly18DoesNothing17And3SwitchForward
     ASSERT_TRUE(gateway.WaitForType(0x05));
     ASSERT_TRUE(queues.command.Push(CCmdPacket(17, 1)));
     ASSERT_TRUE(queues.command.Push(CCmdPacket(3)));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(gateway.CountType(0x05), 2u);
+    EXPECT_TRUE(WaitUntil([&] { return gateway.CountType(0x05) == 2; }));
     gateway.Send({0x06, 0x00, 0x02, 0x78});
     ASSERT_TRUE(PopWithin(queues.receive, packet));
     EXPECT_EQ(Data(packet), (Bytes{0x78}));

@@ -22,6 +22,19 @@
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Polls `condition` until it holds or `timeoutMs` pass; its last value.
+template <class Condition>
+bool WaitUntil(Condition condition, int timeoutMs = 3000) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= until) {
+            return condition();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
 inline ByteMessage ToMessage(const Bytes& bytes) {
     return ByteMessage(bytes.begin(), bytes.end());
 }
