@@ -622,3 +622,68 @@ TEST_F(SessionTest, ClearErrorStatusAndRunMode_GoToTheIdentityObject) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- opening a configuration file ----
+
+std::vector<std::uint8_t> ModbusFile() {
+    CConfiguration config;
+    config.clientType = IT_J1939;
+    config.serverType = IT_ModbusSlave;
+    config.SetRevision(MakeRevision(2, 6));
+    config.modbus.networkAddress = 42;
+    config.j1939.offlineTimeMs = 700;
+    config.io.Add(tagJ1939DataPoint{JT_Output, 0, 8, 50, 3, 65280, 0, 6});
+    return WriteConfigFile(config, 0);
+}
+
+TEST_F(SessionTest, OpeningAnotherPairsFileWithAWorkingGateway_FailsAndChangesNothing) {
+    PlugAndStart(f_ethernetJ1939);
+    const CConfiguration before = m_session->Configuration();
+    const OpenResult result = m_session->OpenConfiguration(ModbusFile());
+    EXPECT_FALSE(result.opened);
+    EXPECT_EQ(result.message, "Failed to open document.");
+    EXPECT_EQ(m_session->ModulePaneText(), "ONLINE");
+    EXPECT_EQ(m_session->Configuration().serverType, before.serverType);
+    EXPECT_TRUE(m_session->Configuration().ethernet.SameStoredValues(before.ethernet));
+    EXPECT_TRUE(m_listener.layouts.empty());
+}
+
+TEST_F(SessionTest, OpeningAFileWithoutAModule_GoesOfflineOnTheFilesPair) {
+    Plug(f_profibusJ1939);
+    m_gateway->unplugged = true;
+    m_session->Start();
+
+    const OpenResult result = m_session->OpenConfiguration(ModbusFile());
+
+    ASSERT_TRUE(result.opened);
+    EXPECT_EQ(m_session->ModulePaneText(), "OFFLINE");
+    EXPECT_EQ(m_session->RunState(), RS_Idle);
+    EXPECT_EQ(m_session->OfflineProduct().product.name, "J1939 to Modbus Interface");
+    EXPECT_EQ(m_session->Layout().rows, LayoutOfPair(9, 8).rows);
+    EXPECT_EQ(m_session->Configuration().modbus.networkAddress, 42u);
+    EXPECT_EQ(m_session->Configuration().j1939.offlineTimeMs, 700u);
+    EXPECT_EQ(m_session->Configuration().io.Outputs().size(), 1u);
+    EXPECT_TRUE(m_session->IsCommandEnabled(SessionCommand::AddIoPoint));
+}
+
+TEST_F(SessionTest, ConnectAfterOfflineWork_UploadsTheGatewayEvenInAnotherMode) {
+    PlugAndStart(f_profibusJ1939, f_twoPoints);
+    m_session->OfflineConfiguration();
+    m_session->Configuration().io.Clear();  // edited offline
+    GatewayIdentity running = f_profibusJ1939;
+    running.runMode = "Run";  // the same gateway, switched to Run meanwhile
+    WriteIdentity(running, f_twoPoints);
+    TakeRequests();
+
+    m_session->Connect();
+
+    EXPECT_EQ(m_session->ModulePaneText(), "ONLINE");
+    EXPECT_EQ(m_session->RunState(), RS_Run);
+    EXPECT_TRUE(Contains(TakeRequests(), "G 111/0/1"));
+    EXPECT_EQ(m_session->Configuration().io.TotalCount(), 2u);
+    EXPECT_EQ(m_session->Configuration().j1939.errorText, "No Error");  // offline showed "None"
+}
+
+}  // namespace

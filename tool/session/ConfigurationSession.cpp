@@ -194,7 +194,10 @@ void ConfigurationSession::Connect() {
     }
     m_gate.SetOffline(false);
     Listener().OfflineChanged(false);
+    // as after a lost reply: whatever the gateway answers now is uploaded in
+    // full, so no screen keeps what the simulator showed
     m_device.MarkNotDetected();
+    m_lastState = RS_NotDetected;
     RefreshDeviceStatus();
 }
 
@@ -221,17 +224,29 @@ bool ConfigurationSession::NewConfiguration() {
     return true;
 }
 
-void ConfigurationSession::AdoptOfflinePair(int clientType, int serverType) {
-    if (!m_gate.IsOffline()) {
+OpenResult ConfigurationSession::OpenConfiguration(std::span<const std::uint8_t> bytes) {
+    OpenEnvironment environment{m_device.GetRunState(), m_gate.IsOffline(), m_device.ClientType(),
+                                m_device.ServerType(), m_device.Revision()};
+    const OpenResult result = OpenConfigFile(bytes, environment, m_config);
+    if (!result.opened) {
+        return result;
+    }
+    if (environment.offline && !m_gate.IsOffline()) {
         m_gate.SetOffline(true);
         Listener().OfflineChanged(true);
     }
-    m_device.ReadRunState();
-    if (clientType != m_device.ClientType() || serverType != m_device.ServerType()) {
-        m_offline.product = LookupProductCombination(clientType, serverType);
+    if (m_gate.IsOffline()) {
+        m_device.ReadRunState();  // offline: Idle, nothing sent
+    }
+    if (result.pairChanged) {
+        m_offline.product =
+            LookupProductCombination(environment.clientType, environment.serverType);
         m_device.RefreshIdentity();
     }
     Relayout(m_device.ClientType(), m_device.ServerType());
+    ShowTableCheck(result.tableCheck);
+    Listener().ScreensChanged(ShownScreens());
+    return result;
 }
 
 void ConfigurationSession::MarkNotDetected() {

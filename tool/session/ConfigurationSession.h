@@ -14,11 +14,13 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "tool/device/Device.h"
 #include "tool/device/RequestGate.h"
+#include "tool/model/ConfigFile.h"
 #include "tool/model/Configuration.h"
 #include "tool/model/DeviceSync.h"
 #include "tool/session/EntryRules.h"
@@ -145,7 +147,8 @@ public:
     // configuration (product choice); else the gateway's identity becomes the
     // offline one and the screens read the simulator.
     void OfflineConfiguration();
-    // Back online (when offline): RunState 3, then Refresh Device Status.
+    // Back online (when offline): RunState and last state 3, then Refresh
+    // Device Status, which therefore uploads whatever gateway answers.
     void Connect();
     // File New. With no working gateway, or offline, the product is chosen
     // first (Cancel: false, nothing changed) and the tool goes offline; with a
@@ -162,10 +165,13 @@ public:
     // new layout is not the same status view alone); the layout pair is taken
     // in every case. Returns whether the screens were rebuilt.
     bool Relayout(int clientType, int serverType);
-    // Takes a pair the configuration file brought in offline mode: the offline
-    // identity takes the pair's name and assumed revision, the identity is
-    // refreshed and the screens rebuilt for it.
-    void AdoptOfflinePair(int clientType, int serverType);
+    // File Open of a configuration file's bytes. With a working gateway the
+    // file's pair must be the gateway's ("Failed to open document."); a short
+    // file is "Unexpected file format."; both change nothing (the frame shows
+    // the message). Otherwise the tool goes offline with RunState 0, a new
+    // pair becomes the offline identity and the screens are rebuilt for it,
+    // and the records take the file's values.
+    OpenResult OpenConfiguration(std::span<const std::uint8_t> bytes);
 
     // Entry events of the screens; each refusal is shown and returned.
     // Leaving "I/O Size:": valid text becomes the I/O size and the limits follow.
