@@ -1,0 +1,126 @@
+#include "cli/FlashCommand.h"
+
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+// Prints a table of storage areas and revisions under `title`.
+void PrintRevisions(const std::string& title,
+                    const std::vector<std::pair<std::string, std::string>>& rows) {
+    std::cout << title << ":\n";
+    for (const auto& [module, revision] : rows) {
+        std::cout << "  " << std::left << std::setw(15) << module << revision << "\n";
+    }
+}
+
+void PrintDeviceRevisions(const DeviceAreaRevisions& revisions) {
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (int area = 1; area <= kFirmwareAreaCount; ++area) {
+        const DeviceAreaRevision& revision = revisions[static_cast<std::size_t>(area - 1)];
+        if (revision.present) {
+            rows.emplace_back(FirmwareAreaName(area), revision.revisionText);
+        }
+    }
+    PrintRevisions("Device Revisions", rows);
+}
+
+void PrintImageRevisions(const CFirmwareUpdate& update) {
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (int area = 1; area <= kFirmwareAreaCount; ++area) {
+        const FirmwareImageEntry& image = update.ImageArea(area);
+        if (image.used) {
+            rows.emplace_back(FirmwareAreaName(area), image.revisionText);
+        }
+    }
+    PrintRevisions("Image Revisions", rows);
+}
+
+// The dialog's progress and status texts on the terminal: one progress bar
+// per image, the status texts as lines of their own.
+class CFlashProgress : public IFirmwareUpdateListener {
+public:
+    void ProgressChanged(const FirmwareProgress& progress) override {
+        if (!m_bar || m_finished) {
+            m_bar = std::make_unique<CProgressBar>("Transfer");
+            m_finished = false;
+        }
+        m_bar->Update(progress.position, progress.range);
+        if (progress.position == progress.range) {
+            m_bar->Finish();
+            m_finished = true;
+            std::cerr << progress.transferredText << "\n";
+        }
+    }
+    void StatusTextsChanged(const std::string& first, const std::string& second) override {
+        if (!first.empty()) {
+            std::cerr << first << " " << second << std::endl;
+        }
+    }
+
+private:
+    std::unique_ptr<CProgressBar> m_bar;
+    bool m_finished = false;
+};
+
+}  // namespace
+
+int FlashExitCode(FlashOutcome outcome) {
+    switch (outcome) {
+        case FlashOutcome::Verified:
+            return kExitOk;
+        case FlashOutcome::NotReconnected:
+            return kExitNoGateway;
+        default:
+            return kExitRefused;
+    }
+}
+
+int RunFlash(CliContext& context, const std::string& description) {
+    if (!std::ifstream(description)) {
+        PrintMessage("Error", "Unable to read the update description " + description);
+        return kExitUsage;
+    }
+    const int connected = context.ConnectGateway();
+    if (connected != kExitOk) {
+        return connected;
+    }
+    ConfigurationSession& session = context.Session();
+    CFlashProgress progress;
+    CFirmwareUpdate update(session.Gate(), session.Device(), &progress);
+    if (!update.Open()) {
+        return kExitRefused;
+    }
+    PrintDeviceRevisions(update.DeviceRevisions());
+    if (!update.SelectFile(description)) {
+        return kExitUsage;
+    }
+    if (!update.Description().empty()) {
+        std::cout << "Description: " << update.Description() << "\n";
+    }
+    PrintImageRevisions(update);
+    std::cout << std::flush;
+    if (!Confirm("Flash Update", "Write these images into the gateway?", context.options.yes)) {
+        PrintMessage("Flash Update", "Nothing was written.");
+        return kExitRefused;
+    }
+    const FlashOutcome outcome = update.Start();
+    if (CFirmwareUpdate::ClosesDialog(outcome)) {
+        // every screen shows the gateway as it now is
+        session.Upload();
+    }
+    if (outcome == FlashOutcome::Verified) {
+        PrintDeviceRevisions(update.DeviceRevisions());
+    }
+    return FlashExitCode(outcome);
+}
+
+void AddFlashCommand(CLI::App& app, CliContext& context) {
+    static std::string description;
+    CLI::App* flash = app.add_subcommand(
+        "flash", "Write the firmware images of an update description (.nvs) into the gateway");
+    flash->add_option("FILE", description, "Update description file (.nvs)")->required();
+    flash->callback([&context] { context.exitCode = RunFlash(context, description); });
+}
