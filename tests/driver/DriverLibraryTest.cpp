@@ -296,3 +296,26 @@ TEST_F(DriverLibraryTest, UnpluggedLine_IsLoggedOnceAndDisconnectStillReturns) {
     EXPECT_EQ(disconnect(116), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
+
+TEST_F(DriverLibraryTest, FramesDuringLinkWaits_ReachTheClientWithoutTheirHeader) {
+    ScriptedGateway gateway;
+    Queues queues(1);
+    ASSERT_EQ(Connect(117, gateway.Path(), 1, queues), 0);
+    // While the driver waits for the ACK of a client message.
+    gateway.InterjectBeforeAck({0x06, 0x00, 0x21, 0xA1, 0xA2});
+    const std::uint8_t request[] = {0x0E};
+    ASSERT_TRUE(queues.transmit.Push(CPacketCIP(1, request)));
+    CPacketCIP packet;
+    ASSERT_TRUE(PopWithin(queues.receive, packet));
+    EXPECT_EQ(Data(packet), (Bytes{0xA1, 0xA2}));
+    EXPECT_EQ(packet.m_nTimeStamp, 0u);  // handed over from inside the link wait
+
+    // While it waits for an echo confirmation.
+    ASSERT_TRUE(queues.command.Push(CCmdPacket(16, 1)));
+    gateway.InterjectBeforeEchoConfirm({0x06, 0x00, 0x22, 0xB1});
+    ASSERT_TRUE(queues.transmit.Push(CPacketCIP(1, request)));
+    ASSERT_TRUE(PopWithin(queues.receive, packet));
+    EXPECT_EQ(Data(packet), (Bytes{0xB1}));
+    EXPECT_EQ(packet.m_nTimeStamp, 0u);
+    EXPECT_EQ(disconnect(117), 0);
+}

@@ -178,6 +178,16 @@ public:
     PtyPeer& Peer() { return m_peer; }
     const std::string& Path() const { return m_peer.SlavePath(); }
     void SetSilent(bool silent) { m_silent = silent; }
+    // The next data message is answered by first sending `message` in a frame
+    // of its own: before the link ACK, or between ACK and echo confirmation.
+    void InterjectBeforeAck(const Bytes& message) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_beforeAck = message;
+    }
+    void InterjectBeforeEchoConfirm(const Bytes& message) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_beforeConfirm = message;
+    }
     void SetResponder(Responder responder) {
         std::lock_guard<std::mutex> lock(m_lock);
         m_responder = std::move(responder);
@@ -222,12 +232,25 @@ private:
                 continue;
             }
             const Bytes message = ToBytes(ExtractDf1AppData(frame));
-            m_peer.Write({0x10, 0x06});
+            const bool data = message[0] == 0x06 || message[0] == 0x07;
             Responder responder;
+            Bytes beforeAck;
+            Bytes beforeConfirm;
             {
                 std::lock_guard<std::mutex> lock(m_lock);
                 m_messages.push_back(message);
                 responder = m_responder;
+                if (data) {
+                    beforeAck.swap(m_beforeAck);
+                    beforeConfirm.swap(m_beforeConfirm);
+                }
+            }
+            if (!beforeAck.empty()) {
+                m_peer.SendMessage(beforeAck);
+            }
+            m_peer.Write({0x10, 0x06});
+            if (!beforeConfirm.empty()) {
+                m_peer.SendMessage(beforeConfirm);
             }
             m_changed.notify_all();
             Answer(message, responder);
@@ -256,9 +279,11 @@ private:
     PtyPeer m_peer;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_silent{false};
-    std::mutex m_lock;  // protects m_messages and m_responder
+    std::mutex m_lock;  // protects m_messages, m_responder and the interjections
     std::condition_variable m_changed;
     std::vector<Bytes> m_messages;
     Responder m_responder;
+    Bytes m_beforeAck;
+    Bytes m_beforeConfirm;
     std::thread m_thread;
 };
