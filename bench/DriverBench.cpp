@@ -3,6 +3,10 @@
 // bytes need on the wire; and the CPU time an idle device's worker uses.
 //
 // usage: gantry-driver-bench [--exchanges N] [--idle-seconds S]
+//
+// The pacing threads need the CPU on time: on a machine busy with other work,
+// run it as `chrt -f 10 gantry-driver-bench` so that the figures are the
+// driver's, not the scheduler's. The load average is printed with the figures.
 #include <dirent.h>
 #include <unistd.h>
 
@@ -225,8 +229,11 @@ int main(int argc, char** argv) {
         const double seconds = identity.seconds + point.seconds;
         const std::uint64_t bytes = identity.bytes + point.bytes;
         const double limit = static_cast<double>(bytes) * kBitsPerCharacter / kBaud;
-        std::printf("line: %d baud, %.0f bits per character, paced both ways\n", kBaud,
-                    kBitsPerCharacter);
+        std::ifstream loadavg("/proc/loadavg");
+        std::string load;
+        std::getline(loadavg, load);
+        std::printf("line: %d baud, %.0f bits per character, paced both ways (load %s)\n", kBaud,
+                    kBitsPerCharacter, load.c_str());
         std::printf(
             "CIP exchanges per second: %.2f\n",
             static_cast<double>(identity.latencies.size() + point.latencies.size()) / seconds);
