@@ -687,3 +687,46 @@ TEST_F(SessionTest, ConnectAfterOfflineWork_UploadsTheGatewayEvenInAnotherMode) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SessionTest, ReplyLostDuringARefresh_ShowsTheAbsenceAndTheNextRefreshUploadsAgain) {
+    PlugAndStart(f_profibusJ1939, f_twoPoints);
+    m_gateway->loseFrom = 3;  // state, serial, then the upload's first identity read
+
+    m_session->RefreshDeviceStatus();
+
+    EXPECT_EQ(m_session->ModulePaneText(), "NO MODULE");
+    EXPECT_EQ(m_session->LastState(), RS_NotDetected);
+    EXPECT_FALSE(m_listener.screenChanges.empty());
+    EXPECT_EQ(m_session->Configuration().io.TotalCount(), 2u);
+    EXPECT_FALSE(m_session->ControlsEnabled());
+
+    // back, and switched to Run meanwhile: still a full upload, not only the mode
+    GatewayIdentity running = f_profibusJ1939;
+    running.runMode = "Run";
+    WriteIdentity(running, f_twoPoints);
+    m_gateway->unplugged = false;
+    m_session->RefreshDeviceStatus();
+    EXPECT_EQ(m_session->ModulePaneText(), "ONLINE");
+    EXPECT_EQ(m_session->RunState(), RS_Run);
+    EXPECT_TRUE(Contains(TakeRequests(), "GA 111/2"));
+    EXPECT_EQ(m_session->Configuration().io.TotalCount(), 2u);
+}
+
+TEST_F(SessionTest, RelayoutBetweenPairsWithoutScreens_KeepsTheStatusViewAndTakesThePair) {
+    Plug(f_profibusJ1939);
+    m_gateway->unplugged = true;
+    m_session->Start();
+    m_listener.Clear();
+    EXPECT_FALSE(m_session->Relayout(3, 11));
+    EXPECT_TRUE(m_listener.layouts.empty());
+    EXPECT_EQ(m_session->Layout().clientType, 3);
+    EXPECT_EQ(m_session->Layout().serverType, 11);
+    EXPECT_TRUE(m_session->Relayout(9, 11));
+    EXPECT_EQ(m_listener.previousHeights, (std::vector<int>{104}));
+    EXPECT_FALSE(m_session->Relayout(9, 11));  // same pair: nothing rebuilt
+    EXPECT_EQ(m_listener.layouts.size(), 1u);
+}
+
+}  // namespace

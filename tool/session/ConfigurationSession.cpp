@@ -90,7 +90,10 @@ void ConfigurationSession::RefreshDeviceStatus() {
             Upload();
         }
     }
-    m_lastState = state;
+    // a reply lost during this refresh leaves the screens blank: the last
+    // state stays "not detected" so that the gateway's return, in whatever
+    // mode, is uploaded in full instead of only changing the mode display
+    m_lastState = m_device.GetRunState() == RS_NotDetected ? RS_NotDetected : state;
 }
 
 bool ConfigurationSession::Upload() {
