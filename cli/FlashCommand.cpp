@@ -44,7 +44,7 @@ class CFlashProgress : public IFirmwareUpdateListener {
 public:
     void ProgressChanged(const FirmwareProgress& progress) override {
         if (!m_bar || m_finished) {
-            m_bar = std::make_unique<CProgressBar>("Transfer");
+            m_bar = std::make_unique<CProgressBar>(FirmwareAreaName(progress.area));
             m_finished = false;
         }
         m_bar->Update(progress.position, progress.range);
@@ -112,6 +112,7 @@ int RunFlash(CliContext& context, const std::string& description) {
         session.Upload();
     }
     if (outcome == FlashOutcome::Verified) {
+        std::cout << "After the update:\n";
         PrintDeviceRevisions(update.DeviceRevisions());
     }
     return FlashExitCode(outcome);

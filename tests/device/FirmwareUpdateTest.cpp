@@ -330,6 +330,7 @@ TEST_F(FirmwareUpdateTest, Transfer_ProgressEveryTenthChunkAndAtTheEnd) {
     for (const FirmwareProgress& progress : m_progress.progress) {
         positions.push_back(progress.position);
         EXPECT_EQ(progress.range, 25);
+        EXPECT_EQ(progress.area, 1);
     }
     EXPECT_EQ(positions, (std::vector<int>{0, 0, 10, 20, 25}));
     EXPECT_EQ(m_progress.progress[2].transferredText, "Transferred 1280 of 3195 Bytes");

@@ -107,11 +107,12 @@ void CFirmwareUpdate::SetStatusTexts(const std::string& first, const std::string
     }
 }
 
-void CFirmwareUpdate::ShowProgress(int position, int range, std::uint32_t done, std::uint32_t total,
-                                   int chunk, int count) {
+void CFirmwareUpdate::ShowProgress(int area, int position, int range, std::uint32_t done,
+                                   std::uint32_t total) {
     if (m_listener != nullptr) {
-        m_listener->ProgressChanged(FirmwareProgress{
-            position, range, FormatTransferredText(done, total), FormatUpdateText(chunk, count)});
+        m_listener->ProgressChanged(FirmwareProgress{area, position, range,
+                                                     FormatTransferredText(done, total),
+                                                     FormatUpdateText(position, range)});
     }
 }
 
@@ -390,12 +391,12 @@ bool CFirmwareUpdate::TransferChunks(int area, const std::string& image, int chu
     const auto total = static_cast<std::uint32_t>(image.size());
     const auto chunk = static_cast<std::uint32_t>(chunkSize);
     const int count = static_cast<int>(total / chunk + (total % chunk != 0 ? 1 : 0));
-    ShowProgress(0, count, 0, total, 0, count);
+    ShowProgress(area, 0, count, 0, total);
     for (int index = 0; index < count; ++index) {
         const std::uint32_t offset = static_cast<std::uint32_t>(index) * chunk;
         const std::uint32_t length = std::min(chunk, total - offset);
         if (index % f_nProgressEvery == 0) {
-            ShowProgress(index, count, offset, total, index, count);
+            ShowProgress(area, index, count, offset, total);
             if (m_listener != nullptr) {
                 m_listener->ProcessEvents();
             }
@@ -421,7 +422,7 @@ bool CFirmwareUpdate::TransferChunks(int area, const std::string& image, int chu
             return false;
         }
     }
-    ShowProgress(count, count, total, total, count, count);
+    ShowProgress(area, count, count, total, total);
     return true;
 }
 

@@ -51,6 +51,7 @@ using DeviceAreaRevisions = std::array<DeviceAreaRevision, kFirmwareAreaCount>;
 
 // The progress of one image's transfer as the dialog shows it.
 struct FirmwareProgress {
+    int area = 0;                 // the storage area being written
     int position = 0;             // progress bar position, 0..range
     int range = 0;                // chunk count
     std::string transferredText;  // "Transferred %d of %d Bytes"
@@ -164,8 +165,7 @@ private:
     bool ReadAreaRevision(int area, std::string& text);
     void ShowMessage(const std::string& text, const std::string& caption,
                      NotifyIcon icon = NotifyIcon::None);
-    void ShowProgress(int position, int range, std::uint32_t done, std::uint32_t total, int chunk,
-                      int count);
+    void ShowProgress(int area, int position, int range, std::uint32_t done, std::uint32_t total);
     void SetStatusTexts(const std::string& first, const std::string& second);
 
     CRequestGate& m_gate;
