@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <iostream>
 
 #include "cli/PortTransport.h"
@@ -75,10 +76,16 @@ CProgressBar::~CProgressBar() {
 }
 
 void CProgressBar::Update(int done, int total) {
-    if (!m_enabled || total <= 0 || done == m_lastDone) {
+    if (!m_enabled || done == m_lastDone) {
         return;
     }
     m_lastDone = done;
+    if (total <= 0) {
+        // the count is not known yet: the requests so far
+        std::cerr << '\r' << m_label << ": " << done << std::flush;
+        m_drawn = true;
+        return;
+    }
     constexpr int width = 30;
     const int filled = std::clamp(done * width / total, 0, width);
     std::cerr << '\r' << m_label << " [" << std::string(filled, '#')
@@ -93,6 +100,22 @@ void CProgressBar::Finish() {
     }
 }
 
+std::string RP1210LibraryPath() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        // where the RUNPATH would look: beside the program, then ../lib
+        for (const std::filesystem::path& folder :
+             {self.parent_path(), self.parent_path().parent_path() / "lib"}) {
+            const std::filesystem::path candidate = folder / f_szRP1210Library;
+            if (std::filesystem::exists(candidate, error)) {
+                return candidate.string();
+            }
+        }
+    }
+    return f_szRP1210Library;
+}
+
 CliContext::CliContext() = default;
 CliContext::~CliContext() = default;
 
@@ -104,9 +127,9 @@ ConfigurationSession& CliContext::Session() {
             simulator->Simulator().SetCompleteMode(true);
             responder = std::move(simulator);
         } else if (!options.port.empty()) {
-            responder = MakeSinglePortTransport(options.port);
+            responder = MakeSinglePortTransport(options.port, RP1210LibraryPath());
         } else {
-            responder = std::make_unique<CSerialTransport>();
+            responder = std::make_unique<CSerialTransport>(RP1210LibraryPath());
         }
         m_session = std::make_unique<ConfigurationSession>(std::move(responder), &notifier);
     }
@@ -144,7 +167,7 @@ CliContext::ProgressScope::ProgressScope(CliContext& context, std::string label,
             // the class word (little-endian) follows the service byte
             if (encoded.size() >= 3 && encoded[1] == CLS_J1939IoTable && encoded[2] == 0) {
                 ++m_done;
-                m_bar.Update(std::min(m_done, m_total), m_total);
+                m_bar.Update(m_total > 0 ? std::min(m_done, m_total) : m_done, m_total);
             }
         });
 }

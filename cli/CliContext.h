@@ -28,6 +28,14 @@ struct GlobalOptions {
     bool json = false;     // machine-readable output where a subcommand offers it
 };
 
+inline constexpr const char* f_szRP1210Library = "libKV121032.so";
+
+// The RP1210 library the program loads: the file beside the program or in
+// ../lib, where its RUNPATH points (a full path, so that a loader that does
+// not honour the program's RUNPATH for dlopen, as under a sanitizer, finds it
+// too); else the bare name for the usual search.
+std::string RP1210LibraryPath();
+
 // Writes `caption: text` to standard error (the text's line breaks kept).
 void PrintMessage(const std::string& caption, const std::string& text);
 
@@ -63,7 +71,8 @@ private:
 };
 
 // A progress bar on standard error, drawn only when standard error is a
-// terminal: "label [#####.....] done/total".
+// terminal: "label [#####.....] done/total", or "label: done" while the total
+// is not known.
 class CProgressBar {
 public:
     explicit CProgressBar(std::string label);
@@ -111,7 +120,7 @@ public:
 
     // While it lives, a progress bar follows the requests to the J1939 I/O
     // table (class 111) that pass the session's gate; `total` is the number
-    // expected.
+    // expected (0: not known, the requests are counted).
     class ProgressScope {
     public:
         ProgressScope(CliContext& context, std::string label, int total);
