@@ -31,6 +31,7 @@ struct ConnectionManager::Impl {
     std::map<std::int16_t, std::unique_ptr<CConnection>> m_connections;
     std::list<std::unique_ptr<Lib>> m_libs;
     std::uint64_t m_nNextSerial = 1;
+    std::function<void()> m_driverLoaded;
 
     // The connection of `clientId`; throws 129 when there is none.
     CConnection& Find(std::int16_t clientId) const {
@@ -61,6 +62,9 @@ Lib& ConnectionManager::Impl::FindOrLoadDriver(const std::string& fileName) {
         }
     }
     m_libs.push_back(std::make_unique<Lib>(fileName));
+    if (m_driverLoaded) {
+        m_driverLoaded();
+    }
     return *m_libs.back();
 }
 
@@ -93,12 +97,21 @@ void ConnectionManager::Impl::DisconnectLocked(std::int16_t clientId) {
 ConnectionManager::ConnectionManager() : m_pImpl(std::make_unique<Impl>()) {}
 
 ConnectionManager::~ConnectionManager() {
+    DisconnectAll();
+    GY_ASSERT(m_pImpl->m_connections.empty() && m_pImpl->m_libs.empty());
+}
+
+void ConnectionManager::DisconnectAll() {
     std::lock_guard<std::mutex> guard(m_pImpl->m_lock);
     while (!m_pImpl->m_connections.empty()) {
         m_pImpl->DisconnectLocked(m_pImpl->m_connections.begin()->first);
     }
     m_pImpl->m_libs.clear();
-    GY_ASSERT(m_pImpl->m_connections.empty() && m_pImpl->m_libs.empty());
+}
+
+void ConnectionManager::SetDriverLoadedHook(std::function<void()> hook) {
+    std::lock_guard<std::mutex> guard(m_pImpl->m_lock);
+    m_pImpl->m_driverLoaded = std::move(hook);
 }
 
 namespace {
@@ -237,11 +250,6 @@ void ConnectionManager::Command(std::int16_t command, std::int16_t clientId,
 void ConnectionManager::Status(std::int16_t clientId, std::uint8_t* buffer) {
     std::lock_guard<std::mutex> guard(m_pImpl->m_lock);
     m_pImpl->FindLinked(clientId).WriteStatus(buffer);
-}
-
-std::size_t ConnectionManager::DriverCount() const {
-    std::lock_guard<std::mutex> guard(m_pImpl->m_lock);
-    return m_pImpl->m_libs.size();
 }
 
 void PreCheckCommand(std::int16_t command, const char* buffer, std::int16_t size) {

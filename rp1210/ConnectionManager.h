@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class ConnectionManager {
@@ -43,8 +44,10 @@ public:
     // Writes the 16 status bytes.
     void Status(std::int16_t clientId, std::uint8_t* buffer);
 
-    // Number of driver libraries loaded now.
-    std::size_t DriverCount() const;
+    // Disconnects every client as Disconnect would and unloads every driver.
+    void DisconnectAll();
+    // Called (under the lock) each time a driver library has been loaded.
+    void SetDriverLoadedHook(std::function<void()> hook);
 
 private:
     struct Impl;

@@ -1,19 +1,46 @@
 // The exported entry points and the library's one state object.
 #include "rp1210/RP1210.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 
 #include "rp1210/ConnectionManager.h"
 #include "rp1210/Exception.h"
 
+#if defined(__SANITIZE_THREAD__)
+#define KV121032_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define KV121032_THREAD_SANITIZER 1
+#endif
+#endif
+
 namespace {
+
+void DisconnectAllAtExit();
 
 // The library state: built on the first call of any entry point, destroyed
 // when the library is unloaded (which disconnects every remaining client).
 class CLibraryState {
 public:
-    ConnectionManager& Connections() { return m_connections; }
+    CLibraryState() {
+        // A program that ends without unloading the library destroys its
+        // static objects in reverse order of creation, so a driver loaded
+        // after this state would lose its own objects first and then be asked
+        // to disconnect. A clean-up registered after each driver load runs
+        // while that driver is still whole.
+#if !defined(KV121032_THREAD_SANITIZER)
+        m_connections.SetDriverLoadedHook([] { std::atexit(DisconnectAllAtExit); });
+#else
+        // ThreadSanitizer keeps such a handler after this library is unloaded
+        // and calls it at exit; its builds go without the clean-up.
+        (void)&DisconnectAllAtExit;
+#endif
+    }
+    ConnectionManager& Connections() {
+        return m_connections;
+    }
 
 private:
     ConnectionManager m_connections;
@@ -22,6 +49,14 @@ private:
 CLibraryState& State() {
     static CLibraryState state;
     return state;
+}
+
+void DisconnectAllAtExit() {
+    try {
+        State().Connections().DisconnectAll();
+    } catch (...) {
+        // nothing may escape an exit handler; the program ends anyway
+    }
 }
 
 // Runs `work` and turns any exception into its code: a CException gives its

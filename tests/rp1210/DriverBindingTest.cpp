@@ -1,5 +1,6 @@
 // Loading, checking, sharing and unloading the driver libraries named in
 // KV121032.INI, and the driver's connect result.
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -135,6 +136,24 @@ TEST_F(DriverBinding, LibraryUnloadDisconnectsEveryRemainingClientAndUnloadsTheD
     EXPECT_EQ(CountInLog("SP_Disconnect 102"), 1);
     EXPECT_EQ(StubLog().back(), "unload");
     EXPECT_FALSE(StubLoaded("StubDriver"));
+}
+
+TEST_F(DriverBinding, ProgramEndingWithAClientConnectedDisconnectsItWhileTheDriverIsWhole) {
+    WriteIni({{101, StubPath("StubDriver") + " COM1"}});
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // ends without disconnecting and without unloading the library
+        std::exit(Connect(101, "CIP") == 0 ? 0 : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "no use of the driver's objects after they went";
+    const auto log = StubLog();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2], "SP_Disconnect 101");
+    EXPECT_EQ(log.back(), "unload");
 }
 
 }  // namespace
