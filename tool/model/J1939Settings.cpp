@@ -137,10 +137,9 @@ std::string MajorFaultText(std::uint32_t code) {
 std::vector<std::uint8_t> J1939Settings::AddressListBytes() const {
     // the count is one byte: a longer list is cut at 255 addresses
     const std::size_t count = std::min<std::size_t>(addressList.size(), 255);
-    std::vector<std::uint8_t> bytes;
-    bytes.push_back(static_cast<std::uint8_t>(count));
-    bytes.insert(bytes.end(), addressList.begin(),
-                 addressList.begin() + static_cast<std::ptrdiff_t>(count));
+    std::vector<std::uint8_t> bytes(count + 1);
+    bytes[0] = static_cast<std::uint8_t>(count);
+    std::copy_n(addressList.begin(), count, bytes.begin() + 1);
     return bytes;
 }
 
