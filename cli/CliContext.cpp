@@ -43,9 +43,10 @@ NotifyAnswer CCliNotifier::Notify(const std::string& text, const std::string& ca
         bool yes = false;
         if (m_quiet) {
             yes = m_options.yes;
-        } else if (m_options.yes || !::isatty(STDIN_FILENO)) {
-            PrintMessage(caption, text);
-            yes = m_options.yes;
+        } else if (m_options.yes) {
+            yes = true;  // answered on the command line: the question is not shown
+        } else if (!::isatty(STDIN_FILENO)) {
+            PrintMessage(caption, text);  // nobody can answer: shown, and No
         } else {
             yes = Confirm(caption, text, false);
         }

@@ -45,8 +45,9 @@ void PrintMessage(const std::string& caption, const std::string& text);
 bool Confirm(const std::string& caption, const std::string& text, bool yes);
 
 // Message boxes of the device layers and the session on the command line: each
-// one printed as "Caption: text"; questions answered by the confirmation rule,
-// message boxes with Ok alone answered Ok. Every shown message is kept.
+// one printed as "Caption: text"; questions answered by the confirmation rule
+// (with --yes they are answered Yes without being shown), message boxes with
+// Ok alone answered Ok. Every message is kept.
 class CCliNotifier : public INotifier {
 public:
     explicit CCliNotifier(const GlobalOptions& options) : m_options(options) {}

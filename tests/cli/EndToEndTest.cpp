@@ -139,6 +139,7 @@ TEST_F(CliEndToEnd, DownloadOfAnEditedFileThenUploadGivesTheSameRecords) {
 
     const ProcessResult download = Cli({"download", "--yes", m_dir.File("edited.json")});
     ASSERT_EQ(download.status, 0) << download.err;
+    EXPECT_EQ(download.err.find("CAUTION!"), std::string::npos) << download.err;
 
     ASSERT_EQ(Cli({"upload", m_dir.File("after.cfg")}).status, 0);
     const ProcessResult same = Cli({"diff", m_dir.File("edited.json"), m_dir.File("after.cfg")});
