@@ -32,7 +32,8 @@ bool Confirm(const std::string& caption, const std::string& text, bool yes) {
 }
 
 NotifyAnswer CCliNotifier::Notify(const std::string& text, const std::string& caption,
-                                  NotifyButtons buttons, NotifyIcon icon) {
+                                  NotifyButtons buttons, NotifyIcon icon,
+                                  NotifyAnswer /*defaultAnswer*/) {
     (void)icon;
     NotifyAnswer answer = NotifyAnswer::Ok;
     if (buttons == NotifyButtons::Ok) {

@@ -52,7 +52,7 @@ class CCliNotifier : public INotifier {
 public:
     explicit CCliNotifier(const GlobalOptions& options) : m_options(options) {}
     NotifyAnswer Notify(const std::string& text, const std::string& caption, NotifyButtons buttons,
-                        NotifyIcon icon) override;
+                        NotifyIcon icon, NotifyAnswer defaultAnswer) override;
 
     struct Shown {
         std::string caption;

@@ -20,8 +20,8 @@ namespace {
 
 class CRecordingNotifier : public INotifier {
 public:
-    NotifyAnswer Notify(const std::string& text, const std::string&, NotifyButtons,
-                        NotifyIcon) override {
+    NotifyAnswer Notify(const std::string& text, const std::string&, NotifyButtons, NotifyIcon,
+                        NotifyAnswer) override {
         texts.push_back(text);
         return NotifyAnswer::Ok;
     }

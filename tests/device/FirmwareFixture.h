@@ -18,7 +18,7 @@ struct ShownMessage {
 class CMessageRecorder : public INotifier {
 public:
     NotifyAnswer Notify(const std::string& text, const std::string& caption, NotifyButtons,
-                        NotifyIcon icon) override {
+                        NotifyIcon icon, NotifyAnswer) override {
         messages.push_back(ShownMessage{text, caption, icon});
         return NotifyAnswer::Ok;
     }

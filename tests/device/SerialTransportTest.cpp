@@ -23,7 +23,7 @@ struct Notice {
 class CRecordingNotifier : public INotifier {
 public:
     NotifyAnswer Notify(const std::string& text, const std::string& caption, NotifyButtons buttons,
-                        NotifyIcon icon) override {
+                        NotifyIcon icon, NotifyAnswer) override {
         notices.push_back({text, caption, buttons, icon});
         return NotifyAnswer::Ok;
     }

@@ -49,7 +49,7 @@ struct ShownMessage {
 class CRecordingNotifier : public INotifier {
 public:
     NotifyAnswer Notify(const std::string& text, const std::string& caption, NotifyButtons buttons,
-                        NotifyIcon icon) override {
+                        NotifyIcon icon, NotifyAnswer) override {
         shown.push_back({text, caption, buttons, icon});
         if (buttons == NotifyButtons::YesNo || buttons == NotifyButtons::YesNoCancel) {
             return answerYes ? NotifyAnswer::Yes : NotifyAnswer::No;

@@ -4,7 +4,8 @@
 #include <thread>
 
 NotifyAnswer CStderrNotifier::Notify(const std::string& text, const std::string& caption,
-                                     NotifyButtons buttons, NotifyIcon /*icon*/) {
+                                     NotifyButtons buttons, NotifyIcon /*icon*/,
+                                     NotifyAnswer /*defaultAnswer*/) {
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     // nobody can answer: the cautious choice
     switch (buttons) {

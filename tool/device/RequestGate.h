@@ -33,9 +33,12 @@ class INotifier {
 public:
     virtual ~INotifier() = default;
     // Shows `text` under `caption` with the given buttons and icon and returns
-    // the button the user chose. Called on the gate's thread; may block.
+    // the button the user chose. `defaultAnswer` is the button that Enter
+    // chooses (the caution before a download defaults to No); Ok means the
+    // first button of the set. Called on the gate's thread; may block.
     virtual NotifyAnswer Notify(const std::string& text, const std::string& caption,
-                                NotifyButtons buttons, NotifyIcon icon) = 0;
+                                NotifyButtons buttons, NotifyIcon icon,
+                                NotifyAnswer defaultAnswer = NotifyAnswer::Ok) = 0;
 };
 
 // Writes "caption: text" to standard error and answers the cautious button
@@ -43,7 +46,7 @@ public:
 class CStderrNotifier : public INotifier {
 public:
     NotifyAnswer Notify(const std::string& text, const std::string& caption, NotifyButtons buttons,
-                        NotifyIcon icon) override;
+                        NotifyIcon icon, NotifyAnswer defaultAnswer) override;
 };
 
 // Sleeping and the clock, so that the 10 s reply window, the 500 ms connect
