@@ -13,21 +13,9 @@
 #include "tool/device/DeviceRequest.h"
 #include "tool/model/ConfigFile.h"
 #include "tool/model/ConfigJson.h"
+#include "tool/session/StatusPresentation.h"
 
 namespace {
-
-const char* RunStateName(int state) {
-    switch (state) {
-        case RS_Idle:
-            return "Idle";
-        case RS_Run:
-            return "Run";
-        case RS_Faulted:
-            return "Faulted";
-        default:
-            return "Not Detected";
-    }
-}
 
 int RunIdentity(CliContext& context) {
     const int connected = context.ConnectGateway(false);
@@ -40,31 +28,32 @@ int RunIdentity(CliContext& context) {
     }
     const ProductCombination product =
         LookupProductCombination(device.ClientType(), device.ServerType());
+    // the status view's texts, so both front ends show the gateway alike
+    const StatusTexts texts = StatusTextsOf(device);
     if (context.options.json) {
         nlohmann::ordered_json doc;
-        doc["product"] = device.ProductName();
+        doc["product"] = texts.device;
         doc["combination"] = product.name;
         doc["client_type"] = device.ClientType();
-        doc["client_interface"] = InterfaceTypeName(device.ClientType());
+        doc["client_interface"] = texts.clientInterface;
         doc["server_type"] = device.ServerType();
-        doc["server_interface"] = InterfaceTypeName(device.ServerType());
-        doc["serial_number"] = FormatSerialNumber(device.SerialNumber());
-        doc["revision"] = FormatRevision(device.Revision());
-        doc["run_state"] = RunStateName(device.GetRunState());
-        doc["error"] = FormatMajorFault(static_cast<std::uint32_t>(device.MajorFault()));
+        doc["server_interface"] = texts.serverInterface;
+        doc["serial_number"] = texts.serialNumber;
+        doc["revision"] = texts.firmwareRevision;
+        doc["run_state"] = RunStateText(device.GetRunState());
+        doc["error"] = texts.error;
         std::cout << doc.dump(2) << std::endl;
     } else {
-        std::cout << "Product:          " << device.ProductName() << "\n"
+        std::cout << "Product:          " << texts.device << "\n"
                   << "Combination:      " << product.name << "\n"
-                  << "Client interface: " << InterfaceTypeName(device.ClientType()) << " ("
-                  << device.ClientType() << ")\n"
-                  << "Server interface: " << InterfaceTypeName(device.ServerType()) << " ("
-                  << device.ServerType() << ")\n"
-                  << "Serial number:    " << FormatSerialNumber(device.SerialNumber()) << "\n"
-                  << "Revision:         " << FormatRevision(device.Revision()) << "\n"
-                  << "Run state:        " << RunStateName(device.GetRunState()) << "\n"
-                  << "Error:            "
-                  << FormatMajorFault(static_cast<std::uint32_t>(device.MajorFault())) << std::endl;
+                  << "Client interface: " << texts.clientInterface << " (" << device.ClientType()
+                  << ")\n"
+                  << "Server interface: " << texts.serverInterface << " (" << device.ServerType()
+                  << ")\n"
+                  << "Serial number:    " << texts.serialNumber << "\n"
+                  << "Revision:         " << texts.firmwareRevision << "\n"
+                  << "Run state:        " << RunStateText(device.GetRunState()) << "\n"
+                  << "Error:            " << texts.error << std::endl;
     }
     return kExitOk;
 }
@@ -172,7 +161,7 @@ int RunMode(CliContext& context, const std::string& mode) {
     ConfigurationSession& session = context.Session();
     session.SelectRunMode(target);
     const int state = session.RunState();
-    std::cout << "Run state: " << RunStateName(state) << std::endl;
+    std::cout << "Run state: " << RunStateText(state) << std::endl;
     if (state == RS_NotDetected) {
         return kExitNoGateway;
     }
