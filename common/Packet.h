@@ -94,6 +94,22 @@ private:
     void CopyOwnFields(const CPacket1708& other);
 };
 
+// The RP1210 command numbers (RP1210_SendCommand) that the library checks and
+// the driver executes; the library refuses every other number with 143.
+enum ERP1210Command : std::int16_t {
+    RC_ResetDevice = 0,
+    RC_SetAllFiltersStatesToPass = 3,
+    RC_SetMessageFilteringForJ1939 = 4,
+    RC_SetMessageFilteringForCAN = 5,
+    RC_SetMessageFilteringForJ1708 = 7,
+    RC_GenericDriverCommand = 14,
+    RC_SetJ1708Mode = 15,
+    RC_EchoTransmittedMessages = 16,
+    RC_SetAllFiltersStatesToDiscard = 17,
+    RC_SetMessageReceive = 18,
+    RC_ReleaseJ1939Address = 19,
+};
+
 // One RP1210 command for the driver.
 class CCmdPacket : public CDALPacket {
 public:

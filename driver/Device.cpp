@@ -206,20 +206,20 @@ bool CDevice::CommandPass() {
 
 bool CDevice::ExecuteCommand(const CCmdPacket& command) {
     switch (command.m_nCommand) {
-        case 0:   // Reset_Device
-        case 7:   // Set_Message_Filtering_For_J1708: the library filters by MID itself
-        case 18:  // Set_Message_Receive
+        case RC_ResetDevice:
+        case RC_SetMessageFilteringForJ1708:  // the library filters by MID itself
+        case RC_SetMessageReceive:
             return true;
-        case 3:  // Set_All_Filters_States_to_Pass
+        case RC_SetAllFiltersStatesToPass:
             m_bDiscardAll = 0;
             return m_pProtocol->PassAll();
-        case 15:  // Set_J1708_Mode
+        case RC_SetJ1708Mode:
             m_bJ1708Mode = command.m_nValue;
             return true;
-        case 16:  // Echo_Transmitted_Messages
+        case RC_EchoTransmittedMessages:
             m_bEcho = command.m_nValue;
             return true;
-        case 17:  // Set_All_Filters_States_to_Discard
+        case RC_SetAllFiltersStatesToDiscard:
             m_bDiscardAll = command.m_nValue;
             return command.m_nValue != 0 ? m_pProtocol->DiscardAll() : m_pProtocol->PassAll();
         default:

@@ -130,28 +130,28 @@ void CConnection::Execute(std::int16_t command, const std::uint8_t* buffer, std:
     // Each command is queued for the driver first; a command that cannot be
     // queued (137) changes nothing on this side either.
     switch (command) {
-        case 3:
+        case RC_SetAllFiltersStatesToPass:
             PushCommand(CCmdPacket(command));
             m_bPassAll = 1;
             m_bDiscardAll = 0;
             break;
-        case 7:
+        case RC_SetMessageFilteringForJ1708:
             PushCommand(CCmdPacket(command, buffer, size));
             AddMids(buffer, size);
             m_bPassAll = 0;
             break;
-        case 15:
+        case RC_SetJ1708Mode:
             if (buffer[0] == 0 && clientCount >= 2) {
                 ThrowError(ERR_CHANGE_MODE_FAILED);
             }
             PushCommand(CCmdPacket(command, static_cast<std::uint8_t>(buffer[0] != 0)));
             m_bJ1708Mode = buffer[0] != 0;
             break;
-        case 16:
+        case RC_EchoTransmittedMessages:
             PushCommand(CCmdPacket(command, static_cast<std::uint8_t>(buffer[0] != 0)));
             m_bEcho = buffer[0] != 0;
             break;
-        case 17:
+        case RC_SetAllFiltersStatesToDiscard:
             if (m_bDiscardAll) {
                 return;
             }
@@ -159,7 +159,7 @@ void CConnection::Execute(std::int16_t command, const std::uint8_t* buffer, std:
             m_bDiscardAll = 1;
             m_bPassAll = 0;
             break;
-        case 18: {
+        case RC_SetMessageReceive: {
             const std::uint8_t wanted = buffer[0] != 0;
             if (wanted == m_bReceiveEnabled) {
                 return;

@@ -237,7 +237,7 @@ void ConnectionManager::Command(std::int16_t command, std::int16_t clientId,
     Impl& impl = *m_pImpl;
     std::lock_guard<std::mutex> guard(impl.m_lock);
     CConnection& connection = impl.FindLinked(clientId);
-    if (command == 0) {
+    if (command == RC_ResetDevice) {
         if (impl.m_connections.size() >= 2) {
             ThrowError(ERR_MULTIPLE_CLIENTS_CONNECTED);
         }
@@ -254,16 +254,16 @@ void ConnectionManager::Status(std::int16_t clientId, std::uint8_t* buffer) {
 
 void PreCheckCommand(std::int16_t command, const char* buffer, std::int16_t size) {
     switch (command) {
-        case 0:
-        case 3:
-        case 17:
+        case RC_ResetDevice:
+        case RC_SetAllFiltersStatesToPass:
+        case RC_SetAllFiltersStatesToDiscard:
             return;
-        case 4:
-        case 5:
-        case 14:
-        case 19:
+        case RC_SetMessageFilteringForJ1939:
+        case RC_SetMessageFilteringForCAN:
+        case RC_GenericDriverCommand:
+        case RC_ReleaseJ1939Address:
             ThrowError(ERR_DLL_NOT_INITIALIZED);
-        case 7:
+        case RC_SetMessageFilteringForJ1708:
             if (buffer == nullptr) {
                 ThrowError(PE_InvalidBuffer);
             }
@@ -272,9 +272,9 @@ void PreCheckCommand(std::int16_t command, const char* buffer, std::int16_t size
                 ThrowError(PE_InvalidBufferSize);
             }
             return;
-        case 15:
-        case 16:
-        case 18:
+        case RC_SetJ1708Mode:
+        case RC_EchoTransmittedMessages:
+        case RC_SetMessageReceive:
             if (buffer == nullptr) {
                 ThrowError(PE_InvalidBuffer);
             }
