@@ -169,6 +169,9 @@ RefreshOutcome RefreshEthernet(DeviceLink link, EthernetSettings& s) {
 RefreshOutcome RefreshJ1939Settings(DeviceLink link, CConfiguration& config) {
     J1939Settings& s = config.j1939;
     if (auto outcome = RefreshGate(link, s.statusText, s.errorText)) {
+        if (*outcome == RefreshOutcome::Disabled) {
+            s.networkAddressText.clear();
+        }
         return *outcome;
     }
     DeviceReply reply;
@@ -182,6 +185,7 @@ RefreshOutcome RefreshJ1939Settings(DeviceLink link, CConfiguration& config) {
     }
     if (Get(link, CLS_J1939Settings, 3, reply)) {
         s.networkAddress = reply.Byte(0);
+        s.networkAddressText = std::to_string(s.networkAddress);
     }
     if (Get(link, CLS_J1939Settings, 4, reply)) {
         std::copy_n(reply.data, s.name.size(), s.name.begin());

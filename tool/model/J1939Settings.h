@@ -56,6 +56,7 @@ struct J1939Settings {
     std::uint8_t networkAddress = 0;
     std::string statusText;
     std::string errorText;
+    std::string networkAddressText;  // decimal; emptied while no module is present
 
     J1939Name name{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     std::vector<std::uint8_t> addressList{128};  // at most 255 entries

@@ -360,6 +360,19 @@ std::optional<EntryMessage> ConfigurationSession::RemoveNetworkAddress(int selec
     return refusal;
 }
 
+std::optional<EntryMessage> ConfigurationSession::ApplyJ1939NameEditor(CJ1939NameEditor& editor) {
+    std::optional<EntryMessage> refusal = editor.Apply();
+    if (refusal) {
+        Show(*refusal);
+    }
+    return refusal;
+}
+
+void ConfigurationSession::SetJ1939Name(const J1939Name& name) {
+    m_config.j1939.name = name;
+    Listener().ScreensChanged({ScreenKind::J1939Settings});
+}
+
 J1939Fields ConfigurationSession::J1939ScreenFields() const {
     return J1939FieldsOf(m_device.ClientType(), m_device.ServerType(), m_device.Revision());
 }

@@ -24,6 +24,7 @@
 #include "tool/model/Configuration.h"
 #include "tool/model/DeviceSync.h"
 #include "tool/session/EntryRules.h"
+#include "tool/session/J1939NameEditor.h"
 #include "tool/session/ScreenLayout.h"
 
 // What the session reports. Every method has a default that does nothing (or
@@ -185,6 +186,11 @@ public:
     // "&Add" / "&Remove" of the J1939 network address list.
     std::optional<EntryMessage> AddNetworkAddress(const std::string& text);
     std::optional<EntryMessage> RemoveNetworkAddress(int selection);
+    // The J1939 NAME dialog's "&Apply" and "&OK": the editor checks the group
+    // edited last and recomputes the other; a refusal is shown and returned.
+    std::optional<EntryMessage> ApplyJ1939NameEditor(CJ1939NameEditor& editor);
+    // OK of the NAME dialog: the J1939 settings take the dialog's bytes.
+    void SetJ1939Name(const J1939Name& name);
 
     // What is shown.
     const ScreenLayout& Layout() const { return m_layout; }
