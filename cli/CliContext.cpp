@@ -9,6 +9,7 @@
 
 #include "cli/PortTransport.h"
 #include "tool/device/SerialTransport.h"
+#include "tool/session/SessionLog.h"
 
 void PrintMessage(const std::string& caption, const std::string& text) {
     std::cerr << caption << ": " << text << std::endl;
@@ -118,8 +119,16 @@ std::string RP1210LibraryPath() {
     return f_szRP1210Library;
 }
 
-CliContext::CliContext() = default;
-CliContext::~CliContext() = default;
+CliContext::CliContext() {
+    WriteSessionStartLog();
+}
+
+CliContext::~CliContext() {
+    WriteSessionEndLog();
+    if (m_session && m_session->Gate().IsConnected()) {
+        m_session->Gate().DisconnectDevice();
+    }
+}
 
 ConfigurationSession& CliContext::Session() {
     if (!m_session) {

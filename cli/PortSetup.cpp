@@ -87,6 +87,115 @@ std::vector<std::string> FindSerialDevices() {
     return devices;
 }
 
+namespace {
+
+// Where a link leads; a relative target counts from the folder of the link.
+std::string ResolvedTarget(const fs::path& folder, const fs::path& target) {
+    return Canonical((target.is_absolute() ? target : folder / target).string());
+}
+
+struct ComLinks {
+    std::map<int, std::string> names;  // COM number -> entry name
+    std::set<std::string> targets;     // resolved targets of the links
+};
+
+// The COM entries already in `folder`, each kept as it is.
+ComLinks KeepExistingLinks(const fs::path& folder, SetupReport& report) {
+    ComLinks links;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        const int number = ComPortNumberFromName(name);
+        if (number == 0) {
+            continue;
+        }
+        links.names.emplace(number, name);
+        std::error_code linkError;
+        const fs::path target = fs::read_symlink(it->path(), linkError);
+        if (linkError) {
+            report.actions.push_back("Kept " + name + " (not a link)");
+            continue;
+        }
+        links.targets.insert(ResolvedTarget(folder, target));
+        std::error_code existsError;
+        const bool present = fs::exists(it->path(), existsError);
+        report.actions.push_back("Kept " + name + " -> " + target.string() +
+                                 (present ? "" : " (no such device now)"));
+    }
+    return links;
+}
+
+// Links each device that no entry leads to yet under the lowest free number.
+void LinkNewDevices(const fs::path& folder, const std::vector<std::string>& devices,
+                    ComLinks& links, SetupReport& report) {
+    for (const std::string& device : devices) {
+        if (links.targets.count(Canonical(device)) != 0) {
+            continue;
+        }
+        int number = 1;
+        while (links.names.count(number) != 0) {
+            ++number;
+        }
+        if (number > kHighestComPort) {
+            report.ok = false;
+            report.actions.push_back("No free COM number for " + device);
+            return;
+        }
+        const std::string name = "com" + std::to_string(number);
+        std::error_code linkError;
+        fs::create_symlink(device, folder / name, linkError);
+        if (linkError) {
+            report.ok = false;
+            report.actions.push_back("Cannot link " + name + " -> " + device + ": " +
+                                     linkError.message());
+            continue;
+        }
+        links.names.emplace(number, name);
+        links.targets.insert(Canonical(device));
+        report.actions.push_back("Linked " + name + " -> " + device);
+    }
+}
+
+// Gives `ini` a DeviceParams for each COM number that has none; a value the
+// user wrote stays, and so does a file that cannot be read (writing it would
+// replace what it holds).
+void CompleteIniFile(const std::string& ini, const std::set<int>& numbers, SetupReport& report) {
+    std::error_code error;
+    if (fs::exists(ini, error) && !std::ifstream(ini)) {
+        report.ok = false;
+        report.actions.push_back("Cannot read " + ini + " (" + std::strerror(errno) +
+                                 "): left it alone; make it readable and run setup again");
+        return;
+    }
+    int added = 0;
+    for (int number : numbers) {
+        const std::string section = "DeviceInformation" + std::to_string(100 + number);
+        const std::string wanted =
+            std::string(f_szInstalledDriver) + " COM" + std::to_string(number);
+        const std::string current = ReadProfileString(ini, section, "DeviceParams", "");
+        if (current == wanted) {
+            continue;
+        }
+        if (!current.empty()) {
+            report.actions.push_back("Left [" + section + "] DeviceParams=" + current + " in " +
+                                     ini + " as it was");
+            continue;
+        }
+        if (!WriteProfileString(ini, section, "DeviceParams", wanted)) {
+            report.ok = false;
+            report.actions.push_back("Cannot write " + ini);
+            return;
+        }
+        report.actions.push_back("Wrote [" + section + "] DeviceParams=" + wanted + " to " + ini);
+        ++added;
+    }
+    if (added == 0) {
+        report.actions.push_back("Kept " + ini + " as it was");
+    }
+}
+
+}  // namespace
+
 SetupReport SetupGantryDirectory(const std::vector<std::string>& devices) {
     SetupReport report;
     const std::string root = GantryDirectory();
@@ -99,82 +208,18 @@ SetupReport SetupGantryDirectory(const std::vector<std::string>& devices) {
     }
     report.actions.push_back((existed ? "Kept " : "Created ") + folder.string());
 
-    // the entries already there: their numbers and what they point at
-    std::map<int, std::string> links;  // COM number -> entry name
-    std::set<std::string> linkedTargets;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        const int number = ComPortNumberFromName(name);
-        if (number == 0) {
-            continue;
-        }
-        links.emplace(number, name);
-        std::error_code linkError;
-        const fs::path target = fs::read_symlink(it->path(), linkError);
-        if (!linkError) {
-            linkedTargets.insert(Canonical(target.string()));
-            report.actions.push_back("Kept " + name + " -> " + target.string());
-        } else {
-            report.actions.push_back("Kept " + name);
-        }
-    }
-    for (const std::string& device : devices) {
-        if (linkedTargets.count(Canonical(device)) != 0) {
-            continue;
-        }
-        int number = 1;
-        while (links.count(number) != 0) {
-            ++number;
-        }
-        if (number > kHighestComPort) {
-            report.ok = false;
-            report.actions.push_back("No free COM number for " + device);
-            break;
-        }
-        const std::string name = "com" + std::to_string(number);
-        std::error_code linkError;
-        fs::create_symlink(device, folder / name, linkError);
-        if (linkError) {
-            report.ok = false;
-            report.actions.push_back("Cannot link " + name + " -> " + device + ": " +
-                                     linkError.message());
-            continue;
-        }
-        links.emplace(number, name);
-        linkedTargets.insert(Canonical(device));
-        report.actions.push_back("Linked " + name + " -> " + device);
-    }
+    ComLinks links = KeepExistingLinks(folder, report);
+    LinkNewDevices(folder, devices, links, report);
 
     // one section per link, and COM1..COM9 in any case
     std::set<int> numbers;
     for (int n = 1; n <= f_nMinimumIniPorts; ++n) {
         numbers.insert(n);
     }
-    for (const auto& [number, name] : links) {
+    for (const auto& [number, name] : links.names) {
         numbers.insert(number);
     }
-    const std::string ini = (fs::path(root) / "KV121032.INI").string();
-    int added = 0;
-    for (int number : numbers) {
-        const std::string section = "DeviceInformation" + std::to_string(100 + number);
-        const std::string current = ReadProfileString(ini, section, "DeviceParams", "");
-        if (!current.empty()) {
-            continue;  // the user's own entry stays
-        }
-        const std::string value =
-            std::string(f_szInstalledDriver) + " COM" + std::to_string(number);
-        if (!WriteProfileString(ini, section, "DeviceParams", value)) {
-            report.ok = false;
-            report.actions.push_back("Cannot write " + ini);
-            return report;
-        }
-        report.actions.push_back("Wrote [" + section + "] DeviceParams=" + value + " to " + ini);
-        ++added;
-    }
-    if (added == 0) {
-        report.actions.push_back("Kept " + ini + " as it was");
-    }
+    CompleteIniFile((fs::path(root) / "KV121032.INI").string(), numbers, report);
     return report;
 }
 

@@ -22,8 +22,10 @@ struct SetupReport {
 // Creates the Gantry directory and dosdevices/, links each device of `devices`
 // that no entry links yet under the lowest free COM number (entries already
 // there are kept), and gives KV121032.INI a section DeviceInformation<100+n>
-// naming the installed driver and COMn for every link and for COM1..COM9,
-// never changing a DeviceParams the file already has.
+// naming the installed driver and COMn for every link and for COM1..COM9.
+// It never changes an entry of dosdevices/ or a DeviceParams the file already
+// has, and never writes a KV121032.INI it cannot read; the report says what it
+// added and what it left alone (ok is false when something could not be done).
 SetupReport SetupGantryDirectory(const std::vector<std::string>& devices);
 
 struct PortStatus {

@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev
     clang-format clang-14 libclang-rt-14-dev
     nlohmann-json3-dev libcli11-dev
+    dpkg-dev desktop-file-utils appstream man-db
 )
 
 missing=()

@@ -2,7 +2,12 @@
 // pseudo-terminals standing in for the serial adapters.
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
 
 #include <filesystem>
 
@@ -71,6 +76,61 @@ TEST(CliPortSetup, NewDevicesTakeTheLowestFreeNumbersAndExistingLinksStay) {
     EXPECT_TRUE(again.ok);
     EXPECT_EQ(ReadFileBytes(ini), before);
     EXPECT_FALSE(fs::exists(dir.File("dosdevices/com4")));
+}
+
+bool Reported(const SetupReport& report, const std::string& line) {
+    return std::find(report.actions.begin(), report.actions.end(), line) != report.actions.end();
+}
+
+TEST(CliPortSetup, WhatTheUserChangedStaysAndIsReported) {
+    ScopedGantryDir dir;
+    PseudoTerminal tty;
+    const fs::path folder = dir.File("dosdevices");
+    fs::create_directories(folder);
+    // a relative link to the adapter, and one to an adapter that is unplugged
+    const fs::path relative = fs::relative(tty.Path(), folder);
+    ASSERT_TRUE(relative.is_relative());
+    fs::create_symlink(relative, folder / "com1");
+    fs::create_symlink("/dev/ttyUSB-unplugged", folder / "com3");
+    const std::string ini = dir.File("KV121032.INI");
+    WriteFileBytes(ini, "[DeviceInformation101]\r\nDeviceParams = libMine.so COM7\r\n");
+
+    const SetupReport report = SetupGantryDirectory({tty.Path()});
+    EXPECT_TRUE(report.ok);
+    // the adapter is linked already: no second name for it
+    EXPECT_FALSE(fs::is_symlink(folder / "com2"));
+    EXPECT_EQ(fs::read_symlink(folder / "com1"), relative);
+    EXPECT_EQ(fs::read_symlink(folder / "com3"), "/dev/ttyUSB-unplugged");
+    EXPECT_TRUE(Reported(report, "Kept com3 -> /dev/ttyUSB-unplugged (no such device now)"));
+    EXPECT_EQ(ReadProfileString(ini, "DeviceInformation101", "DeviceParams", ""),
+              "libMine.so COM7");
+    EXPECT_EQ(
+        ReadFileBytes(ini).rfind("[DeviceInformation101]\r\nDeviceParams = libMine.so COM7\r\n", 0),
+        0u);
+    EXPECT_TRUE(Reported(report, "Left [DeviceInformation101] DeviceParams=libMine.so COM7 in " +
+                                     ini + " as it was"));
+    EXPECT_EQ(ReadProfileString(ini, "DeviceInformation103", "DeviceParams", ""),
+              "libKVGYSrl.so COM3");
+}
+
+TEST(CliPortSetup, AnIniFileThatCannotBeReadIsNeverReplaced) {
+    ScopedGantryDir dir;
+    // a socket cannot be opened for reading, not even by root
+    const std::string ini = dir.File("KV121032.INI");
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(ini.size(), sizeof(address.sun_path));
+    std::memcpy(address.sun_path, ini.c_str(), ini.size());
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+
+    const SetupReport report = SetupGantryDirectory({});
+    ::close(fd);
+    EXPECT_FALSE(report.ok);
+    EXPECT_TRUE(fs::is_socket(ini));
+    ASSERT_FALSE(report.actions.empty());
+    EXPECT_EQ(report.actions.back().rfind("Cannot read " + ini, 0), 0u) << report.actions.back();
 }
 
 TEST(CliPortSetup, ALinkAboveNineGetsItsSectionToo) {

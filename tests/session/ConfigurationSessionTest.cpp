@@ -96,13 +96,16 @@ TEST_F(SessionTest, UploadOfAnotherPair_RebuildsTheScreensAndStartsANewDocument)
     m_session->Configuration().j1939.busOffReset = true;
     m_session->Configuration().io.Add(tagJ1939DataPoint{JT_Input, 0, 8, 100, 1, 61444, 0, 6});
     WriteIdentity(f_ethernetJ1939);
+    m_notifier.answerYes = false;  // "Save changes to Untitled?" No
 
     EXPECT_TRUE(m_session->Upload());
 
     ASSERT_EQ(m_listener.layouts.size(), 1u);
     EXPECT_EQ(m_listener.layouts[0].rows, LayoutOfPair(9, 6).rows);
     EXPECT_EQ(m_listener.previousHeights, (std::vector<int>{474}));
-    EXPECT_EQ(m_listener.newDocumentQuestions, 1);
+    ASSERT_EQ(m_notifier.shown.size(), 1u);
+    EXPECT_EQ(m_notifier.shown[0].text, "Save changes to Untitled?");
+    EXPECT_EQ(m_notifier.shown[0].buttons, NotifyButtons::YesNoCancel);
     const CConfiguration& config = m_session->Configuration();
     EXPECT_EQ(config.serverType, 6u);
     EXPECT_FALSE(config.j1939.busOffReset);  // defaults, then the gateway's values

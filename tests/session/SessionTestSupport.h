@@ -51,12 +51,16 @@ public:
     NotifyAnswer Notify(const std::string& text, const std::string& caption, NotifyButtons buttons,
                         NotifyIcon icon, NotifyAnswer) override {
         shown.push_back({text, caption, buttons, icon});
+        if (buttons == NotifyButtons::YesNoCancel && answerCancel) {
+            return NotifyAnswer::Cancel;
+        }
         if (buttons == NotifyButtons::YesNo || buttons == NotifyButtons::YesNoCancel) {
             return answerYes ? NotifyAnswer::Yes : NotifyAnswer::No;
         }
         return NotifyAnswer::Ok;
     }
     bool answerYes = true;
+    bool answerCancel = false;  // Yes / No / Cancel questions answered Cancel
     std::vector<ShownMessage> shown;
 };
 
@@ -71,10 +75,11 @@ public:
     }
     void RunStateChanged(int runState) override { runStates.push_back(runState); }
     void OfflineChanged(bool offline) override { offlineChanges.push_back(offline); }
-    bool ConfirmNewDocument() override {
-        ++newDocumentQuestions;
-        return confirmNewDocument;
+    std::optional<std::string> ChooseSavePath(const std::string& title) override {
+        saveDialogTitles.push_back(title);
+        return savePath;
     }
+    ScreenEntries CurrentEntries() override { return entries; }
     std::optional<int> ChooseProduct(const std::vector<std::string>& items) override {
         productLists.push_back(items);
         return productChoice;
@@ -86,8 +91,9 @@ public:
     std::vector<std::vector<ScreenKind>> screenChanges;
     std::vector<int> runStates;
     std::vector<bool> offlineChanges;
-    int newDocumentQuestions = 0;
-    bool confirmNewDocument = true;
+    std::vector<std::string> saveDialogTitles;
+    std::optional<std::string> savePath;  // the Save As dialog's answer
+    ScreenEntries entries;                // what the screens' entries hold
     std::vector<std::vector<std::string>> productLists;
     std::optional<int> productChoice;
 };

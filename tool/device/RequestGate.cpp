@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "common/Assert.h"
+
 NotifyAnswer CStderrNotifier::Notify(const std::string& text, const std::string& caption,
                                      NotifyButtons buttons, NotifyIcon /*icon*/,
                                      NotifyAnswer /*defaultAnswer*/) {
@@ -132,7 +134,12 @@ int CRequestGate::SendDeviceRequest(const DeviceRequest& request, DeviceReply& r
         reply = DeviceReply{};
         return 0;
     }
+    // one exchange at a time: a request started from an event that the wait
+    // for a reply let through would take the other's reply
+    GY_ASSERT(!m_exchanging);
+    m_exchanging = true;
     const int result = m_responder->SendRequest(request, reply);
+    m_exchanging = false;
     if (result != 1) {
         reply = DeviceReply{};
     }

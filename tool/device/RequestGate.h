@@ -161,6 +161,8 @@ public:
     //    connected flag; a failure disconnects and calls the device-lost handler
     //    (the frame's MarkNotDetected). Returns the connected flag.
     //  - Online and not connected: nothing is sent, the flag is cleared, 0.
+    // A request made while another waits for its reply (from an event the
+    // wait let through) is a programming error: the program stops.
     int SendDeviceRequest(const DeviceRequest& request, DeviceReply& reply);
     // Sends Reset (service 5) to the Identity object and then, whatever the
     // answer, clears the connected flag and disconnects. Always 1. The caller
@@ -197,4 +199,5 @@ private:
     RequestObserver m_observer;
     bool m_connected = false;
     bool m_offline = false;
+    bool m_exchanging = false;  // a request waits for its reply
 };

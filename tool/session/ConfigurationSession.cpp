@@ -1,6 +1,8 @@
 #include "tool/session/ConfigurationSession.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -61,6 +63,7 @@ ConfigurationSession::ConfigurationSession(std::unique_ptr<IDeviceResponder> res
       m_device(m_gate, m_offline),
       m_listener(listener) {
     m_gate.SetDeviceLostHandler([this] { MarkNotDetected(); });
+    TakeSnapshot();  // the first document asks nothing and keeps the records as built
 }
 
 void ConfigurationSession::SetListener(ISessionListener* listener) {
@@ -103,11 +106,13 @@ bool ConfigurationSession::Upload() {
     m_lastState = state;
     const bool rebuilt =
         IsModulePresent(state) && Relayout(m_device.ClientType(), m_device.ServerType());
-    if (rebuilt && Listener().ConfirmNewDocument()) {
+    if (rebuilt && SaveModified()) {
         ResetToDefaults();
+        m_documentPath.clear();
     }
     // new screens read the gateway on their first display, kept screens now
     RefreshAllScreens();
+    TakeSnapshot();
     return rebuilt;
 }
 
@@ -179,9 +184,7 @@ void ConfigurationSession::OfflineConfiguration() {
     m_gate.SetOffline(true);
     Listener().OfflineChanged(true);
     if (!present) {
-        if (Listener().ConfirmNewDocument()) {
-            NewConfiguration();
-        }
+        NewDocument();
         return;
     }
     m_offline.product = ProductCombination{m_device.ProductName(), m_device.Revision(),
@@ -251,6 +254,132 @@ OpenResult ConfigurationSession::OpenConfiguration(std::span<const std::uint8_t>
     ShowTableCheck(result.tableCheck);
     Listener().ScreensChanged(ShownScreens());
     return result;
+}
+
+std::string SaveChangesQuestion(const std::string& document) {
+    return "Save changes to " + document + "?";
+}
+
+bool ConfigurationSession::IsModified() const {
+    return !m_config.SameStoredValues(m_snapshot);
+}
+
+std::string ConfigurationSession::DocumentTitle() const {
+    if (m_documentPath.empty()) {
+        return f_szUntitled;
+    }
+    return std::filesystem::path(m_documentPath).filename().string();
+}
+
+bool ConfigurationSession::SaveModified() {
+    if (!IsModified()) {
+        return true;
+    }
+    const std::string name = m_documentPath.empty() ? DocumentTitle() : m_documentPath;
+    const NotifyAnswer answer =
+        m_gate.Notifier().Notify(SaveChangesQuestion(name), f_szAppCaption,
+                                 NotifyButtons::YesNoCancel, NotifyIcon::Question);
+    if (answer == NotifyAnswer::No) {
+        return true;
+    }
+    if (answer != NotifyAnswer::Yes) {
+        return false;
+    }
+    std::optional<std::string> path = m_documentPath;
+    if (path->empty()) {
+        path = Listener().ChooseSavePath(DocumentTitle());
+        if (!path) {
+            return false;
+        }
+    }
+    return SaveDocument(*path, Listener().CurrentEntries());
+}
+
+bool ConfigurationSession::NewDocument() {
+    if (!SaveModified() || !NewConfiguration()) {
+        return false;
+    }
+    m_documentPath.clear();
+    TakeSnapshot();
+    return true;
+}
+
+bool ConfigurationSession::OpenDocument(const std::string& path) {
+    if (!SaveModified()) {
+        return false;
+    }
+    const std::optional<std::vector<std::uint8_t>> bytes = ReadFileContents(path);
+    if (!bytes) {
+        m_gate.Notifier().Notify(f_szFailedToOpenDocument, f_szAppCaption, NotifyButtons::Ok,
+                                 NotifyIcon::Warning);
+        return false;
+    }
+    const OpenResult result = OpenConfiguration(*bytes);
+    if (!result.opened) {
+        m_gate.Notifier().Notify(result.message, f_szAppCaption, NotifyButtons::Ok,
+                                 NotifyIcon::Warning);
+        return false;
+    }
+    m_documentPath = path;
+    TakeSnapshot();
+    return true;
+}
+
+bool ConfigurationSession::SaveDocument(const std::string& path, const ScreenEntries& entries) {
+    TakeEntriesAsTheyAre(entries);
+    const std::vector<std::uint8_t> bytes =
+        WriteConfigFile(m_config, static_cast<std::uint32_t>(m_device.GetRunState()));
+    if (!SaveFileAtomically(path, bytes)) {
+        m_gate.Notifier().Notify(f_szFailedToSaveDocument, f_szAppCaption, NotifyButtons::Ok,
+                                 NotifyIcon::Warning);
+        return false;
+    }
+    m_documentPath = path;
+    TakeSnapshot();
+    return true;
+}
+
+namespace {
+
+// What a number entry holds when nobody judges it: the leading number of the
+// text (decimal, or hexadecimal after "0x"), nothing when it has none.
+std::optional<std::uint32_t> EntryNumberAsItIs(const std::string& text, int radix) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(begin, &end, radix);
+    if (end == begin) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(std::min<unsigned long long>(value, 0xFFFFFFFFull));
+}
+
+}  // namespace
+
+void ConfigurationSession::TakeEntriesAsTheyAre(const ScreenEntries& entries) {
+    if (entries.macAddress) {
+        m_config.deviceNet.macAddress = *ReadMacAddressEntry(*entries.macAddress).value;
+    }
+    if (entries.modbusNetworkAddress) {
+        m_config.modbus.networkAddress =
+            *ReadNetworkAddressEntry(*entries.modbusNetworkAddress).value;
+    }
+    if (entries.enhancedModbusNetworkAddress) {
+        m_config.modbusEnhanced.networkAddress =
+            *ReadNetworkAddressEntry(*entries.enhancedModbusNetworkAddress).value;
+    }
+    if (entries.ioSize) {
+        if (auto size = EntryNumberAsItIs(*entries.ioSize, 10)) {
+            m_config.ethernet.ioSize = *size;
+        }
+    }
+    if (entries.offlineDetection) {
+        const OfflineDetectionEntry& entry = *entries.offlineDetection;
+        const std::optional<std::uint32_t> time =
+            entry.enabled ? EntryNumberAsItIs(entry.text, 10) : std::optional<std::uint32_t>(0);
+        if (time) {
+            m_config.j1939.offlineTimeMs = *time;
+        }
+    }
 }
 
 void ConfigurationSession::MarkNotDetected() {

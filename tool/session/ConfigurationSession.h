@@ -27,6 +27,20 @@
 #include "tool/session/J1939NameEditor.h"
 #include "tool/session/ScreenLayout.h"
 
+// Texts the user left in the number entries, read when a download validates.
+// A missing text means the entry shows the record's value.
+struct OfflineDetectionEntry {
+    bool enabled = false;  // "Enable Offline Detection"
+    std::string text;      // "Offline Detection Time (ms): "
+};
+struct ScreenEntries {
+    std::optional<std::string> macAddress;                    // DeviceNet
+    std::optional<std::string> modbusNetworkAddress;          // Modbus
+    std::optional<std::string> enhancedModbusNetworkAddress;  // enhanced Modbus
+    std::optional<std::string> ioSize;                        // Ethernet
+    std::optional<OfflineDetectionEntry> offlineDetection;    // J1939 settings
+};
+
 // What the session reports. Every method has a default that does nothing (or
 // gives the cautious answer), so a front end overrides only what it draws.
 class ISessionListener {
@@ -46,31 +60,22 @@ public:
     virtual void RunStateChanged(int runState) { (void)runState; }
     // The offline flag was switched.
     virtual void OfflineChanged(bool offline) { (void)offline; }
-    // An upload found a new pair and starts a new document: the framework's
-    // question whether to save a modified document. false abandons the new
-    // document (the records keep their values; the new screens still read the
-    // gateway).
-    virtual bool ConfirmNewDocument() { return true; }
+    // The Save As dialog, asked when the save-changes question is answered
+    // Yes for a document that has no file yet: the path chosen, or nothing for
+    // Cancel (which cancels the new document too).
+    virtual std::optional<std::string> ChooseSavePath(const std::string& title) {
+        (void)title;
+        return std::nullopt;
+    }
+    // The texts the user left in the screens' number entries, which a save
+    // takes as they are.
+    virtual ScreenEntries CurrentEntries() { return {}; }
     // The new-module dialog: the items in order, item 0 selected. The chosen
     // index, or nothing for Cancel.
     virtual std::optional<int> ChooseProduct(const std::vector<std::string>& items) {
         (void)items;
         return std::nullopt;
     }
-};
-
-// Texts the user left in the number entries, read when a download validates.
-// A missing text means the entry shows the record's value.
-struct OfflineDetectionEntry {
-    bool enabled = false;  // "Enable Offline Detection"
-    std::string text;      // "Offline Detection Time (ms): "
-};
-struct ScreenEntries {
-    std::optional<std::string> macAddress;                    // DeviceNet
-    std::optional<std::string> modbusNetworkAddress;          // Modbus
-    std::optional<std::string> enhancedModbusNetworkAddress;  // enhanced Modbus
-    std::optional<std::string> ioSize;                        // Ethernet
-    std::optional<OfflineDetectionEntry> offlineDetection;    // J1939 settings
 };
 
 enum class DownloadOutcome {
@@ -105,6 +110,10 @@ inline constexpr const char* f_szDownloadCaution =
     "CAUTION!\n\nDownloading the configuration may cause the device to reset\nor active "
     "connections to be interrupted.\n\nDo you wish to continue?";
 inline constexpr const char* f_szDownloadCaption = "Configuration Download";
+// The caption of the document's messages, and the save-changes question.
+inline constexpr const char* f_szAppCaption = "GYConfig";
+inline constexpr const char* f_szUntitled = "Untitled";
+std::string SaveChangesQuestion(const std::string& document);
 
 // The new-module dialog's items: each known combination's name and, in
 // parentheses, the catalogue numbers of the gateway models it covers.
@@ -174,6 +183,31 @@ public:
     // and the records take the file's values.
     OpenResult OpenConfiguration(std::span<const std::uint8_t> bytes);
 
+    // The document: the configuration records, modified when they differ from
+    // what they were at the last New, Open, Save or Upload.
+    bool IsModified() const;
+    // The file the document was opened from or saved to; empty before.
+    const std::string& DocumentPath() const { return m_documentPath; }
+    // The file's name without its folder, or "Untitled".
+    std::string DocumentTitle() const;
+    // The save-changes question, asked before a new document replaces a
+    // modified one (Yes / No / Cancel; Yes saves, through the Save As dialog
+    // when the document has no file). true when the current document may be
+    // replaced; false for Cancel or a failed save.
+    bool SaveModified();
+    // File New: the question, then NewConfiguration. false when the question
+    // or the product choice was cancelled: nothing changed.
+    bool NewDocument();
+    // File Open: the question, then the file, opened by OpenConfiguration.
+    // A file that cannot be read or opened is shown ("Failed to open
+    // document.", "Unexpected file format.") and changes nothing.
+    bool OpenDocument(const std::string& path);
+    // File Save and Save As: the records take the entries' texts as they are
+    // (saving never validates) and are written to `path` (replaced atomically);
+    // the document then has that file and is unmodified. "Failed to save
+    // document." when the file cannot be written.
+    bool SaveDocument(const std::string& path, const ScreenEntries& entries);
+
     // Entry events of the screens; each refusal is shown and returned.
     // Leaving "I/O Size:": valid text becomes the I/O size and the limits follow.
     std::optional<EntryMessage> CommitIoSizeEntry(const std::string& text);
@@ -227,6 +261,9 @@ private:
     void ShowTableCheck(const TableCheck& check, std::vector<EntryMessage>* shown = nullptr);
     void Show(const EntryMessage& message);
     void ResetToDefaults();
+    void TakeSnapshot() { m_snapshot = m_config; }
+    // Takes the entries' texts into the records without judging them.
+    void TakeEntriesAsTheyAre(const ScreenEntries& entries);
     // Asks every screen of the layout in the download's order; an Ethernet
     // refusal ends the asking. Each refusal is shown and collected.
     bool ValidateForDownload(const ScreenEntries& entries, std::vector<EntryMessage>& refusals);
@@ -245,4 +282,6 @@ private:
     ScreenLayout m_layout;
     int m_lastState = RS_Unknown;
     std::uint32_t m_lastSerial = 0;
+    CConfiguration m_snapshot;  // the records at the last New, Open, Save or Upload
+    std::string m_documentPath;
 };

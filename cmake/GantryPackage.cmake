@@ -1,0 +1,38 @@
+# The Debian package: `cpack -G DEB` in the build tree packs what
+# `cmake --install` installs, under /usr, stripped.
+set(GANTRY_PACKAGE_MAINTAINER "Gantry maintainers <maintainers@gantry.invalid>"
+    CACHE STRING "Maintainer named in the Debian package")
+
+set(CPACK_PACKAGE_NAME gantry)
+set(CPACK_PACKAGE_VENDOR "Gantry")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "${GANTRY_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configure, monitor and update Gantry protocol gateways")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Tools for the technician who links a computer to the configuration port of a Gantry "
+    "protocol gateway (J1939, DeviceNet, Modbus, PROFIBUS, Ethernet) by a serial line. They "
+    "read the gateway's identity and run state, edit its settings and J1939 I/O table, upload "
+    "and download the configuration, keep it in .cfg files, switch Idle/Run, clear errors and "
+    "flash firmware. Without a gateway they work against a simulated one.\n"
+    "\n"
+    "The package holds the desktop tool GYConfig, the command line gyconfig-cli, the virtual "
+    "gateway gantry-gateway for tests and demonstrations, the RP1210 library libKV121032.so "
+    "and the serial driver libKVGYSrl.so.")
+set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_NAME}_${PROJECT_VERSION}_${CMAKE_SYSTEM_PROCESSOR}")
+set(CPACK_GENERATOR DEB)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${GANTRY_PACKAGE_MAINTAINER}")
+# Dependencies come from the programs' and libraries' own needs (dpkg-shlibdeps)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(TARGET GYConfig)
+    # Qt finds its window-system plugins at run time; without them GYConfig cannot start
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+endif()
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
+
+include(CPack)
