@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when missing.
+# Installs the Debian packages the build and the tests need, when missing:
+# the toolchain and test libraries, Qt 6 Widgets for the desktop tool, a
+# virtual display and a font so that headless runs show its window.
 # Runs as root on Debian 12; quick when everything is already there.
 set -euo pipefail
 
@@ -9,6 +11,8 @@ packages=(
     clang-format clang-14 libclang-rt-14-dev
     nlohmann-json3-dev libcli11-dev
     dpkg-dev desktop-file-utils appstream man-db
+    qt6-base-dev qt6-qpa-plugins libgl-dev
+    xvfb xauth fonts-dejavu-core
 )
 
 missing=()
