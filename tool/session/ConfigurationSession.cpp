@@ -502,6 +502,10 @@ void ConfigurationSession::SetJ1939Name(const J1939Name& name) {
     Listener().ScreensChanged({ScreenKind::J1939Settings});
 }
 
+void ConfigurationSession::IoTableEdited() {
+    Listener().ScreensChanged({ScreenKind::J1939IoLists});
+}
+
 J1939Fields ConfigurationSession::J1939ScreenFields() const {
     return J1939FieldsOf(m_device.ClientType(), m_device.ServerType(), m_device.Revision());
 }

@@ -238,6 +238,10 @@ public:
     std::string ModulePaneText() const;
     bool IsCommandEnabled(SessionCommand command, bool ioListFocused = false) const;
 
+    // The J1939 I/O lists changed the table (a point added, replaced or
+    // removed): the lists redraw (the document is modified by the change).
+    void IoTableEdited();
+
     // The state.
     bool IsOffline() const { return m_gate.IsOffline(); }
     int RunState() const { return m_device.GetRunState(); }
