@@ -5,37 +5,16 @@
 #include <iostream>
 #include <memory>
 
+#include "tool/session/FirmwareSession.h"
+
 namespace {
 
-// Prints a table of storage areas and revisions under `title`.
-void PrintRevisions(const std::string& title,
-                    const std::vector<std::pair<std::string, std::string>>& rows) {
+// Prints the rows of a revision list under `title`.
+void PrintRevisions(const std::string& title, const std::vector<RevisionRow>& rows) {
     std::cout << title << ":\n";
-    for (const auto& [module, revision] : rows) {
-        std::cout << "  " << std::left << std::setw(15) << module << revision << "\n";
+    for (const RevisionRow& row : rows) {
+        std::cout << "  " << std::left << std::setw(15) << row.module << row.revision << "\n";
     }
-}
-
-void PrintDeviceRevisions(const DeviceAreaRevisions& revisions) {
-    std::vector<std::pair<std::string, std::string>> rows;
-    for (int area = 1; area <= kFirmwareAreaCount; ++area) {
-        const DeviceAreaRevision& revision = revisions[static_cast<std::size_t>(area - 1)];
-        if (revision.present) {
-            rows.emplace_back(FirmwareAreaName(area), revision.revisionText);
-        }
-    }
-    PrintRevisions("Device Revisions", rows);
-}
-
-void PrintImageRevisions(const CFirmwareUpdate& update) {
-    std::vector<std::pair<std::string, std::string>> rows;
-    for (int area = 1; area <= kFirmwareAreaCount; ++area) {
-        const FirmwareImageEntry& image = update.ImageArea(area);
-        if (image.used) {
-            rows.emplace_back(FirmwareAreaName(area), image.revisionText);
-        }
-    }
-    PrintRevisions("Image Revisions", rows);
 }
 
 // The dialog's progress and status texts on the terminal: one progress bar
@@ -93,14 +72,14 @@ int RunFlash(CliContext& context, const std::string& description) {
     if (!update.Open()) {
         return kExitRefused;
     }
-    PrintDeviceRevisions(update.DeviceRevisions());
+    PrintRevisions("Device Revisions", DeviceRevisionRows(update.DeviceRevisions()));
     if (!update.SelectFile(description)) {
         return kExitUsage;
     }
     if (!update.Description().empty()) {
         std::cout << "Description: " << update.Description() << "\n";
     }
-    PrintImageRevisions(update);
+    PrintRevisions("Image Revisions", ImageRevisionRows(update));
     std::cout << std::flush;
     if (!Confirm("Flash Update", "Write these images into the gateway?", context.options.yes)) {
         PrintMessage("Flash Update", "Nothing was written.");
@@ -113,7 +92,7 @@ int RunFlash(CliContext& context, const std::string& description) {
     }
     if (outcome == FlashOutcome::Verified) {
         std::cout << "After the update:\n";
-        PrintDeviceRevisions(update.DeviceRevisions());
+        PrintRevisions("Device Revisions", DeviceRevisionRows(update.DeviceRevisions()));
     }
     return FlashExitCode(outcome);
 }

@@ -461,6 +461,17 @@ void ConfigurationSession::SetOfflineDetectionEnabled(bool enabled) {
     Listener().ScreensChanged({ScreenKind::J1939Settings});
 }
 
+void ConfigurationSession::SetModbusTimeoutEnabled(bool enabled) {
+    if (!enabled) {
+        m_config.ethernet.modbusTimeoutMs = 0;
+        Listener().ScreensChanged({ScreenKind::Ethernet});
+    }
+}
+
+void ConfigurationSession::ReportRunState() {
+    Listener().RunStateChanged(m_device.GetRunState());
+}
+
 void ConfigurationSession::SetStatusDataInInput(bool value) {
     m_config.j1939.statusInInput = value;
     if (m_config.serverType == IT_ProfibusSlave) {

@@ -153,6 +153,9 @@ public:
     void ClearErrorStatus();
     // The status view's mode list: 0 Idle or 1 Run; other values do nothing.
     void SelectRunMode(int runState);
+    // Another unit's procedure changed the run state (the firmware update's
+    // switch to Idle): the status view's mode display follows.
+    void ReportRunState();
     // Switches to offline mode (when online): with no module, starts a new
     // configuration (product choice); else the gateway's identity becomes the
     // offline one and the screens read the simulator.
@@ -215,6 +218,10 @@ public:
     std::optional<EntryMessage> CheckOfflineDetectionEntry(const OfflineDetectionEntry& entry);
     // "Enable Offline Detection" clicked: 1000 ms, or 0.
     void SetOfflineDetectionEnabled(bool enabled);
+    // "Enable Modbus Timeout" clicked: unchecked, the timeout becomes 0 (the
+    // switch is on exactly when the timeout is not 0); checked, the record is
+    // unchanged and the screen enables its timeout entry.
+    void SetModbusTimeoutEnabled(bool enabled);
     // "Status Data In Input" clicked; for server type 11 the limits follow.
     void SetStatusDataInInput(bool value);
     // "&Add" / "&Remove" of the J1939 network address list.

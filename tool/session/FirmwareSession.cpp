@@ -1,0 +1,90 @@
+#include "tool/session/FirmwareSession.h"
+
+std::vector<RevisionRow> DeviceRevisionRows(const DeviceAreaRevisions& revisions) {
+    std::vector<RevisionRow> rows;
+    for (int area = 1; area <= kFirmwareAreaCount; ++area) {
+        const DeviceAreaRevision& revision = revisions[static_cast<std::size_t>(area - 1)];
+        if (revision.present) {
+            rows.push_back(RevisionRow{FirmwareAreaName(area), revision.revisionText});
+        }
+    }
+    return rows;
+}
+
+std::vector<RevisionRow> ImageRevisionRows(const CFirmwareUpdate& update) {
+    std::vector<RevisionRow> rows;
+    for (int area = 1; area <= kFirmwareAreaCount; ++area) {
+        const FirmwareImageEntry& image = update.ImageArea(area);
+        if (image.used) {
+            rows.push_back(RevisionRow{FirmwareAreaName(area), image.revisionText});
+        }
+    }
+    return rows;
+}
+
+CFirmwareSession::CFirmwareSession(ConfigurationSession& session, IFirmwareUpdateListener* view)
+    : m_session(session), m_view(view), m_update(session.Gate(), session.Device(), this) {}
+
+bool CFirmwareSession::Open() {
+    m_uploadPending = false;
+    return m_update.Open();
+}
+
+bool CFirmwareSession::SelectFile(const std::string& path) {
+    return m_update.SelectFile(path);
+}
+
+FlashOutcome CFirmwareSession::Start() {
+    const FlashOutcome outcome = m_update.Start();
+    m_uploadPending = CFirmwareUpdate::ClosesDialog(outcome);
+    return outcome;
+}
+
+void CFirmwareSession::Finish() {
+    if (m_uploadPending) {
+        m_uploadPending = false;
+        m_session.Upload();
+    }
+}
+
+std::vector<RevisionRow> CFirmwareSession::DeviceRows() const {
+    return DeviceRevisionRows(m_update.DeviceRevisions());
+}
+
+std::vector<RevisionRow> CFirmwareSession::ImageRows() const {
+    return ImageRevisionRows(m_update);
+}
+
+void CFirmwareSession::DeviceRevisionsChanged(const DeviceAreaRevisions& revisions) {
+    if (m_view != nullptr) {
+        m_view->DeviceRevisionsChanged(revisions);
+    }
+}
+
+void CFirmwareSession::ProgressChanged(const FirmwareProgress& progress) {
+    if (m_view != nullptr) {
+        m_view->ProgressChanged(progress);
+    }
+}
+
+void CFirmwareSession::StatusTextsChanged(const std::string& first, const std::string& second) {
+    if (m_view != nullptr) {
+        m_view->StatusTextsChanged(first, second);
+    }
+}
+
+void CFirmwareSession::BusyChanged(bool busy) {
+    if (busy) {
+        // the procedure starts working only once the gateway is in Idle
+        m_session.ReportRunState();
+    }
+    if (m_view != nullptr) {
+        m_view->BusyChanged(busy);
+    }
+}
+
+void CFirmwareSession::ProcessEvents() {
+    if (m_view != nullptr) {
+        m_view->ProcessEvents();
+    }
+}

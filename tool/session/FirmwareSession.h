@@ -1,0 +1,67 @@
+// The firmware update as the "Flash Update" dialog and the command line's
+// flash command run it on the configuration session: the revision rows of the
+// two lists, the update procedure with its progress and messages, the status
+// view's mode display when the procedure has put the gateway into Idle, and
+// the Upload that follows a procedure that closed the dialog.
+//
+// Qt-free; the session's thread only. Message boxes go through the session's
+// notifier.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tool/device/FirmwareUpdate.h"
+#include "tool/session/ConfigurationSession.h"
+
+// One row of the "Device Revisions" or "Image Revisions" list: the columns
+// "Module" and "Revision".
+struct RevisionRow {
+    std::string module;
+    std::string revision;
+
+    bool operator==(const RevisionRow&) const = default;
+};
+
+// The areas the gateway reported present, in area order.
+std::vector<RevisionRow> DeviceRevisionRows(const DeviceAreaRevisions& revisions);
+// The areas the description names, in area order, with the image's revision.
+std::vector<RevisionRow> ImageRevisionRows(const CFirmwareUpdate& update);
+
+class CFirmwareSession : private IFirmwareUpdateListener {
+public:
+    // `view` gets the progress, status texts, revision changes, busy changes
+    // and the event pumps (may be null). Both must outlive this object.
+    CFirmwareSession(ConfigurationSession& session, IFirmwareUpdateListener* view);
+
+    // Opening the dialog: Start disabled, the device revisions read. False
+    // after the message when area 1 or 2 did not answer: the dialog closes.
+    bool Open();
+    // Reads the description at `path` (see CFirmwareUpdate::SelectFile).
+    bool SelectFile(const std::string& path);
+    // Runs the update procedure. When the gateway is switched to Idle for it,
+    // the status view's mode display follows. When the outcome closes the
+    // dialog, ClosesDialog() is true and the caller closes it, then calls
+    // Finish().
+    FlashOutcome Start();
+    // After the dialog closed at the end of a procedure: the session's Upload,
+    // so every screen shows the gateway as it now is. Does nothing otherwise.
+    void Finish();
+
+    bool ClosesDialog() const { return m_uploadPending; }
+    const CFirmwareUpdate& Update() const { return m_update; }
+    std::vector<RevisionRow> DeviceRows() const;
+    std::vector<RevisionRow> ImageRows() const;
+
+private:
+    void DeviceRevisionsChanged(const DeviceAreaRevisions& revisions) override;
+    void ProgressChanged(const FirmwareProgress& progress) override;
+    void StatusTextsChanged(const std::string& first, const std::string& second) override;
+    void BusyChanged(bool busy) override;
+    void ProcessEvents() override;
+
+    ConfigurationSession& m_session;
+    IFirmwareUpdateListener* m_view;
+    CFirmwareUpdate m_update;
+    bool m_uploadPending = false;
+};
