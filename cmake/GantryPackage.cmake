@@ -8,17 +8,18 @@ set(CPACK_PACKAGE_VENDOR "Gantry")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "${GANTRY_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configure, monitor and update Gantry protocol gateways")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Tools for the technician who links a computer to the configuration port of a Gantry "
-    "protocol gateway (J1939, DeviceNet, Modbus, PROFIBUS, Ethernet) by a serial line. They "
-    "read the gateway's identity and run state, edit its settings and J1939 I/O table, upload "
-    "and download the configuration, keep it in .cfg files, switch Idle/Run, clear errors and "
-    "flash firmware. Without a gateway they work against a simulated one.\n"
+# lines under 80 characters, as dpkg shows them
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "Tools for the technician who links a computer to the configuration port\n"
+    "of a Gantry protocol gateway (J1939, DeviceNet, Modbus, PROFIBUS, Ethernet)\n"
+    "by a serial line. They read the gateway's identity and run state, edit its\n"
+    "settings and J1939 I/O table, upload and download the configuration, keep\n"
+    "it in .cfg files, switch Idle/Run, clear errors and flash firmware. Without\n"
+    "a gateway they work against a simulated one.\n"
     "\n"
-    "The package holds the desktop tool GYConfig, the command line gyconfig-cli, the virtual "
-    "gateway gantry-gateway for tests and demonstrations, the RP1210 library libKV121032.so "
-    "and the serial driver libKVGYSrl.so.")
-set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_NAME}_${PROJECT_VERSION}_${CMAKE_SYSTEM_PROCESSOR}")
+    "The package holds the desktop tool GYConfig, the command line gyconfig-cli,\n"
+    "the virtual gateway gantry-gateway for tests and demonstrations, the RP1210\n"
+    "library libKV121032.so and the serial driver libKVGYSrl.so.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

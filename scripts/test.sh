@@ -15,18 +15,21 @@ git ls-files -z '*.cpp' '*.h' | xargs -0 -r clang-format --dry-run --Werror
 jobs=$(nproc)
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
-cmake -S . -B build-asan -G Ninja -DGANTRY_SANITIZE=address -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build-asan -G Ninja -DGANTRY_SANITIZE=address -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGANTRY_WERROR=ON >/dev/null
 cmake --build build-asan -j "$jobs"
 # benchmarks print figures on demand (ctest -L benchmark); they are not part of the run
 ctest --test-dir build-asan --no-tests=error --output-on-failure -j "$jobs" -LE benchmark
 
 echo "== ThreadSanitizer (concurrency tests)"
-cmake -S . -B build-tsan -G Ninja -DGANTRY_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build-tsan -G Ninja -DGANTRY_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGANTRY_WERROR=ON >/dev/null
 cmake --build build-tsan -j "$jobs" --target concurrency_tests
 ctest --test-dir build-tsan --no-tests=error --output-on-failure -j "$jobs" -L concurrency
 
 echo "== libFuzzer (bounded runs over the decoders)"
 CXX=clang++-14 CC=clang-14 cmake -S . -B build-fuzz -G Ninja -DGANTRY_SANITIZE=fuzz \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGANTRY_WERROR=ON >/dev/null
 cmake --build build-fuzz -j "$jobs" --target fuzz_targets
 ctest --test-dir build-fuzz --no-tests=error --output-on-failure -j "$jobs" -L fuzz
+
+echo "== Release build, install and Debian package"
+scripts/check-install.sh build-release
