@@ -1,0 +1,414 @@
+#include "tool/ui/MainFrame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <algorithm>
+
+#include "tool/ui/AboutDlg.h"
+#include "tool/ui/BusyScope.h"
+#include "tool/ui/GYConfigView.h"
+
+#if __has_include("tool/ui/FlashUpdate.h")
+#include "tool/ui/FlashUpdate.h"
+#define GYCONFIG_HAVE_FLASH_DIALOG 1
+#endif
+
+namespace {
+
+// The session's enable rule of a frame command; nothing for the commands
+// that are always enabled.
+std::optional<SessionCommand> SessionCommandOf(FrameCommand command) {
+    switch (command) {
+        case FrameCommand::Connect:
+            return SessionCommand::Connect;
+        case FrameCommand::OfflineConfiguration:
+            return SessionCommand::OfflineConfiguration;
+        case FrameCommand::RefreshDeviceStatus:
+            return SessionCommand::RefreshDeviceStatus;
+        case FrameCommand::Upload:
+            return SessionCommand::Upload;
+        case FrameCommand::Download:
+            return SessionCommand::Download;
+        case FrameCommand::ClearErrorStatus:
+            return SessionCommand::ClearErrorStatus;
+        case FrameCommand::FlashUpdate:
+            return SessionCommand::FlashUpdate;
+        case FrameCommand::AddIoPoint:
+            return SessionCommand::AddIoPoint;
+        case FrameCommand::EditIoPoint:
+        case FrameCommand::RemoveIoPoint:
+        case FrameCommand::RemoveAllIoPoints:
+            return SessionCommand::EditIoPoint;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(ConfigurationSession& session, QWidget* parent)
+    : QMainWindow(parent),
+      m_session(session),
+      m_doc(session, this, [this] { return CollectEntries(); }) {
+    Q_INIT_RESOURCE(icons);  // the icons live in a static library
+    setWindowIcon(QIcon(QStringLiteral(":/icons/about.svg")));
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    m_session.SetListener(this);
+    m_session.Gate().SetRequestObserver(
+        [this](const std::vector<std::uint8_t>& encoded, int result, const DeviceReply& reply) {
+            OnRequest(encoded, result, reply);
+        });
+    LayoutRebuilt(LayoutOfPair(-1, -1), 0);
+    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommandUI(); });
+    UpdateCommandUI();
+}
+
+CMainFrame::~CMainFrame() {
+    // the widgets going away move the focus: no idle update of a half-gone frame
+    disconnect(qApp, nullptr, this, nullptr);
+    m_session.Gate().SetRequestObserver({});
+    m_session.SetListener(nullptr);
+    CBusyScope::SetDefaultStatusBar(nullptr);
+}
+
+QAction* CMainFrame::AddAction(FrameCommand command, const QString& text, const QString& icon,
+                               const QKeySequence& shortcut) {
+    auto* action = new QAction(text, this);
+    if (!icon.isEmpty()) {
+        action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(icon)));
+    }
+    action->setShortcut(shortcut);
+    action->setStatusTip(QString::fromStdString(CommandPrompt(command)));
+    m_actions[command] = action;
+    connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+    return action;
+}
+
+void CMainFrame::CreateActions() {
+    AddAction(FrameCommand::FileNew, tr("&New"), QStringLiteral("new"), QKeySequence(tr("Ctrl+N")));
+    AddAction(FrameCommand::FileOpen, tr("&Open..."), QStringLiteral("open"),
+              QKeySequence(tr("Ctrl+O")));
+    AddAction(FrameCommand::FileSave, tr("&Save"), QStringLiteral("save"),
+              QKeySequence(tr("Ctrl+S")));
+    AddAction(FrameCommand::FileSaveAs, tr("Save &As..."));
+    AddAction(FrameCommand::Connect, tr("&Connect"), QStringLiteral("connect"));
+    AddAction(FrameCommand::OfflineConfiguration, tr("O&ffline Configuration"),
+              QStringLiteral("offline"));
+    AddAction(FrameCommand::AppExit, tr("E&xit"));
+    AddAction(FrameCommand::ViewToolbar, tr("&Toolbar"))->setCheckable(true);
+    AddAction(FrameCommand::ViewStatusBar, tr("&Status Bar"))->setCheckable(true);
+    AddAction(FrameCommand::RefreshDeviceStatus, tr("&Refresh Device Status"),
+              QStringLiteral("refresh"));
+    AddAction(FrameCommand::Upload, tr("&Upload from Module"), QStringLiteral("upload"));
+    AddAction(FrameCommand::Download, tr("&Download to Module"), QStringLiteral("download"));
+    AddAction(FrameCommand::ClearErrorStatus, tr("&Clear Error Status"));
+    AddAction(FrameCommand::AddIoPoint, tr("&Add I/O Point"), QStringLiteral("add"));
+    AddAction(FrameCommand::EditIoPoint, tr("&Edit I/O Point"), QStringLiteral("edit"));
+    AddAction(FrameCommand::RemoveIoPoint, tr("&Remove I/O Point"), QStringLiteral("remove"));
+    AddAction(FrameCommand::RemoveAllIoPoints, tr("Re&move All I/O Points"));
+    AddAction(FrameCommand::FlashUpdate, tr("&Update"), QStringLiteral("flash"));
+    AddAction(FrameCommand::AppAbout, tr("&About Gantry Configuration..."),
+              QStringLiteral("about"));
+    for (int i = 0; i < f_nRecentFileCount; ++i) {
+        auto* action = new QAction(this);
+        action->setStatusTip(QString::fromStdString(CommandPrompt(FrameCommand::FileMru)));
+        connect(action, &QAction::triggered, this, [this, i] {
+            const QStringList files = m_doc.RecentFiles();
+            if (i < files.size()) {
+                RunBusy(tr("Opening..."), [this, &files, i] { m_doc.Open(files[i]); });
+            }
+        });
+        m_recentActions.push_back(action);
+    }
+    m_actions[FrameCommand::FileMru] = m_recentActions.front();
+}
+
+void CMainFrame::CreateMenus() {
+    m_fileMenu = menuBar()->addMenu(tr("&File"));
+    for (FrameCommand command : {FrameCommand::FileNew, FrameCommand::FileOpen,
+                                 FrameCommand::FileSave, FrameCommand::FileSaveAs}) {
+        m_fileMenu->addAction(Action(command));
+    }
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(Action(FrameCommand::Connect));
+    m_fileMenu->addAction(Action(FrameCommand::OfflineConfiguration));
+    m_recentSeparator = m_fileMenu->addSeparator();
+    for (QAction* action : m_recentActions) {
+        m_fileMenu->addAction(action);
+    }
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(Action(FrameCommand::AppExit));
+    connect(m_fileMenu, &QMenu::aboutToShow, this, &CMainFrame::RebuildRecentFiles);
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    view->addAction(Action(FrameCommand::ViewToolbar));
+    view->addAction(Action(FrameCommand::ViewStatusBar));
+    QMenu* configuration = menuBar()->addMenu(tr("&Configuration"));
+    for (FrameCommand command : {FrameCommand::RefreshDeviceStatus, FrameCommand::Upload,
+                                 FrameCommand::Download, FrameCommand::ClearErrorStatus}) {
+        configuration->addAction(Action(command));
+    }
+    QMenu* io = menuBar()->addMenu(tr("&I/O"));
+    for (FrameCommand command : {FrameCommand::AddIoPoint, FrameCommand::EditIoPoint,
+                                 FrameCommand::RemoveIoPoint, FrameCommand::RemoveAllIoPoints}) {
+        io->addAction(Action(command));
+    }
+    menuBar()->addMenu(tr("F&lash"))->addAction(Action(FrameCommand::FlashUpdate));
+    menuBar()->addMenu(tr("&Help"))->addAction(Action(FrameCommand::AppAbout));
+    RebuildRecentFiles();
+}
+
+void CMainFrame::CreateToolBar() {
+    m_toolBar = addToolBar(tr("Toolbar"));
+    m_toolBar->setObjectName(QStringLiteral("Toolbar"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setIconSize(QSize(16, 16));
+    const std::vector<std::optional<FrameCommand>> buttons = {
+        FrameCommand::FileNew,
+        FrameCommand::FileOpen,
+        FrameCommand::FileSave,
+        std::nullopt,
+        FrameCommand::RefreshDeviceStatus,
+        std::nullopt,
+        FrameCommand::Upload,
+        FrameCommand::Download,
+        std::nullopt,
+        FrameCommand::AddIoPoint,
+        FrameCommand::EditIoPoint,
+        FrameCommand::RemoveIoPoint,
+        std::nullopt,
+        FrameCommand::AppAbout,
+        std::nullopt,
+        FrameCommand::Connect,
+        FrameCommand::OfflineConfiguration,
+    };
+    for (const std::optional<FrameCommand>& button : buttons) {
+        if (button) {
+            m_toolBar->addAction(Action(*button));
+        } else {
+            m_toolBar->addSeparator();
+        }
+    }
+    Action(FrameCommand::ViewToolbar)->setChecked(true);
+}
+
+void CMainFrame::CreateStatusBar() {
+    m_progress = new QProgressBar(statusBar());
+    m_progress->setMaximumWidth(160);
+    m_progress->setTextVisible(false);
+    m_progress->hide();
+    statusBar()->addPermanentWidget(m_progress);
+    m_modulePane = new QLabel(QStringLiteral("NO MODULE"), statusBar());
+    m_modulePane->setObjectName(QStringLiteral("ModulePane"));
+    m_modulePane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_modulePane->setAlignment(Qt::AlignCenter);
+    m_modulePane->setMinimumWidth(
+        m_modulePane->fontMetrics().horizontalAdvance(QStringLiteral("NO MODULE")) + 16);
+    statusBar()->addPermanentWidget(m_modulePane);
+    statusBar()->showMessage(tr("Ready"));
+    Action(FrameCommand::ViewStatusBar)->setChecked(true);
+    CBusyScope::SetDefaultStatusBar(statusBar());
+}
+
+QAction* CMainFrame::Action(FrameCommand command) const {
+    const auto found = m_actions.find(command);
+    return found == m_actions.end() ? nullptr : found->second;
+}
+
+CScreenPane* CMainFrame::Pane(ScreenKind kind) const {
+    for (CScreenPane* pane : m_panes) {
+        if (pane->Kind() == kind) {
+            return pane;
+        }
+    }
+    return nullptr;
+}
+
+CGYConfigView* CMainFrame::StatusView() const {
+    return static_cast<CGYConfigView*>(Pane(ScreenKind::StatusView));
+}
+
+void CMainFrame::PostStartupRefresh() {
+    QTimer::singleShot(0, this, [this] {
+        RunBusy(tr("Refreshing the device status..."), [this] { m_session.Start(); });
+        emit StartupFinished();
+    });
+}
+
+bool CMainFrame::RunBusy(const QString& statusText, const std::function<void()>& work) {
+    if (CBusyScope::IsBusy()) {
+        return false;  // one long operation at a time
+    }
+    {
+        CBusyScope busy(statusBar(), statusText);
+        work();
+    }
+    UpdateCommandUI();
+    return true;
+}
+
+void CMainFrame::RunCommand(FrameCommand command) {
+    switch (command) {
+        case FrameCommand::FileNew:
+            RunBusy(tr("New configuration..."), [this] { m_doc.New(); });
+            break;
+        case FrameCommand::FileOpen:
+            RunBusy(tr("Opening..."), [this] {
+                CBusyScope::Pause pause;  // the open-file dialog
+                m_doc.OpenWithDialog();
+            });
+            break;
+        case FrameCommand::FileSave:
+            RunBusy(tr("Saving..."), [this] { m_doc.Save(); });
+            break;
+        case FrameCommand::FileSaveAs:
+            RunBusy(tr("Saving..."), [this] { m_doc.SaveAs(); });
+            break;
+        case FrameCommand::AppExit:
+            close();
+            break;
+        case FrameCommand::Connect:
+            RunBusy(tr("Connecting..."), [this] { m_session.Connect(); });
+            break;
+        case FrameCommand::OfflineConfiguration:
+            RunBusy(tr("Going offline..."), [this] { m_session.OfflineConfiguration(); });
+            break;
+        case FrameCommand::ViewToolbar:
+            m_toolBar->setVisible(Action(command)->isChecked());
+            break;
+        case FrameCommand::ViewStatusBar:
+            statusBar()->setVisible(Action(command)->isChecked());
+            break;
+        case FrameCommand::RefreshDeviceStatus:
+            RunBusy(tr("Refreshing the device status..."),
+                    [this] { m_session.RefreshDeviceStatus(); });
+            break;
+        case FrameCommand::Upload:
+            RunBusy(tr("Uploading from the module..."), [this] { m_session.Upload(); });
+            break;
+        case FrameCommand::Download:
+            OnDownload();
+            break;
+        case FrameCommand::ClearErrorStatus:
+            RunBusy(tr("Clearing the error status..."), [this] { m_session.ClearErrorStatus(); });
+            break;
+        case FrameCommand::AddIoPoint:
+            OnIoCommand(IoCommand::Add);
+            break;
+        case FrameCommand::EditIoPoint:
+            OnIoCommand(IoCommand::Edit);
+            break;
+        case FrameCommand::RemoveIoPoint:
+            OnIoCommand(IoCommand::Remove);
+            break;
+        case FrameCommand::RemoveAllIoPoints:
+            OnIoCommand(IoCommand::RemoveAll);
+            break;
+        case FrameCommand::FlashUpdate:
+            OnFlashUpdate();
+            break;
+        case FrameCommand::AppAbout:
+            OnAbout();
+            break;
+        case FrameCommand::FileMru:
+            break;  // the recent-file actions carry their own index
+    }
+}
+
+void CMainFrame::OnDownload() {
+    DownloadReport report;
+    RunBusy(tr("Downloading to the module..."),
+            [this, &report] { report = m_session.Download(CollectEntries()); });
+    if (report.outcome == DownloadOutcome::Refused && !report.refusals.empty()) {
+        // the first refused entry takes the focus, its text selected
+        for (CScreenPane* pane : m_panes) {
+            if (pane->FocusField(report.refusals.front().field)) {
+                break;
+            }
+        }
+    }
+}
+
+void CMainFrame::OnIoCommand(IoCommand command) {
+    if (CBusyScope::IsBusy()) {
+        return;
+    }
+    if (CScreenPane* lists = Pane(ScreenKind::J1939IoLists)) {
+        lists->RunIoCommand(command);
+    }
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnFlashUpdate() {
+    if (CBusyScope::IsBusy()) {
+        return;
+    }
+#ifdef GYCONFIG_HAVE_FLASH_DIALOG
+    {
+        // the dialog keeps itself alive while it writes the images
+        CFlashUpdate dialog(m_session, this);
+        dialog.exec();
+    }
+    if (CGYConfigView* view = StatusView()) {
+        view->SetModeList(m_session.RunState());
+    }
+#endif
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnAbout() {
+    CAboutDlg dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::RebuildRecentFiles() {
+    const QStringList files = m_doc.RecentFiles();
+    for (int i = 0; i < f_nRecentFileCount; ++i) {
+        QAction* action = m_recentActions[static_cast<std::size_t>(i)];
+        action->setVisible(i < files.size());
+        if (i < files.size()) {
+            action->setText(
+                QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()));
+            action->setData(files[i]);
+        }
+    }
+    m_recentSeparator->setVisible(!files.isEmpty());
+}
+
+void CMainFrame::UpdateCommandUI() {
+    bool ioFocus = false;
+    for (CScreenPane* pane : m_panes) {
+        ioFocus = ioFocus || pane->HasIoListFocus();
+    }
+    for (const auto& [command, action] : m_actions) {
+        if (const std::optional<SessionCommand> rule = SessionCommandOf(command)) {
+            action->setEnabled(m_session.IsCommandEnabled(*rule, ioFocus));
+        }
+    }
+    m_modulePane->setText(QString::fromStdString(m_session.ModulePaneText()));
+    setWindowTitle(m_doc.WindowTitle());
+}
+
+ScreenEntries CMainFrame::CollectEntries() const {
+    ScreenEntries entries;
+    for (const CScreenPane* pane : m_panes) {
+        pane->CollectEntries(entries);
+    }
+    return entries;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    // no exit while an operation runs; a modified document asks first
+    if (CBusyScope::IsBusy() || !m_session.SaveModified()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}

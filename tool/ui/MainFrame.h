@@ -1,0 +1,113 @@
+// CMainFrame: the main window of GYConfig. Menus, tool bar and status bar with
+// the frame's commands; a column of screen panes stacked in a row splitter for
+// the gateway's product pair; the session's listener. Every command runs on
+// the GUI thread inside a busy scope (wait cursor, input swallowed, the window
+// keeps painting through the GUI clock); the session decides every rule, text
+// and request order, the frame only draws what it reports.
+//
+// GUI thread only. The session must outlive the frame.
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QProgressBar>
+#include <QSplitter>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "tool/session/CommandPrompts.h"
+#include "tool/session/ConfigurationSession.h"
+#include "tool/ui/GYConfigDoc.h"
+#include "tool/ui/ScreenPane.h"
+
+class CGYConfigView;
+
+class CMainFrame : public QMainWindow, public ISessionListener {
+    Q_OBJECT
+
+public:
+    // Builds the window with the status view alone and becomes the session's
+    // listener. Nothing is sent until PostStartupRefresh.
+    explicit CMainFrame(ConfigurationSession& session, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Posts the first refresh (the session's start: the one-screen layout,
+    // then Refresh Device Status); StartupFinished is emitted when it ends.
+    void PostStartupRefresh();
+
+    // The action of a command (the recent-file entries: FileMru of index 0).
+    QAction* Action(FrameCommand command) const;
+    // The recent-file actions in menu order (hidden when unused).
+    const std::vector<QAction*>& RecentFileActions() const { return m_recentActions; }
+    // The panes from the top, and the pane of a kind (null when not shown).
+    const std::vector<CScreenPane*>& Panes() const { return m_panes; }
+    CScreenPane* Pane(ScreenKind kind) const;
+    CGYConfigView* StatusView() const;
+    QSplitter* Splitter() const { return m_splitter; }
+    QLabel* ModulePane() const { return m_modulePane; }
+    QProgressBar* ProgressBar() const { return m_progress; }
+    CGYConfigDoc& Document() { return m_doc; }
+    // Every request that passes the gate is handed on to `observer` too (the
+    // frame keeps the gate's one observer slot for its progress display).
+    void ObserveRequests(RequestObserver observer) { m_forward = std::move(observer); }
+
+    // Recomputes the enable state of every command, the module pane and the
+    // title (the idle update).
+    void UpdateCommandUI();
+    // The texts every pane left in its number entries.
+    ScreenEntries CollectEntries() const;
+
+    // ISessionListener
+    void LayoutRebuilt(const ScreenLayout& layout, int previousHeight) override;
+    void ScreensChanged(const std::vector<ScreenKind>& screens) override;
+    void RunStateChanged(int runState) override;
+    void OfflineChanged(bool offline) override;
+    std::optional<int> ChooseProduct(const std::vector<std::string>& items) override;
+    std::optional<std::string> ChooseSavePath(const std::string& title) override;
+    ScreenEntries CurrentEntries() override { return CollectEntries(); }
+
+signals:
+    void StartupFinished();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    QAction* AddAction(FrameCommand command, const QString& text, const QString& icon = {},
+                       const QKeySequence& shortcut = {});
+    // Runs `work` as one long operation: busy scope with `statusText`, then
+    // the idle update. Refused (false) while another operation runs.
+    bool RunBusy(const QString& statusText, const std::function<void()>& work);
+    void RunCommand(FrameCommand command);
+    void OnDownload();
+    void OnIoCommand(IoCommand command);
+    void OnFlashUpdate();
+    void OnAbout();
+    void RebuildRecentFiles();
+    // The height of the rows of the current layout as shown (a pane that needs
+    // more than its row's height gets it).
+    int ContentHeight() const;
+    // The window grows or shrinks by `delta` and stays on the desktop.
+    void ResizeBy(int delta);
+    void OnRequest(const std::vector<std::uint8_t>& encoded, int result, const DeviceReply& reply);
+
+    ConfigurationSession& m_session;
+    CGYConfigDoc m_doc;
+    std::map<FrameCommand, QAction*> m_actions;
+    std::vector<QAction*> m_recentActions;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentSeparator = nullptr;
+    class QToolBar* m_toolBar = nullptr;
+    QLabel* m_modulePane = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QSplitter* m_splitter = nullptr;
+    std::vector<CScreenPane*> m_panes;
+    int m_contentHeight = 0;  // of the layout shown, 0 before the first
+    RequestObserver m_forward;
+    int m_ioPointTotal = 0;  // points of the I/O table transfer under way
+};

@@ -1,0 +1,155 @@
+// The main frame's rows and its answers to the session: the splitter for a
+// product pair, the window height that follows it, the panes' redraws and the
+// progress of the I/O table transfer.
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <algorithm>
+
+#include "tool/ui/BusyScope.h"
+#include "tool/ui/GYConfigView.h"
+#include "tool/ui/MainFrame.h"
+#include "tool/ui/NewModuleDlg.h"
+
+namespace {
+
+constexpr int f_nFrameWidth = 800;
+
+}  // namespace
+
+void CMainFrame::LayoutRebuilt(const ScreenLayout& layout, int previousHeight) {
+    (void)previousHeight;  // the frame measures the rows it shows
+    const int oldHeight = m_contentHeight;
+    QWidget* old = takeCentralWidget();
+    m_panes.clear();
+    m_splitter = nullptr;
+    if (old) {
+        old->hide();
+        old->deleteLater();
+    }
+    std::vector<LayoutRow> rows = layout.rows;
+    if (rows.empty()) {
+        rows.push_back(LayoutRow{ScreenKind::StatusView, f_nStatusViewHeight});
+    }
+    if (rows.size() == 1) {
+        CScreenPane* pane = CreateScreenPane(rows.front().screen, m_session, this);
+        m_panes.push_back(pane);
+        setCentralWidget(pane);
+    } else {
+        m_splitter = new QSplitter(Qt::Vertical, this);
+        m_splitter->setChildrenCollapsible(false);
+        QList<int> sizes;
+        for (const LayoutRow& row : rows) {
+            CScreenPane* pane = CreateScreenPane(row.screen, m_session, m_splitter);
+            pane->setMinimumHeight(std::max(row.height, pane->minimumSizeHint().height()));
+            m_splitter->addWidget(pane);
+            m_panes.push_back(pane);
+            sizes.append(pane->minimumHeight());
+        }
+        m_splitter->setSizes(sizes);
+        setCentralWidget(m_splitter);
+    }
+    m_panes.front()->setMinimumHeight(
+        std::max(rows.front().height, m_panes.front()->minimumSizeHint().height()));
+    m_contentHeight = ContentHeight();
+    if (oldHeight == 0) {
+        const int chrome = menuBar()->sizeHint().height() + m_toolBar->sizeHint().height() +
+                           statusBar()->sizeHint().height();
+        resize(std::max(width(), f_nFrameWidth), chrome + m_contentHeight);
+    } else {
+        ResizeBy(m_contentHeight - oldHeight);
+    }
+    UpdateCommandUI();
+}
+
+int CMainFrame::ContentHeight() const {
+    int height = 0;
+    for (const CScreenPane* pane : m_panes) {
+        height += pane->minimumHeight();
+    }
+    if (m_splitter) {
+        height += m_splitter->handleWidth() * (m_splitter->count() - 1);
+    }
+    return height;
+}
+
+void CMainFrame::ResizeBy(int delta) {
+    QRect frame = geometry();
+    frame.setHeight(frame.height() + delta);
+    if (const QScreen* desktop = screen()) {
+        const QRect available = desktop->availableGeometry();
+        const int decoration = frameGeometry().height() - geometry().height();
+        const int excess = frame.bottom() + decoration - available.bottom();
+        if (excess > 0) {
+            // moves up by the excess; the bottom stays on the desktop
+            frame.moveTop(std::max(available.top() + decoration, frame.top() - excess));
+            frame.setBottom(std::min(frame.bottom(), available.bottom() - decoration));
+        }
+    }
+    setGeometry(frame);
+}
+
+void CMainFrame::ScreensChanged(const std::vector<ScreenKind>& screens) {
+    for (CScreenPane* pane : m_panes) {
+        if (std::find(screens.begin(), screens.end(), pane->Kind()) != screens.end()) {
+            pane->RefreshFromSession();
+        }
+    }
+    UpdateCommandUI();
+}
+
+void CMainFrame::RunStateChanged(int runState) {
+    if (CGYConfigView* view = StatusView()) {
+        view->SetModeList(runState);
+    }
+    UpdateCommandUI();
+}
+
+void CMainFrame::OfflineChanged(bool offline) {
+    (void)offline;
+    UpdateCommandUI();
+}
+
+std::optional<int> CMainFrame::ChooseProduct(const std::vector<std::string>& items) {
+    CNewModuleDlg dialog(items, this);
+    CBusyScope::Pause pause;
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.Selection();
+}
+
+std::optional<std::string> CMainFrame::ChooseSavePath(const std::string& title) {
+    return m_doc.ChooseSavePath(title);
+}
+
+void CMainFrame::OnRequest(const std::vector<std::uint8_t>& encoded, int result,
+                           const DeviceReply& reply) {
+    if (encoded.size() >= 5 && (encoded[1] | (encoded[2] << 8)) == CLS_J1939IoTable) {
+        const int service = encoded[0];
+        const int instance = encoded[3] | (encoded[4] << 8);
+        if (instance == 0 && encoded.size() >= 6 && encoded[5] == 1) {
+            // the entry count: read before an upload, written before a download
+            m_ioPointTotal = service == SVC_GetAttributeSingle
+                                 ? (result == 1 ? std::min<int>(reply.Word(0), 200) : 0)
+                                 : (encoded.size() >= 8 ? encoded[6] | (encoded[7] << 8) : 0);
+            m_progress->setRange(0, std::max(m_ioPointTotal, 1));
+            m_progress->setValue(0);
+            m_progress->setVisible(m_ioPointTotal > 0 && CBusyScope::IsBusy());
+        } else if (instance > 0 && m_ioPointTotal > 0) {
+            const int point = std::min(instance, m_ioPointTotal);
+            m_progress->setValue(point);
+            statusBar()->showMessage(
+                tr("I/O table: point %1 of %2").arg(point).arg(m_ioPointTotal));
+            if (point == m_ioPointTotal) {
+                m_ioPointTotal = 0;
+                m_progress->hide();
+            }
+        }
+    }
+    if (m_forward) {
+        m_forward(encoded, result, reply);
+    }
+}

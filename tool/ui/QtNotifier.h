@@ -1,0 +1,23 @@
+// CQtNotifier: the message boxes of the session and the device layers as
+// modal QMessageBoxes with exactly the text, caption, buttons, icon and
+// default button they ask for. A box asked during a long operation accepts
+// input (the busy scope is paused while it shows). GUI thread only.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "tool/device/RequestGate.h"
+
+class CQtNotifier : public INotifier {
+public:
+    // Boxes are centred on `parent` (may be null, or set later).
+    explicit CQtNotifier(QWidget* parent = nullptr) : m_parent(parent) {}
+    void SetParent(QWidget* parent) { m_parent = parent; }
+
+    NotifyAnswer Notify(const std::string& text, const std::string& caption, NotifyButtons buttons,
+                        NotifyIcon icon, NotifyAnswer defaultAnswer) override;
+
+private:
+    QPointer<QWidget> m_parent;
+};
