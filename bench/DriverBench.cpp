@@ -30,6 +30,8 @@
 #include "gateway/PseudoTerminal.h"
 #include "gateway/VirtualGateway.h"
 
+using namespace gantry::gateway;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

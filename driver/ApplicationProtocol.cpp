@@ -4,6 +4,8 @@
 
 #include "common/TraceLog.h"
 
+namespace gantry::driver {
+
 CApplicationProtocol::CApplicationProtocol(CComPort* port, IDf1MessageSink* sink)
     : m_df1(port, sink) {}
 
@@ -98,3 +100,5 @@ bool CApplicationProtocol::Disconnect() {
     }
     return IsReply(reply, AM_DisconnectRequest) && reply[4] == 0x01;
 }
+
+}  // namespace gantry::driver

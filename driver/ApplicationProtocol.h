@@ -10,6 +10,8 @@
 #include "driver/ComPort.h"
 #include "driver/Df1Protocol.h"
 
+namespace gantry::driver {
+
 enum EAppMessageType : std::uint8_t {
     AM_ConnectRequest = 0x01,
     AM_SelectProtocolRequest = 0x03,
@@ -60,3 +62,5 @@ private:
     CDf1Protocol m_df1;
     std::uint16_t m_nSequence = 0;
 };
+
+}  // namespace gantry::driver

@@ -4,5 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+namespace gantry::driver {
+
 // An ordered, growable sequence of bytes; the empty message means "nothing there".
 using ByteMessage = std::vector<std::uint8_t>;
+
+}  // namespace gantry::driver

@@ -5,6 +5,8 @@
 
 #include "driver/ByteMessage.h"
 
+namespace gantry::driver {
+
 class CComPort {
 public:
     using Deadline = std::chrono::steady_clock::time_point;
@@ -24,3 +26,5 @@ public:
     virtual ByteMessage Read(Deadline deadline) = 0;
     ByteMessage Read() { return Read(Deadline::max()); }
 };
+
+}  // namespace gantry::driver

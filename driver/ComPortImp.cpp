@@ -25,6 +25,8 @@
 #include "driver/Df1Utils.h"
 #include "driver/DriverError.h"
 
+namespace gantry::driver {
+
 namespace {
 
 // Empty one-byte reads (about 1 ms each) allowed while a unit is partial.
@@ -235,3 +237,5 @@ ByteMessage CComPortImp::Read(Deadline deadline) {
         }
     }
 }
+
+}  // namespace gantry::driver

@@ -14,6 +14,8 @@
 
 #include "driver/ComPort.h"
 
+namespace gantry::driver {
+
 // The device path a port name stands for (a DOS name resolved through
 // dosdevices/); the name unchanged when it has a '/' or no link matches.
 std::string ResolvePortName(const std::string& portName);
@@ -44,3 +46,5 @@ private:
     struct ComPortState;
     std::unique_ptr<ComPortState> m_pImpl;
 };
+
+}  // namespace gantry::driver

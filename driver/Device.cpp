@@ -7,6 +7,8 @@
 #include "common/TraceLog.h"
 #include "driver/DriverError.h"
 
+namespace gantry::driver {
+
 namespace {
 
 // A worker that met an error pauses this long before the next pass, so a
@@ -252,3 +254,5 @@ bool CDevice::TransmitPacket() {
     }
     return true;
 }
+
+}  // namespace gantry::driver

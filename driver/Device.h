@@ -19,6 +19,8 @@
 #include "driver/ApplicationProtocol.h"
 #include "driver/ComPortImp.h"
 
+namespace gantry::driver {
+
 class CDevice : public IDf1MessageSink {
 public:
     // Buffer offered to a packet's outgoing form (8092, not 8192).
@@ -92,3 +94,5 @@ private:
     std::set<int> m_reportedErrors;  // worker thread only: kinds already logged
     int m_nIdlePasses = 0;           // worker thread only: passes without work in a row
 };
+
+}  // namespace gantry::driver

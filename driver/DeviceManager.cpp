@@ -6,6 +6,8 @@
 
 #define SP_EXPORT extern "C" __attribute__((visibility("default")))
 
+namespace gantry::driver {
+
 DeviceManager::~DeviceManager() {
     for (auto& entry : m_devices) {
         entry.second.reset();
@@ -97,7 +99,12 @@ std::uint8_t DeviceManager::TrafficDetected(std::int32_t deviceId) {
     return device == nullptr ? 0 : device->TrafficDetected();
 }
 
+}  // namespace gantry::driver
+
 namespace {
+
+using gantry::driver::DE_UnknownDriverError;
+using gantry::driver::DeviceManager;
 
 // Created on first use, destroyed when the library is unloaded.
 DeviceManager& Manager() {

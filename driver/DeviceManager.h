@@ -12,6 +12,8 @@
 
 #include "driver/Device.h"
 
+namespace gantry::driver {
+
 class DeviceManager {
 public:
     DeviceManager() = default;
@@ -38,3 +40,5 @@ private:
 
     std::map<std::int32_t, std::unique_ptr<CDevice>> m_devices;
 };
+
+}  // namespace gantry::driver

@@ -7,6 +7,8 @@
 #include "driver/Df1Utils.h"
 #include "driver/DriverError.h"
 
+namespace gantry::driver {
+
 CDf1Protocol::CDf1Protocol(CComPort* port, IDf1MessageSink* sink) : m_pPort(port), m_pSink(sink) {}
 
 ByteMessage CDf1Protocol::NextDf1Unit(CComPort::Deadline deadline) {
@@ -107,3 +109,5 @@ bool CDf1Protocol::Transmit(const ByteMessage& message) {
         }
     }
 }
+
+}  // namespace gantry::driver

@@ -8,6 +8,8 @@
 #include "driver/ByteMessage.h"
 #include "driver/ComPort.h"
 
+namespace gantry::driver {
+
 enum Df1ReceiveResult : int {
     AckReceived = 0,
     NakReceived = 1,
@@ -65,3 +67,5 @@ private:
     ByteMessage m_buffer;
     bool m_bWriteFailing = false;  // the last frame could not be written
 };
+
+}  // namespace gantry::driver

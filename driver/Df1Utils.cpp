@@ -2,6 +2,8 @@
 
 #include "common/Assert.h"
 
+namespace gantry::driver {
+
 const ByteMessage& Df1AckMessage() {
     static const ByteMessage message{DF1_DLE, DF1_ACK};
     return message;
@@ -166,3 +168,5 @@ ByteMessage CDf1UnitAssembler::Take() {
     m_nCount = 0;
     return unit;
 }
+
+}  // namespace gantry::driver

@@ -10,6 +10,8 @@
 
 #include "driver/ByteMessage.h"
 
+namespace gantry::driver {
+
 constexpr std::uint8_t DF1_DLE = 0x10;
 constexpr std::uint8_t DF1_STX = 0x02;
 constexpr std::uint8_t DF1_ETX = 0x03;
@@ -72,3 +74,5 @@ private:
     std::size_t m_nCount = 0;
     std::size_t m_nDiscarded = 0;
 };
+
+}  // namespace gantry::driver

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace gantry::driver {
+
 enum EDriverErrorCode : std::int16_t {
     DE_NotEnoughMemory = 133,
     DE_DeviceInUse = 135,
@@ -25,3 +27,5 @@ private:
 [[noreturn]] inline void ThrowDriverError(std::int16_t code) {
     throw CDriverError(code);
 }
+
+}  // namespace gantry::driver

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstring>
 
+namespace gantry::gateway {
+
 namespace {
 
 constexpr std::uint8_t f_nServiceSetSingle = 16;
@@ -78,3 +80,5 @@ int CGatewayObjects::Intercept(std::uint8_t* buffer, int length, int capacity) {
     }
     return -1;
 }
+
+}  // namespace gantry::gateway

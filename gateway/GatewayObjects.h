@@ -12,6 +12,8 @@
 #include "gateway/GatewayOptions.h"
 #include "tool/device/DeviceSimulator.h"
 
+namespace gantry::gateway {
+
 class CGatewayObjects {
 public:
     explicit CGatewayObjects(const GatewayOptions& options);
@@ -37,3 +39,5 @@ private:
 // does not fit.
 int EncodeGatewayReply(std::uint8_t* buffer, int capacity, std::uint8_t service,
                        std::uint8_t status, const std::uint8_t* data, int dataLength);
+
+}  // namespace gantry::gateway

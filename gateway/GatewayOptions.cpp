@@ -4,6 +4,8 @@
 #include <functional>
 #include <map>
 
+namespace gantry::gateway {
+
 namespace {
 
 bool ParseNumber(const std::string& text, long& value) {
@@ -102,3 +104,5 @@ std::string GatewayUsage() {
            "  --fail-transfer-at N   refuse the Nth firmware transfer chunk\n"
            "  --j1708-every MS       send a J1708 message every MS ms to a J1708 client\n";
 }
+
+}  // namespace gantry::gateway

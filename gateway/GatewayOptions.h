@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace gantry::gateway {
+
 struct GatewayOptions {
     std::string device;  // a serial device to serve instead of a new pseudo-terminal
     std::string link;    // a symbolic link to create to the line (dosdevices/com1)
@@ -30,3 +32,5 @@ std::optional<GatewayOptions> ParseGatewayOptions(const std::vector<std::string>
 
 // The usage text.
 std::string GatewayUsage();
+
+}  // namespace gantry::gateway

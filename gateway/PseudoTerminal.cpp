@@ -9,6 +9,8 @@
 #include <cstring>
 #include <filesystem>
 
+namespace gantry::gateway {
+
 namespace {
 
 void MakeRaw(int fd, bool serial) {
@@ -89,3 +91,5 @@ bool CGatewayLine::CreateLink(const std::string& link, std::string& error) {
     m_link = link;
     return true;
 }
+
+}  // namespace gantry::gateway

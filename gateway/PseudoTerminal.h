@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace gantry::gateway {
+
 class CGatewayLine {
 public:
     CGatewayLine() = default;
@@ -29,3 +31,5 @@ private:
     std::string m_path;
     std::string m_link;
 };
+
+}  // namespace gantry::gateway

@@ -10,6 +10,10 @@
 #include <thread>
 #include <vector>
 
+namespace gantry::gateway {
+
+using namespace gantry::driver;
+
 namespace {
 
 constexpr int f_nRequestCapacity = 4096;
@@ -265,3 +269,5 @@ void CVirtualGateway::MaybeSendJ1708() {
     const std::uint8_t body[4] = {8, 128, 84, m_nJ1708Value++};
     SendMessage(0x06, body, sizeof body);
 }
+
+}  // namespace gantry::gateway

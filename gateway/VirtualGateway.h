@@ -18,6 +18,8 @@
 #include "driver/Df1Utils.h"
 #include "gateway/GatewayOptions.h"
 
+namespace gantry::gateway {
+
 class CVirtualGateway {
 public:
     // Answers the encoded request in buffer[0..length) in place (room for
@@ -49,14 +51,14 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
-    void HandleChunk(ByteMessage chunk);
-    void HandleUnit(const ByteMessage& unit);
-    void HandleMessage(const ByteMessage& message);
-    void AnswerData(const ByteMessage& message);
+    void HandleChunk(driver::ByteMessage chunk);
+    void HandleUnit(const driver::ByteMessage& unit);
+    void HandleMessage(const driver::ByteMessage& message);
+    void AnswerData(const driver::ByteMessage& message);
     void SendReply(std::uint8_t requestType, std::uint8_t status);
     void SendMessage(std::uint8_t type, const std::uint8_t* body, std::size_t length);
-    void SendFrame(const ByteMessage& frame);
-    void SendBytes(const ByteMessage& bytes);
+    void SendFrame(const driver::ByteMessage& frame);
+    void SendBytes(const driver::ByteMessage& bytes);
     void MaybeSendJ1708();
     void PaceUntil(Clock::time_point when) const;
     Clock::time_point NextSlot(Clock::time_point last, Clock::time_point now) const;
@@ -70,8 +72,8 @@ private:
     Clock::time_point m_txDone{};
     Clock::time_point m_lastByte{};
     Clock::time_point m_nextJ1708{};
-    CDf1UnitAssembler m_unit;
-    ByteMessage m_lastFrame;
+    driver::CDf1UnitAssembler m_unit;
+    driver::ByteMessage m_lastFrame;
     std::uint16_t m_nSequence = 0;
     std::uint64_t m_nFramesSent = 0;
     std::uint8_t m_nJ1708Value = 0;
@@ -84,3 +86,5 @@ private:
     std::atomic<bool> m_bPassAll{false};
     std::atomic<bool> m_bConnected{false};
 };
+
+}  // namespace gantry::gateway

@@ -14,6 +14,8 @@
 
 namespace {
 
+using namespace gantry::gateway;
+
 std::atomic<bool> g_stop{false};
 
 void OnSignal(int) {

@@ -6,6 +6,8 @@
 #include "rp1210/Exception.h"
 #include "rp1210/Lib.h"
 
+namespace gantry::rp1210 {
+
 CConnection::CConnection(std::int16_t clientId, std::int32_t deviceId, std::string portParams,
                          Lib& lib, std::int32_t protocol, std::int32_t sendSize,
                          std::int32_t receiveSize, std::uint64_t serial)
@@ -180,3 +182,5 @@ void CConnection::WriteStatus(std::uint8_t* buffer) {
     buffer[4] = m_lib.TrafficDetected(m_nDeviceId) != 0 ? 0x03 : 0x01;
     buffer[5] = 0x01;
 }
+
+}  // namespace gantry::rp1210

@@ -15,6 +15,8 @@
 #include "common/Packet.h"
 #include "common/PacketQueue.h"
 
+namespace gantry::rp1210 {
+
 class Lib;
 
 // Capacity of each of a connection's three queues.
@@ -97,3 +99,5 @@ private:
     std::uint8_t m_bPassAll = 0;
     std::uint64_t m_nSerial;
 };
+
+}  // namespace gantry::rp1210

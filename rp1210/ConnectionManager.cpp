@@ -15,6 +15,8 @@
 #include "rp1210/Exception.h"
 #include "rp1210/Lib.h"
 
+namespace gantry::rp1210 {
+
 namespace {
 
 constexpr std::int16_t f_nMaximumClientId = 127;
@@ -289,3 +291,5 @@ void PreCheckCommand(std::int16_t command, const char* buffer, std::int16_t size
             ThrowError(ERR_COMMAND_NOT_SUPPORTED);
     }
 }
+
+}  // namespace gantry::rp1210

@@ -14,6 +14,8 @@
 #include <functional>
 #include <memory>
 
+namespace gantry::rp1210 {
+
 class ConnectionManager {
 public:
     ConnectionManager();
@@ -57,3 +59,5 @@ private:
 // The command pre-check, made before the client id is looked up: throws 128,
 // 143, 206, 207 or 144.
 void PreCheckCommand(std::int16_t command, const char* buffer, std::int16_t size);
+
+}  // namespace gantry::rp1210

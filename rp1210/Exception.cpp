@@ -2,6 +2,8 @@
 
 #include "common/Assert.h"
 
+namespace gantry::rp1210 {
+
 namespace {
 
 const std::map<std::int16_t, const char*>& RP1210ErrorMap() {
@@ -108,3 +110,5 @@ const char* LookupErrorText(std::int16_t code) {
     }
     return nullptr;
 }
+
+}  // namespace gantry::rp1210

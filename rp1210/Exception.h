@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <map>
 
+namespace gantry::rp1210 {
+
 // RP1210 codes this library raises or passes back.
 enum ERP1210Error : std::int16_t {
     ERR_SUCCESS = 0,
@@ -70,3 +72,5 @@ const char* LookupErrorText(std::int16_t code);
 
 // The proprietary table, keyed by tag (-999..-992).
 const std::map<std::int32_t, const char*>& GetProprietaryErrorMap();
+
+}  // namespace gantry::rp1210

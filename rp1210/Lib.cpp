@@ -7,6 +7,8 @@
 #include "common/SharedLibrary.h"
 #include "rp1210/Exception.h"
 
+namespace gantry::rp1210 {
+
 namespace {
 
 constexpr const char* f_szIniFile = "KV121032.INI";
@@ -114,3 +116,5 @@ std::int16_t Lib::Disconnect(std::int32_t deviceId) {
 std::uint8_t Lib::TrafficDetected(std::int32_t deviceId) {
     return m_pImpl->trafficDetected(deviceId);
 }
+
+}  // namespace gantry::rp1210

@@ -13,6 +13,8 @@
 
 class CPacketQueue;
 
+namespace gantry::rp1210 {
+
 // Number of clients a Lib may ever count; client ids stop at 127 long before.
 constexpr std::int32_t f_nReasonableMaximumClientCount = 200;
 
@@ -55,3 +57,5 @@ private:
     struct Impl;
     std::unique_ptr<Impl> m_pImpl;
 };
+
+}  // namespace gantry::rp1210

@@ -18,6 +18,8 @@
 
 namespace {
 
+using namespace gantry::rp1210;
+
 void DisconnectAllAtExit();
 
 // The library state: built on the first call of any entry point, destroyed

@@ -13,6 +13,9 @@
 #include "rp1210/GatewayProcess.h"
 #include "tool/device/SerialTransport.h"
 
+using gantry::driver::BuildDf1AppMessage;
+using gantry::driver::ByteMessage;
+
 namespace {
 
 constexpr double f_secondsPerCharacter = 11.0 / 19200.0;

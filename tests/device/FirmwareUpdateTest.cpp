@@ -14,6 +14,8 @@
 #include "common/ProfileFile.h"
 #include "gateway/GatewayObjects.h"
 
+using namespace gantry::gateway;
+
 namespace {
 
 const char* const f_szGateway =

@@ -10,6 +10,8 @@
 #include "driver/ComPortImp.h"
 #include "driver/DriverError.h"
 
+using namespace gantry::driver;
+
 namespace {
 
 int OpenErrorCode(const std::string& name) {

@@ -11,6 +11,8 @@
 #include "driver/ComPortImp.h"
 #include "driver/Df1Protocol.h"
 
+using namespace gantry::driver;
+
 namespace {
 
 class RecordingSink : public IDf1MessageSink {

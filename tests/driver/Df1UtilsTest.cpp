@@ -4,6 +4,8 @@
 #include "DriverTestSupport.h"
 #include "driver/Df1Utils.h"
 
+using namespace gantry::driver;
+
 namespace {
 
 Bytes Frame(const Bytes& message) {

@@ -13,6 +13,8 @@
 #include "driver/ComPortImp.h"
 #include "driver/DriverInterface.h"
 
+using namespace gantry::driver;
+
 namespace {
 
 constexpr std::uint32_t kQueueCapacity = 50;

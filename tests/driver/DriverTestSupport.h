@@ -20,6 +20,8 @@
 
 #include "driver/Df1Utils.h"
 
+using namespace gantry::driver;
+
 using Bytes = std::vector<std::uint8_t>;
 
 // Polls `condition` until it holds or `timeoutMs` pass; its last value.

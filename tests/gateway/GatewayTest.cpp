@@ -15,6 +15,9 @@
 #include "gateway/PseudoTerminal.h"
 #include "gateway/VirtualGateway.h"
 
+using namespace gantry::driver;
+using namespace gantry::gateway;
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

@@ -4,6 +4,8 @@
 
 #include "rp1210/Exception.h"
 
+using namespace gantry::rp1210;
+
 namespace {
 
 struct Expected {

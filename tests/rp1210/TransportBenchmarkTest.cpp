@@ -13,6 +13,9 @@
 #include "tool/device/SerialTransport.h"
 #include "tool/session/ConfigurationSession.h"
 
+using gantry::driver::BuildDf1AppMessage;
+using gantry::driver::ByteMessage;
+
 namespace {
 
 // One character of 8E1 at 19200 baud: start, 8 data, parity, stop.

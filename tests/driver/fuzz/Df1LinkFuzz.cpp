@@ -7,6 +7,8 @@
 #include "driver/Df1Protocol.h"
 #include "driver/Df1Utils.h"
 
+using namespace gantry::driver;
+
 namespace {
 
 // A line that delivers the fuzz input the way the serial port does: one
