@@ -31,8 +31,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${GANTRY_PACKAGE_MAINTAINER}")
 # Dependencies come from the programs' and libraries' own needs (dpkg-shlibdeps)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 if(TARGET GYConfig)
-    # Qt finds its window-system plugins at run time; without them GYConfig cannot start
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+    # GYConfig's SVG icons are drawn by Qt plugins loaded at run time, which
+    # dpkg-shlibdeps cannot see (the window-system plugins come with libqt6gui6)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 endif()
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 

@@ -27,12 +27,18 @@ function(roff_text input result)
     set(${result} "${text}" PARENT_SCOPE)
 endfunction()
 
-# Turns help text into roff. Recognised: "Usage:" lines (dropped: the page has
-# its own synopsis), headings ("Options:"), entries (an indented term, two or
-# more blanks, its description; or an indented option alone on its line, its
-# description below), continuation lines of an entry, and paragraphs of text.
-function(help_to_roff help result)
+# Turns help text into roff. Recognised: the "Usage:" line (returned in
+# <usage>: the page has its own synopsis), headings ("Options:"), entries (an
+# indented term, two or more blanks, its description; or an indented option or
+# positional alone on its line), continuation lines of an entry, and
+# paragraphs of text. The names listed under "Subcommands:" go to <names>.
+# MODE is "page" for the program's own help, "command" for a subcommand's,
+# whose headings and -h,--help entry are left out.
+function(help_to_roff help mode result usage names)
     set(roff "")
+    set(found "")
+    set(heading "")
+    set(usage_line "")
     set(state none)  # none, entry or text: what the last line added to
     string(APPEND help "\n")
     while(NOT help STREQUAL "")
@@ -41,24 +47,44 @@ function(help_to_roff help result)
         math(EXPR next "${end} + 1")
         string(SUBSTRING "${help}" ${next} -1 help)
         string(REGEX REPLACE "[ \t\r]+$" "" line "${line}")
-        if(line STREQUAL "" OR line MATCHES "^[Uu]sage:")
+        if(line STREQUAL "")
+            set(state none)
+        elseif(line MATCHES "^[Uu]sage: *(.*)$")
+            set(usage_line "${CMAKE_MATCH_1}")
             set(state none)
         elseif(line MATCHES "^([A-Za-z][A-Za-z ]*):$")
-            string(APPEND roff ".SS ${CMAKE_MATCH_1}\n")
+            set(heading "${CMAKE_MATCH_1}")
+            if(mode STREQUAL "page")
+                string(APPEND roff ".SS ${heading}\n")
+            endif()
             set(state none)
+        elseif(mode STREQUAL "command" AND line MATCHES "^[ \t]+-h, ?--help")
+            set(state skip)
         elseif(line MATCHES "^[ \t]+([^ \t].*[^ \t]|[^ \t])[ \t][ \t]+([^ \t].*)$")
+            set(name "${CMAKE_MATCH_1}")
             roff_text("${CMAKE_MATCH_1}" term)
             roff_text("${CMAKE_MATCH_2}" description)
             string(APPEND roff ".TP\n\\fB${term}\\fR\n${description}\n")
+            if(heading STREQUAL "Subcommands" AND name MATCHES "^[a-z][a-z0-9-]*$")
+                list(APPEND found "${name}")
+            endif()
             set(state entry)
         elseif(line MATCHES "^[ \t]+(-.*)$")
             roff_text("${CMAKE_MATCH_1}" term)
             string(APPEND roff ".TP\n\\fB${term}\\fR\n")
             set(state entry)
+        elseif(heading STREQUAL "Positionals" AND line MATCHES "^ [ ]?[ ]?[ ]?([^ \t].*)$")
+            # a positional alone on its line (a description further in goes on it)
+            roff_text("${CMAKE_MATCH_1}" term)
+            string(APPEND roff ".TP\n\\fB${term}\\fR\n")
+            set(state entry)
+        elseif(state STREQUAL "skip" AND line MATCHES "^[ \t]")
+            # the rest of a left-out entry
         else()
             # text: an indented line goes on with what came before, a line at
             # the margin goes on only with text
-            if(state STREQUAL "none" OR (state STREQUAL "entry" AND NOT line MATCHES "^[ \t]"))
+            if(NOT state MATCHES "^(entry|text)$" OR
+               (state STREQUAL "entry" AND NOT line MATCHES "^[ \t]"))
                 string(APPEND roff ".PP\n")
                 set(state text)
             endif()
@@ -68,28 +94,53 @@ function(help_to_roff help result)
         endif()
     endwhile()
     set(${result} "${roff}" PARENT_SCOPE)
+    set(${usage} "${usage_line}" PARENT_SCOPE)
+    set(${names} "${found}" PARENT_SCOPE)
+endfunction()
+
+# Runs PROGRAM with `arguments` and --help in the scratch Gantry directory,
+# without a display; <ok> is false when it failed or printed nothing.
+function(program_help arguments help ok)
+    execute_process(
+        COMMAND ${CMAKE_COMMAND} -E env GANTRY_DIR=${WORK} QT_QPA_PLATFORM=offscreen
+                ${PROGRAM} ${arguments} --help
+        OUTPUT_VARIABLE output
+        ERROR_VARIABLE errors
+        RESULT_VARIABLE status
+        TIMEOUT 60)
+    set(${help} "${output}" PARENT_SCOPE)
+    if(status EQUAL 0 AND NOT output STREQUAL "")
+        set(${ok} TRUE PARENT_SCOPE)
+    else()
+        set(${ok} FALSE PARENT_SCOPE)
+        get_filename_component(name "${PROGRAM}" NAME)
+        message(WARNING "${name} ${arguments} --help failed (${status}): ${errors}")
+    endif()
 endfunction()
 
 file(MAKE_DIRECTORY "${WORK}")
-execute_process(
-    COMMAND ${CMAKE_COMMAND} -E env GANTRY_DIR=${WORK} QT_QPA_PLATFORM=offscreen
-            ${PROGRAM} --help
-    OUTPUT_VARIABLE help
-    ERROR_VARIABLE errors
-    RESULT_VARIABLE status
-    TIMEOUT 60)
-get_filename_component(name "${PROGRAM}" NAME)
-if(NOT status EQUAL 0 OR help STREQUAL "")
-    message(WARNING "${name} --help failed (${status}): ${errors}\n"
-                    "The manual page of ${name} is written without its options.")
-    set(options ".PP\n(The options could not be read from the program.)\n")
+program_help("" help ok)
+set(commands "")
+if(ok)
+    help_to_roff("${help}" page options usage names)
+    # each subcommand under its own usage line
+    foreach(name IN LISTS names)
+        program_help("${name}" command_help command_ok)
+        if(command_ok)
+            help_to_roff("${command_help}" command roff command_usage ignored)
+            roff_text("${command_usage}" title)
+            string(APPEND commands ".SS \"${title}\"\n${roff}")
+        endif()
+    endforeach()
 else()
-    help_to_roff("${help}" options)
+    message(WARNING "The manual page of ${PROGRAM} is written without its options.")
+    set(options ".PP\n(The options could not be read from the program.)\n")
 endif()
 
 file(READ "${TEMPLATE}" page)
 string(TIMESTAMP date "%Y-%m-%d" UTC)  # honours SOURCE_DATE_EPOCH
 string(REPLACE "@HELP@" "${options}" page "${page}")
+string(REPLACE "@COMMANDS@" "${commands}" page "${page}")
 string(REPLACE "@VERSION@" "${VERSION}" page "${page}")
 string(REPLACE "@DATE@" "${date}" page "${page}")
 file(WRITE "${OUTPUT}" "${page}")

@@ -102,7 +102,11 @@ run_suite() {
     "$prefix/bin/gyconfig-cli" --offline upload "$work/$label-offline.cfg"
     [ -s "$work/$label-offline.cfg" ] || fail "$label: offline upload wrote nothing"
     if [ "$want_ui" = yes ]; then
-        QT_QPA_PLATFORM=offscreen "$prefix/bin/GYConfig" --help >/dev/null
+        # the desktop tool starts from this tree and draws its window
+        QT_QPA_PLATFORM=offscreen timeout 120 "$prefix/bin/GYConfig" --offline \
+            --screenshot "$work/$label.png" 2>"$work/$label-gui.log" ||
+            fail "$label: GYConfig did not start: $(cat "$work/$label-gui.log")"
+        [ -s "$work/$label.png" ] || fail "$label: GYConfig drew no window"
     fi
 
     coproc GATEWAY { exec "$prefix/bin/gantry-gateway" --profile "$GANTRY_DIR/GYSim.ini" \
