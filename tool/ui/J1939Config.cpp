@@ -1,5 +1,6 @@
 #include "tool/ui/J1939Config.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -235,7 +236,9 @@ void CJ1939Config::OnEdit() {
 }
 
 void CJ1939Config::OnTimeEntryLeft() {
-    if (m_checkingTime || !m_time->isEnabled()) {
+    // a message box that opens (a download's own refusal) takes the focus:
+    // that is not the user leaving the entry
+    if (m_checkingTime || !m_time->isEnabled() || QApplication::activeModalWidget() != nullptr) {
         return;
     }
     m_checkingTime = true;

@@ -1,6 +1,6 @@
 #include "tool/ui/J1939DeviceName.h"
 
-#include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -108,7 +108,12 @@ QWidget* CJ1939DeviceName::BuildComponents() {
 }
 
 bool CJ1939DeviceName::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
+    // a message box or another window taking the focus is not the user leaving
+    const auto leaves = [event] {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+    };
+    if (event->type() == QEvent::FocusOut && leaves()) {
         const auto isIn = [watched](const auto& entries) {
             return std::find(entries.begin(), entries.end(), watched) != entries.end();
         };
