@@ -1,0 +1,115 @@
+#include "tool/ui/TableCtrl.h"
+
+#include <QContextMenuEvent>
+#include <QMouseEvent>
+
+#include "tool/ui/ListHeaderCtrl.h"
+
+CTableCtrl::CTableCtrl(IoDirection list, QWidget* parent)
+    : QTableWidget(0, f_nIoColumnCount, parent), m_list(list), m_header(new CListHeaderCtrl(this)) {
+    setHorizontalHeader(m_header);
+    verticalHeader()->hide();
+    verticalHeader()->setMinimumSectionSize(0);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    setShowGrid(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    SetHeaders(IoColumnModes{});
+}
+
+void CTableCtrl::SetHeaders(const IoColumnModes& modes) {
+    QStringList headers;
+    for (int i = 0; i < f_nIoColumnCount; ++i) {
+        headers << QString::fromStdString(IoColumnHeader(IoColumnAt(i), modes));
+    }
+    setHorizontalHeaderLabels(headers);
+}
+
+void CTableCtrl::Fill(const std::vector<tagJ1939DataPoint>& points, const IoColumnModes& modes) {
+    setUpdatesEnabled(false);
+    clearContents();
+    setRowCount(static_cast<int>(points.size()));
+    for (int row = 0; row < rowCount(); ++row) {
+        const std::vector<std::string> cells =
+            IoRowTexts(points[static_cast<std::size_t>(row)], modes, m_list);
+        for (int column = 0; column < f_nIoColumnCount; ++column) {
+            auto* item = new QTableWidgetItem(
+                QString::fromStdString(cells[static_cast<std::size_t>(column)]));
+            item->setTextAlignment(Qt::AlignCenter);
+            setItem(row, column, item);
+        }
+    }
+    setUpdatesEnabled(true);
+    ApplyColumnWidths();
+}
+
+int CTableCtrl::SelectedRow() const {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+int CTableCtrl::TopRow() const {
+    return rowCount() == 0 ? -1 : std::max(rowAt(0), 0);
+}
+
+int CTableCtrl::BottomRow() const {
+    if (rowCount() == 0) {
+        return -1;
+    }
+    const int row = rowAt(viewport()->height() - 1);
+    return row < 0 ? rowCount() - 1 : row;
+}
+
+void CTableCtrl::RestoreView(int top, int bottom) {
+    if (rowCount() == 0) {
+        return;
+    }
+    if (bottom >= 0) {
+        scrollToItem(item(std::min(bottom, rowCount() - 1), 0), QAbstractItemView::EnsureVisible);
+    }
+    if (top >= 0 && top < rowCount()) {
+        scrollToItem(item(top, 0), QAbstractItemView::EnsureVisible);
+    }
+}
+
+void CTableCtrl::SelectAndFocus(int row) {
+    if (row < 0 || row >= rowCount()) {
+        return;
+    }
+    setCurrentCell(row, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    setFocus(Qt::OtherFocusReason);
+}
+
+bool CTableCtrl::viewportEvent(QEvent* event) {
+    // the viewport narrows when the vertical scroll bar comes and goes, not
+    // only when the list is resized
+    if (event->type() == QEvent::Resize) {
+        ApplyColumnWidths();
+    }
+    return QTableWidget::viewportEvent(event);
+}
+
+void CTableCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableWidget::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid()) {
+        emit RowDoubleClicked();
+    }
+}
+
+void CTableCtrl::contextMenuEvent(QContextMenuEvent* event) {
+    // the press before this event already selected the row and took the focus
+    emit ContextMenuAt(event->globalPos());
+    event->accept();
+}
+
+void CTableCtrl::ApplyColumnWidths() {
+    const std::array<int, f_nIoColumnCount> widths = IoColumnWidths(m_list, viewport()->width());
+    for (int column = 0; column < f_nIoColumnCount; ++column) {
+        m_header->resizeSection(column, widths[static_cast<std::size_t>(column)]);
+    }
+}
