@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include "tool/ui/ListHeaderCtrl.h"
 
@@ -20,6 +21,10 @@ CTableCtrl::CTableCtrl(IoDirection list, QWidget* parent)
     setTabKeyNavigation(false);
     setContextMenuPolicy(Qt::DefaultContextMenu);
     SetHeaders(IoColumnModes{});
+    // wide enough that a four-digit offset in bit form fits its column
+    const int cell = fontMetrics().horizontalAdvance(QStringLiteral("9999 (999,9)")) + 8;
+    const int shown = list == IoDirection::Input ? f_nIoColumnCount - 1 : f_nIoColumnCount;
+    setMinimumWidth(shown * cell + verticalScrollBar()->sizeHint().width() + 2 * frameWidth());
 }
 
 void CTableCtrl::SetHeaders(const IoColumnModes& modes) {
