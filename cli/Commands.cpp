@@ -11,6 +11,7 @@
 #include "common/GantryDirectory.h"
 #include "common/TraceLog.h"
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/InputFile.h"
 #include "tool/model/ConfigFile.h"
 #include "tool/model/ConfigJson.h"
 #include "tool/session/StatusPresentation.h"
@@ -25,6 +26,9 @@ int RunIdentity(CliContext& context) {
     CDevice& device = context.Session().Device();
     if (!device.IsPresent()) {
         device.RefreshIdentity();
+    }
+    if (const int lost = context.CheckStillAnswering(); lost != kExitOk) {
+        return lost;  // the identity would be a mix of read and blank values
     }
     const ProductCombination product =
         LookupProductCombination(device.ClientType(), device.ServerType());
@@ -66,7 +70,8 @@ int ReadDeviceConfiguration(CliContext& context) {
     if (connected != kExitOk) {
         return connected;
     }
-    return kExitOk;
+    // a table read part way is no configuration to keep
+    return context.CheckStillAnswering();
 }
 
 int RunUpload(CliContext& context, const std::string& file) {
@@ -92,6 +97,26 @@ int RunUpload(CliContext& context, const std::string& file) {
     }
     std::cout << " to " << file << std::endl;
     return kExitOk;
+}
+
+// After the writes: success only when the gateway took every write and still
+// answers; the session has already shown which writes failed.
+int DownloadVerdict(CliContext& context, const DownloadReport& report, const std::string& file) {
+    CDevice& device = context.Session().Device();
+    if (report.Complete() && !report.gatewayLost) {
+        std::cout << "Downloaded " << file << " to " << device.ProductName() << " (serial "
+                  << FormatSerialNumber(device.SerialNumber()) << ")" << std::endl;
+        return kExitOk;
+    }
+    if (report.gatewayLost) {
+        PrintMessage("Error", "The download of " + file +
+                                  " is not complete: the gateway stopped answering. Check the "
+                                  "line and the gateway, then download again.");
+        return kExitLost;
+    }
+    PrintMessage("Error",
+                 "The download of " + file + " is not complete: the gateway refused part of it.");
+    return kExitRefused;
 }
 
 int RunDownload(CliContext& context, const std::string& file) {
@@ -140,16 +165,17 @@ int RunDownload(CliContext& context, const std::string& file) {
             PrintMessage("Error", "No gateway answered: nothing was written.");
             return kExitNoGateway;
         case DownloadOutcome::Refused:
+            if (config.io.TotalCount() > f_nTotalPointLimit) {
+                PrintMessage("Error", file + " holds " + std::to_string(config.io.TotalCount()) +
+                                          " I/O points; the gateway's table holds at most " +
+                                          std::to_string(f_nTotalPointLimit) +
+                                          ": nothing was written.");
+            }
             return kExitRefused;
         case DownloadOutcome::Written:
             break;
     }
-    std::cout << "Downloaded " << file << " to " << device.ProductName() << " (serial "
-              << FormatSerialNumber(device.SerialNumber()) << ")" << std::endl;
-    if (report.moduleAbsentAfter) {
-        PrintMessage("Warning", "The gateway did not answer after the download.");
-    }
-    return kExitOk;
+    return DownloadVerdict(context, report, file);
 }
 
 int RunMode(CliContext& context, const std::string& mode) {
@@ -161,6 +187,9 @@ int RunMode(CliContext& context, const std::string& mode) {
     ConfigurationSession& session = context.Session();
     session.SelectRunMode(target);
     const int state = session.RunState();
+    if (const int lost = context.CheckStillAnswering(); lost != kExitOk) {
+        return lost;
+    }
     std::cout << "Run state: " << RunStateText(state) << std::endl;
     if (state == RS_NotDetected) {
         return kExitNoGateway;
@@ -175,11 +204,10 @@ int RunClearFault(CliContext& context) {
     }
     ConfigurationSession& session = context.Session();
     session.ClearErrorStatus();
-    if (!session.Gate().IsConnected()) {
-        PrintMessage("Error", "The gateway did not answer.");
-        return kExitNoGateway;
-    }
     const int fault = session.Device().ReadMajorFault();
+    if (const int lost = context.CheckStillAnswering(); lost != kExitOk) {
+        return lost;
+    }
     std::cout << "Error: " << FormatMajorFault(static_cast<std::uint32_t>(fault)) << std::endl;
     return kExitOk;
 }
@@ -277,6 +305,27 @@ int RunIoExport(const std::string& file, const std::string& csv) {
     return kExitOk;
 }
 
+// The first refusals as "Caption: file line n: column: text", then how many
+// more there were: a file of thousands of bad rows stays readable.
+void PrintCsvRefusals(const std::string& csv, const std::vector<CsvRefusal>& refusals) {
+    constexpr std::size_t shownAtMost = 20;
+    for (std::size_t i = 0; i < refusals.size() && i < shownAtMost; ++i) {
+        const CsvRefusal& refusal = refusals[i];
+        std::string where = csv;
+        if (refusal.line > 0) {
+            where += " line " + std::to_string(refusal.line);
+        }
+        if (!refusal.field.empty()) {
+            where += ", " + refusal.field;
+        }
+        PrintMessage(refusal.caption, where + ": " + refusal.text);
+    }
+    if (refusals.size() > shownAtMost) {
+        PrintMessage("Error", "... and " + std::to_string(refusals.size() - shownAtMost) +
+                                  " more refused rows in " + csv + ".");
+    }
+}
+
 int RunIoImport(const std::string& file, const std::string& csv) {
     LoadedConfiguration loaded;
     std::string error;
@@ -288,18 +337,15 @@ int RunIoImport(const std::string& file, const std::string& csv) {
         PrintMessage("Error", "The configuration has no J1939 I/O table.");
         return kExitRefused;
     }
-    const std::optional<std::vector<std::uint8_t>> bytes = ReadFileContents(csv);
-    if (!bytes) {
-        PrintMessage("Error", "Cannot read " + csv + ".");
+    const InputFileResult table = ReadInputFile(csv, kMaxConfigurationFileBytes);
+    if (!table.bytes) {
+        PrintMessage("Error", table.error);
         return kExitUsage;
     }
+    const std::vector<std::uint8_t>* bytes = &*table.bytes;
     const CsvImportResult result =
         ImportIoTableCsv(std::string(bytes->begin(), bytes->end()), loaded.config);
-    for (const CsvRefusal& refusal : result.refusals) {
-        const std::string where =
-            refusal.line > 0 ? csv + " line " + std::to_string(refusal.line) + ": " : csv + ": ";
-        PrintMessage(refusal.caption, where + refusal.text);
-    }
+    PrintCsvRefusals(csv, result.refusals);
     if (!result.imported) {
         PrintMessage("Error", file + " was not changed.");
         return kExitRefused;

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "tool/device/Device.h"
+#include "tool/device/InputFile.h"
 #include "tool/model/ConfigFile.h"
 #include "tool/model/ConfigJson.h"
 
@@ -19,11 +20,12 @@ bool IsJsonFileName(const std::string& path) {
 
 bool LoadConfigurationFile(const std::string& path, LoadedConfiguration& loaded,
                            std::string& error) {
-    const std::optional<std::vector<std::uint8_t>> bytes = ReadFileContents(path);
-    if (!bytes) {
-        error = "Cannot read " + path + ".";
+    const InputFileResult file = ReadInputFile(path, kMaxConfigurationFileBytes);
+    if (!file.bytes) {
+        error = file.error;
         return false;
     }
+    const std::vector<std::uint8_t>* bytes = &*file.bytes;
     if (IsJsonFileName(path)) {
         const std::string text(bytes->begin(), bytes->end());
         const JsonImportResult result = ImportConfigurationJson(text, loaded.config);

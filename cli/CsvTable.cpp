@@ -9,6 +9,7 @@ namespace {
 
 constexpr int f_nColumns = 8;
 constexpr const char* f_szCsvCaption = "I/O Import";
+constexpr const char* f_szUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 void AppendRows(std::ostringstream& out, const std::vector<tagJ1939DataPoint>& points) {
     for (const tagJ1939DataPoint& p : points) {
@@ -58,6 +59,73 @@ bool ReadDecimal(const std::string& text, std::uint64_t& value) {
     return value <= 0xFFFFFFFFull;
 }
 
+// The CSV column that holds what an edit-point field holds.
+const char* ColumnOfField(EditField field) {
+    switch (field) {
+        case EditField::TableType:
+            return "table";
+        case EditField::Pgn:
+            return "pgn";
+        case EditField::Address:
+            return "address";
+        case EditField::Priority:
+            return "priority";
+        case EditField::DataOffset:
+            return "dataOffset";
+        case EditField::DataLength:
+            return "dataLength";
+        case EditField::UpdateRate:
+            return "updateRate";
+        case EditField::MessageOffset:
+            return "messageOffset";
+        case EditField::None:
+            break;
+    }
+    return "";
+}
+
+RuleMessage Invalid(const char* text, EditField field) {
+    return RuleMessage{text, f_szInvalidEntry, field};
+}
+
+// The row as the edit-point screen's entries, each text as the user would
+// have typed it. The two values the screen does not take as text are judged
+// with its own words: the type list holds 0 to 3 and the priority field 0 to
+// 255; a DTC table's size is entered as a DTC count (16 + 32 bits each) and
+// its PGN is DM1's or DM2's.
+std::optional<RuleMessage> EntryOfRow(const std::vector<std::string>& fields, PointEntry& entry) {
+    std::uint64_t table = 0;
+    if (!ReadDecimal(fields[0], table) || table > JT_PreviouslyActiveDtc) {
+        return Invalid("Invalid Entry", EditField::TableType);
+    }
+    std::uint64_t priority = 0;
+    if (!ReadDecimal(fields[7], priority) || priority > 255) {
+        return Invalid("Priority must be 0-7", EditField::Priority);
+    }
+    entry.tableType = static_cast<int>(table);
+    entry.dataOffset = fields[1];
+    entry.dataLength = fields[2];
+    entry.pgn = fields[3];
+    entry.address = fields[4];
+    entry.updateRate = fields[5];
+    entry.messageOffset = fields[6];
+    entry.priority = static_cast<unsigned>(priority);
+    if (!IsDtcTable(static_cast<std::uint8_t>(table))) {
+        return std::nullopt;
+    }
+    const std::uint32_t bits = ReadBitQuantity(fields[2], false);
+    if (bits == f_nInvalidBits || bits < 16 || (bits - 16) % 32 != 0) {
+        return Invalid("Invalid Data Size", EditField::DataLength);
+    }
+    entry.dataLength = std::to_string((bits - 16) / 32);
+    const std::uint32_t dtcPgn = table == JT_ActiveDtc ? f_nDm1Pgn : f_nDm2Pgn;
+    const std::optional<std::uint32_t> pgn = ReadPlainNumber(fields[3], false);
+    if (!pgn || *pgn != dtcPgn) {
+        return Invalid("Invalid PGN", EditField::Pgn);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string ExportIoTableCsv(const CJ1939IO& io) {
@@ -69,20 +137,21 @@ std::string ExportIoTableCsv(const CJ1939IO& io) {
 }
 
 CsvImportResult ImportIoTableCsv(const std::string& text, const CConfiguration& config) {
-    static const char* const names[f_nColumns] = {"table",         "dataOffset", "dataLength",
-                                                  "pgn",           "address",    "updateRate",
-                                                  "messageOffset", "priority"};
     CsvImportResult result;
     CJ1939IO io;
     std::istringstream in(text);
     std::string line;
     int lineNumber = 0;
     bool header = true;
-    auto refuse = [&](const std::string& caption, const std::string& message) {
-        result.refusals.push_back(CsvRefusal{lineNumber, caption, message});
+    auto refuse = [&](const std::string& caption, const std::string& message,
+                      const std::string& field = "") {
+        result.refusals.push_back(CsvRefusal{lineNumber, caption, message, field});
     };
     while (std::getline(in, line)) {
         ++lineNumber;
+        if (lineNumber == 1 && line.compare(0, 3, f_szUtf8ByteOrderMark) == 0) {
+            line.erase(0, 3);  // spreadsheets start their CSV with one
+        }
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
@@ -102,57 +171,20 @@ CsvImportResult ImportIoTableCsv(const std::string& text, const CConfiguration& 
             refuse(f_szCsvCaption, "Expected 8 values, found " + std::to_string(fields.size()));
             continue;
         }
-        std::uint64_t values[f_nColumns] = {};
-        bool readable = true;
-        for (int i = 0; i < f_nColumns && readable; ++i) {
-            if (!ReadDecimal(fields[static_cast<std::size_t>(i)], values[i])) {
-                refuse(f_szCsvCaption, std::string(names[i]) +
-                                           " is not a plain decimal number: \"" +
-                                           fields[static_cast<std::size_t>(i)] + "\"");
-                readable = false;
-            }
-        }
-        if (!readable) {
-            continue;
-        }
-        const std::uint64_t table = values[0];
-        const std::uint64_t length = values[2];
-        if (table <= JT_PreviouslyActiveDtc && IsDtcTable(static_cast<std::uint8_t>(table))) {
-            // the screen takes a DTC table's size as a DTC count
-            if (length < 16 || (length - 16) % 32 != 0) {
-                refuse(f_szCsvCaption,
-                       "The dataLength of a DTC table is 16 + 32 bits per DTC, not " +
-                           std::to_string(length));
-                continue;
-            }
-            const std::uint64_t pgn = table == JT_ActiveDtc ? f_nDm1Pgn : f_nDm2Pgn;
-            if (values[3] != pgn) {
-                refuse(f_szCsvCaption, "The pgn of a " +
-                                           std::string(table == JT_ActiveDtc ? "DM1" : "DM2") +
-                                           " table is " + std::to_string(pgn));
-                continue;
-            }
-        }
-        PointEntry entry;
-        entry.tableType = table > 255 ? 255 : static_cast<int>(table);
-        entry.pgn = std::to_string(values[3]);
-        entry.address = std::to_string(values[4]);
-        entry.priority = values[7] > 255 ? 255u : static_cast<unsigned>(values[7]);
-        entry.dataOffset = std::to_string(values[1]);
-        entry.dataLength = IsDtcTable(static_cast<std::uint8_t>(entry.tableType)) &&
-                                   table <= JT_PreviouslyActiveDtc
-                               ? std::to_string((length - 16) / 32)
-                               : std::to_string(length);
-        entry.updateRate = std::to_string(values[5]);
-        entry.messageOffset = std::to_string(values[6]);
         if (auto full = CheckCanAddPoint(io)) {
             refuse(full->caption, full->text);
             continue;
         }
-        const PointValidation verdict =
-            ValidatePointEntry(entry, ColumnModes{}, -1, io, config.limits, config.pgnLimits);
-        if (verdict.failure) {
-            refuse(verdict.failure->caption, verdict.failure->text);
+        PointEntry entry;
+        std::optional<RuleMessage> failure = EntryOfRow(fields, entry);
+        PointValidation verdict;
+        if (!failure) {
+            verdict =
+                ValidatePointEntry(entry, ColumnModes{}, -1, io, config.limits, config.pgnLimits);
+            failure = verdict.failure;
+        }
+        if (failure) {
+            refuse(failure->caption, failure->text, ColumnOfField(failure->field));
             continue;
         }
         io.Add(verdict.point);

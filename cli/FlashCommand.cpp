@@ -5,6 +5,7 @@
 #include <iostream>
 #include <memory>
 
+#include "tool/device/InputFile.h"
 #include "tool/session/FirmwareSession.h"
 
 namespace {
@@ -58,8 +59,9 @@ int FlashExitCode(FlashOutcome outcome) {
 }
 
 int RunFlash(CliContext& context, const std::string& description) {
-    if (!std::ifstream(description)) {
-        PrintMessage("Error", "Unable to read the update description " + description);
+    const InputFileResult readable = ReadInputFile(description, kMaxDescriptionFileBytes);
+    if (!readable.bytes) {
+        PrintMessage("Error", "Unable to read the update description: " + readable.error);
         return kExitUsage;
     }
     const int connected = context.ConnectGateway();

@@ -1,7 +1,6 @@
 #include "cli/PortSetup.h"
 
 #include <fcntl.h>
-#include <grp.h>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -49,26 +48,6 @@ std::string Canonical(const std::string& path) {
     std::error_code error;
     const fs::path resolved = fs::weakly_canonical(path, error);
     return error ? path : resolved.string();
-}
-
-std::string GroupName(gid_t gid) {
-    if (const group* entry = ::getgrgid(gid)) {
-        return entry->gr_name;
-    }
-    return std::to_string(gid);
-}
-
-bool UserInGroup(gid_t gid) {
-    if (::getegid() == gid) {
-        return true;
-    }
-    const int count = ::getgroups(0, nullptr);
-    if (count <= 0) {
-        return false;
-    }
-    std::vector<gid_t> groups(static_cast<std::size_t>(count));
-    const int got = ::getgroups(count, groups.data());
-    return got > 0 && std::find(groups.begin(), groups.begin() + got, gid) != groups.begin() + got;
 }
 
 }  // namespace
@@ -223,48 +202,8 @@ SetupReport SetupGantryDirectory(const std::vector<std::string>& devices) {
     return report;
 }
 
-std::string PermissionProblem(const std::string& path, const std::string& group, bool userInGroup) {
-    if (!userInGroup && !group.empty()) {
-        return "the device belongs to group `" + group +
-               "` and the user is not in it: run `sudo usermod -aG " + group +
-               " $USER`, then log out and in again";
-    }
-    return "permission denied on " + path +
-           ": ask the administrator for read and write access to it";
-}
-
 std::string PortOpenProblem(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd >= 0) {
-        ::close(fd);
-        return "";
-    }
-    const int error = errno;
-    struct stat info {};
-    switch (error) {
-        case ENOENT:
-            return path +
-                   " does not exist: is the adapter plugged in? (run `gyconfig-cli setup` "
-                   "after plugging it in)";
-        case EACCES:
-        case EPERM:
-            if (::stat(path.c_str(), &info) == 0 && !UserInGroup(info.st_gid)) {
-                const std::string group = GroupName(info.st_gid);
-                return "the device belongs to group `" + group +
-                       "` and the user is not in it: run `sudo usermod -aG " + group +
-                       " $USER`, then log out and in again";
-            }
-            return "permission denied on " + path +
-                   ": ask the administrator for read and write "
-                   "access";
-        case EBUSY:
-            return path + " is in use by another program: close it and try again";
-        case ENXIO:
-        case ENODEV:
-            return "no device answers behind " + path + ": check the adapter and its driver";
-        default:
-            return "cannot open " + path + ": " + std::strerror(error);
-    }
+    return SerialDeviceProblem(path);
 }
 
 std::vector<PortStatus> InspectComPorts() {

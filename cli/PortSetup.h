@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-inline constexpr const char* f_szInstalledDriver = "libKVGYSrl.so";
+#include "tool/device/SetupDiagnosis.h"
+
 inline constexpr int f_nMinimumIniPorts = 9;  // COM1..COM9 always get a section
 
 // The serial devices of this machine a gateway may sit behind: /dev/ttyUSB*,
@@ -39,9 +40,6 @@ struct PortStatus {
 // Every COM port of dosdevices/, ascending, and whether this user can open it.
 std::vector<PortStatus> InspectComPorts();
 
-// Why `path` cannot be opened for reading and writing, or "" when it can.
+// Why `path` cannot serve as a serial line (SerialDeviceProblem), or "" when
+// this user can open it as a serial device nobody else holds.
 std::string PortOpenProblem(const std::string& path);
-
-// The words for a refused open of `path`, whose device belongs to the group
-// named `group`, when the user is (or is not) in it.
-std::string PermissionProblem(const std::string& path, const std::string& group, bool userInGroup);

@@ -121,8 +121,13 @@ void CVirtualGateway::HandleUnit(const ByteMessage& unit) {
     if (IsDf1ControlMessage(unit)) {
         if (unit[1] == DF1_ENQ && !m_lastFrame.empty()) {
             SendBytes(m_lastFrame);
+        } else if (unit[1] == DF1_NAK && !m_lastFrame.empty() && !m_bResentAfterNak) {
+            // the peer rejected our last frame: it comes again, once, as sent
+            // before any corruption the fault options applied
+            m_bResentAfterNak = true;
+            SendBytes(m_lastFrame);
         }
-        return;  // ACK and NAK from the driver need nothing
+        return;  // an ACK needs nothing
     }
     const std::uint64_t frames = ++m_nFramesIn;
     if (!IsValidDf1AppMessage(unit)) {
@@ -224,6 +229,7 @@ void CVirtualGateway::SendMessage(std::uint8_t type, const std::uint8_t* body, s
 
 void CVirtualGateway::SendFrame(const ByteMessage& frame) {
     m_lastFrame = frame;
+    m_bResentAfterNak = false;
     ++m_nFramesSent;
     ByteMessage sent = frame;
     if (m_options.corruptEvery > 0 &&

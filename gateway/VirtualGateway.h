@@ -1,9 +1,9 @@
 // The gateway's side of the serial line: the DF1 link (ACK, NAK for a bad
-// check byte, the last frame again on ENQ), the application protocol
-// (connect, select protocol, discard/pass all, data messages, echo
-// confirmations, disconnect), optional pacing at a baud rate, and faults a
-// test can ask for. Object requests go to a handler, normally the device
-// simulator.
+// check byte, the last frame again on ENQ, and once again on a NAK of it),
+// the application protocol (connect, select protocol, discard/pass all, data
+// messages, echo confirmations, disconnect), optional pacing at a baud rate,
+// and faults a test can ask for. Object requests go to a handler, normally
+// the device simulator.
 //
 // One thread serves the line (Run or Poll); the counters may be read from any
 // thread.
@@ -74,6 +74,7 @@ private:
     Clock::time_point m_nextJ1708{};
     driver::CDf1UnitAssembler m_unit;
     driver::ByteMessage m_lastFrame;
+    bool m_bResentAfterNak = false;  // the last frame already went again after a NAK
     std::uint16_t m_nSequence = 0;
     std::uint64_t m_nFramesSent = 0;
     std::uint8_t m_nJ1708Value = 0;

@@ -117,7 +117,8 @@ TEST(CliCsvTable, AMissingHeaderOrADtcPgnOtherThanItsOwnIsRefused) {
     const CsvImportResult dtc = ImportIoTableCsv(kHeader + "3,0,48,65226,0,100,0,6\n", config);
     EXPECT_FALSE(dtc.imported);
     ASSERT_EQ(dtc.refusals.size(), 1u);
-    EXPECT_EQ(dtc.refusals[0].text, "The pgn of a DM2 table is 65227");
+    EXPECT_EQ(dtc.refusals[0].text, "Invalid PGN");  // the edit-point screen's words
+    EXPECT_EQ(dtc.refusals[0].field, "pgn");
 }
 
 }  // namespace

@@ -115,7 +115,10 @@ TEST(ConfigJson, ImportRefusesMissingKeysAndValuesOutOfRangeByName) {
         EXPECT_EQ(config.ethernet.ioSize, 42u);  // nothing changed
     }
     CConfiguration config;
-    EXPECT_EQ(ImportConfigurationJson("{not json", config).error, "not a JSON document");
+    // where the parser stopped: line and column, then its reason
+    EXPECT_EQ(ImportConfigurationJson("{not json", config)
+                  .error.rfind("not a JSON document: line 1, column 3: syntax error", 0),
+              0u);
     EXPECT_FALSE(ImportConfigurationJson("[]", config).imported);
 }
 

@@ -1,6 +1,8 @@
 #include "tool/device/FirmwareUpdate.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +11,7 @@
 #include <span>
 
 #include "common/ProfileFile.h"
+#include "tool/device/InputFile.h"
 
 namespace {
 
@@ -60,6 +63,29 @@ const char* FirmwareAreaName(int area) {
     static const char* const names[kFirmwareAreaCount] = {"Carrier Board", "Boot", "Fieldbus 1",
                                                           "Fieldbus 2"};
     return area >= 1 && area <= kFirmwareAreaCount ? names[area - 1] : "";
+}
+
+std::optional<std::uint64_t> ReadDescriptionNumber(const std::string& text, int base,
+                                                   std::uint64_t max) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    const std::size_t last = text.find_last_not_of(" \t");
+    if (first == std::string::npos) {
+        return std::nullopt;
+    }
+    const std::string number = text.substr(first, last - first + 1);
+    if (!std::isxdigit(static_cast<unsigned char>(number[0]))) {
+        return std::nullopt;  // no sign, no blank inside
+    }
+    if (base == 16 && !HasHexPrefix(number)) {
+        base = 10;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(number.c_str(), &end, base);
+    if (errno == ERANGE || end != number.c_str() + number.size() || value > max) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 long ParseDescriptionDecimal(const std::string& text) {
@@ -163,6 +189,13 @@ bool CFirmwareUpdate::SelectFile(const std::string& path) {
     m_numberUpdates = 0;
     m_path = path;
     const std::string file = DescriptionFile(path);
+    // a directory, a FIFO or a huge file is no description: said before reading it
+    const InputFileResult readable = ReadInputFile(file, kMaxDescriptionFileBytes);
+    if (!readable.bytes) {
+        ShowMessage(readable.error, f_szError, NotifyIcon::Error);
+        m_startEnabled = false;
+        return false;
+    }
     m_description = ReadProfileString(file, "Device", "Description", "");
     const std::string count = ReadProfileString(file, "Device", "NumberUpdates", "");
     if (count.empty()) {
@@ -170,7 +203,8 @@ bool CFirmwareUpdate::SelectFile(const std::string& path) {
                     NotifyIcon::Error);
         return false;
     }
-    const long updates = ParseDescriptionDecimal(count);
+    const long updates =
+        static_cast<long>(ReadDescriptionNumber(count, 10, kFirmwareAreaCount).value_or(0));
     if (updates < 1 || updates > kFirmwareAreaCount) {
         ShowMessage("Invalid configuration file format. Number of updates is invalid.", f_szError,
                     NotifyIcon::Error);
@@ -201,7 +235,8 @@ bool CFirmwareUpdate::ReadUpdateSection(int update) {
     if (instance.empty()) {
         return missing("NVSInstance");
     }
-    const long area = ParseDescriptionDecimal(instance);
+    const long area =
+        static_cast<long>(ReadDescriptionNumber(instance, 10, kFirmwareAreaCount).value_or(0));
     if (area < 1 || area > kFirmwareAreaCount) {
         ShowMessage("Invalid NVSInstance entry.", f_szError, NotifyIcon::Error);
         return false;
@@ -218,19 +253,60 @@ bool CFirmwareUpdate::ReadUpdateSection(int update) {
     if (minor.empty()) {
         return missing("MinorRevision");
     }
-    entry.majorRevision = static_cast<int>(ParseDescriptionRevision(major));
-    entry.minorRevision = static_cast<int>(ParseDescriptionRevision(minor));
+    return ReadUpdateNumbers(section, major, minor, entry);
+}
+
+bool CFirmwareUpdate::ReadUpdateNumbers(const std::string& section, const std::string& major,
+                                        const std::string& minor, FirmwareImageEntry& entry) {
+    const std::string file = DescriptionFile(m_path);
+    // Every number is read before anything is sent: a text that is not a
+    // whole number in range is an error of the description, never a 0.
+    bool valid = true;
+    const auto number = [&](const char* key, const std::string& text, int base,
+                            std::uint64_t max) -> std::uint64_t {
+        const std::optional<std::uint64_t> value =
+            valid ? ReadDescriptionNumber(text, base, max) : std::optional<std::uint64_t>(0);
+        if (!value) {
+            valid = false;
+            ShowMessage(std::string("Invalid configuration file format. ") + key + " of [" +
+                            section + "] is not a whole number from 0 to " + std::to_string(max) +
+                            ": \"" + text + "\".",
+                        f_szError, NotifyIcon::Error);
+        }
+        return value.value_or(0);
+    };
+    const auto read = [&](const char* key, const char* fallback) {
+        return ReadProfileString(file, section, key, fallback);
+    };
+    entry.majorRevision = static_cast<int>(number("MajorRevision", major, 16, 255));
+    entry.minorRevision = static_cast<int>(number("MinorRevision", minor, 16, 255));
     char text[32];
     std::snprintf(text, sizeof text, "%d.%02d", entry.majorRevision, entry.minorRevision);
     entry.revisionText = text;
     entry.dataFileName = read("DataFileName", "");
-    entry.fileSize = static_cast<std::uint32_t>(ParseDescriptionDecimal(read("FileSize", "0")));
-    entry.maxTimeoutSeconds =
-        static_cast<int>(ParseDescriptionDecimal(read("MaxTimeoutSeconds", "30")));
-    entry.autoResetOnError = ParseDescriptionDecimal(read("AutoResetOnError", "1")) != 0;
-    entry.updateReset = ParseDescriptionDecimal(read("UpdateReset", "1")) != 0;
-    entry.startingLocation = ParseDescriptionLocation(read("StartingLocation", "0x0"));
-    return true;
+    entry.fileSize =
+        static_cast<std::uint32_t>(number("FileSize", read("FileSize", "0"), 10, 0xFFFFFFFF));
+    entry.maxTimeoutSeconds = static_cast<int>(
+        number("MaxTimeoutSeconds", read("MaxTimeoutSeconds", "30"), 10, kMaxTimeoutSeconds));
+    entry.autoResetOnError = number("AutoResetOnError", read("AutoResetOnError", "1"), 10, 1) != 0;
+    entry.updateReset = number("UpdateReset", read("UpdateReset", "1"), 10, 1) != 0;
+    entry.startingLocation = static_cast<std::uint32_t>(
+        number("StartingLocation", read("StartingLocation", "0x0"), 0, 0xFFFFFFFF));
+    if (!valid) {
+        m_startEnabled = false;
+    }
+    return valid;
+}
+
+bool CFirmwareUpdate::WritesAnything() const {
+    for (int area = 1; area <= kFirmwareAreaCount; ++area) {
+        const FirmwareImageEntry& entry = ImageArea(area);
+        if (entry.used && !entry.dataFileName.empty() &&
+            m_deviceRevisions[static_cast<std::size_t>(area - 1)].present) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool CFirmwareUpdate::CheckImages() {
@@ -274,6 +350,10 @@ bool CFirmwareUpdate::SwitchToIdle() {
 FlashOutcome CFirmwareUpdate::Start() {
     if (!m_startEnabled || m_numberUpdates == 0) {
         return FlashOutcome::NotStarted;
+    }
+    if (!WritesAnything()) {
+        ShowMessage(f_szNothingToWrite, f_szError, NotifyIcon::Error);
+        return FlashOutcome::StoppedBeforeTransfer;
     }
     if (!CheckImages() || !SwitchToIdle()) {
         return FlashOutcome::StoppedBeforeTransfer;

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "tool/device/Device.h"
@@ -92,6 +93,19 @@ enum class FlashOutcome {
     NotReconnected,         // no gateway answered after a reset
 };
 
+// The longest wait for the gateway after a reset a description may ask for.
+inline constexpr std::uint64_t kMaxTimeoutSeconds = 3600;
+// Start refuses a description that names no image for an area the gateway has.
+inline constexpr const char* f_szNothingToWrite =
+    "The update description writes nothing: it names no image file for a storage area this "
+    "gateway has.";
+
+// A number key of the description: blanks around it allowed; base 10, base
+// 16 when `base` is 16 and the text starts with "0x"/"0X", or the C rules
+// when `base` is 0 (0x hexadecimal, a leading 0 octal). Nothing when the text
+// holds anything else (a sign, "1abc") or the value exceeds `max`.
+std::optional<std::uint64_t> ReadDescriptionNumber(const std::string& text, int base,
+                                                   std::uint64_t max);
 // Parses "decimal" values of the description: leading blanks, a sign and
 // digits; anything else gives 0.
 long ParseDescriptionDecimal(const std::string& text);
@@ -123,13 +137,16 @@ public:
     bool ReadDeviceRevisions();
 
     // Select File with a chosen path: clears the used flags and the update
-    // count, then reads the description. On the first problem shows its
+    // count, then reads the description (a regular file of at most 64 KiB;
+    // every number key a whole number in its range). On the first problem shows its
     // message (title "Error") and returns false; the areas read so far stay
     // filled and Start keeps its state. On success Start is enabled.
     bool SelectFile(const std::string& path);
 
-    // Runs the update procedure (see FlashOutcome). Every failure after the
-    // first update request resets the gateway and reconnects before it ends.
+    // Runs the update procedure (see FlashOutcome). A description that would
+    // write nothing is refused first (f_szNothingToWrite, nothing sent). Every
+    // failure after the first update request resets the gateway and
+    // reconnects before it ends.
     FlashOutcome Start();
 
     // Whether the procedure ended in a way that closes the dialog (the caller
@@ -149,6 +166,11 @@ public:
 
 private:
     bool ReadUpdateSection(int update);
+    // The number keys of one section; false after the first bad one's message.
+    bool ReadUpdateNumbers(const std::string& section, const std::string& major,
+                           const std::string& minor, FirmwareImageEntry& entry);
+    // Some used area names an image and the gateway has that area.
+    bool WritesAnything() const;
     bool CheckImages();
     bool SwitchToIdle();
     // One image: false after a failure has been recovered (the outcome is set).

@@ -68,8 +68,8 @@ std::vector<int> ListComPorts() {
     return std::vector<int>(numbers.begin(), numbers.end());
 }
 
-CSerialTransport::CSerialTransport(std::string libraryName)
-    : m_libraryName(std::move(libraryName)) {}
+CSerialTransport::CSerialTransport(std::string libraryName, std::optional<std::string> onlyPort)
+    : m_libraryName(std::move(libraryName)), m_onlyPort(std::move(onlyPort)) {}
 
 CSerialTransport::~CSerialTransport() {
     // a client left open would outlive the library that holds it
@@ -85,7 +85,8 @@ void CSerialTransport::ShowError(const std::string& text) {
     if (m_notifier != nullptr) {
         m_notifier->Notify(text, "Error", NotifyButtons::Ok, NotifyIcon::Error);
     } else {
-        CStderrNotifier().Notify(text, "Error", NotifyButtons::Ok, NotifyIcon::Error);
+        CStderrNotifier().Notify(text, "Error", NotifyButtons::Ok, NotifyIcon::Error,
+                                 NotifyAnswer::Ok);
     }
 }
 
@@ -128,6 +129,18 @@ void CSerialTransport::GetComPorts(std::vector<int>& ports) {
     ports = ListComPorts();
 }
 
+std::vector<int> CSerialTransport::PortsToTry() {
+    std::vector<int> ports;
+    if (!m_onlyPort) {
+        GetComPorts(ports);
+    } else if (const int port = ComPortNumberFromName(*m_onlyPort); port != 0) {
+        ports.push_back(port);
+    } else {
+        WriteTraceLog(f_szClassName, f_szConnectName, "No COM port named " + *m_onlyPort + " !");
+    }
+    return ports;
+}
+
 int CSerialTransport::Connect() {
     if (!IsBound()) {
         return 0;
@@ -136,14 +149,15 @@ int CSerialTransport::Connect() {
         // a second client on the same port would be refused: close the old one
         Disconnect();
     }
-    std::vector<int> ports;
-    GetComPorts(ports);
-    if (ports.empty()) {
+    const std::vector<int> ports = PortsToTry();
+    m_attempts.clear();
+    if (ports.empty() && !m_onlyPort) {
         WriteTraceLog(f_szClassName, f_szConnectName, "No serial COM ports detected !");
     }
     for (int port : ports) {
         const short result = m_fnClientConnect(nullptr, ComPortDeviceId(port), f_szProtocol,
                                                f_nClientBufferSize, f_nClientBufferSize, 0);
+        m_attempts.push_back(ConnectAttempt{port, result});
         if (result >= 0 && result <= f_nHighestClientId) {
             m_nClientId = result;
             return 1;

@@ -6,10 +6,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/SharedLibrary.h"
+#include "rp1210/RP1210.h"
 #include "tool/device/DeviceRequest.h"
 #include "tool/device/RequestGate.h"
 
@@ -30,10 +32,20 @@ int ComPortNumberFromName(const std::string& name);
 // folder, ascending, each once (com3 and COM3 are one port).
 std::vector<int> ListComPorts();
 
+// One port the last Connect tried: its number and what RP1210_ClientConnect
+// returned (a client id 0..126 on success, else the RP1210 error code).
+struct ConnectAttempt {
+    int port = 0;
+    short result = 0;
+};
+
 class CSerialTransport : public IDeviceResponder {
 public:
     // `libraryName` is the RP1210 library's file name (a path for tests).
-    explicit CSerialTransport(std::string libraryName = "libKV121032.so");
+    // `onlyPort` ("COMn", case ignored) limits Connect to that one port; a
+    // name that is no COM port makes every Connect fail (said in the trace log).
+    explicit CSerialTransport(std::string libraryName = "libKV121032.so",
+                              std::optional<std::string> onlyPort = std::nullopt);
     // Closes a client still open, then frees the library.
     ~CSerialTransport() override;
     CSerialTransport(const CSerialTransport&) = delete;
@@ -45,9 +57,10 @@ public:
     // KV121032.dll" or "Unable to locate <name> entry point in the KV121032.dll"
     // (title "Error") for the first missing one and returns 0.
     int BindLibrary() override;
-    // Scans the COM ports in ascending order with device id 100 + n and keeps
-    // the first client that opens (result 0..126); logs every failure. An open
-    // client is closed first. 1 connected, 0 not.
+    // Scans the COM ports in ascending order (or tries the one port given to
+    // the constructor) with device id 100 + n and keeps the first client that
+    // opens (result 0..126); logs every failure. An open client is closed
+    // first. 1 connected, 0 not.
     int Connect() override;
     // Closes the open client; the library's result, or -1 when none was open.
     int Disconnect() override;
@@ -58,34 +71,29 @@ public:
     // Fills `ports` with ListComPorts().
     void GetComPorts(std::vector<int>& ports);
 
+    // The ports the last Connect tried, in order, with their results (for
+    // telling the user why no gateway was found).
+    const std::vector<ConnectAttempt>& LastConnectAttempts() const { return m_attempts; }
+
     bool IsBound() const { return m_fnReadMessage != nullptr; }
     bool HasClient() const { return m_nClientId >= 0; }
     short ClientId() const { return m_nClientId; }
 
 private:
-    // The RP1210 entry points the tool binds ("short" is 16-bit, "long" 32-bit).
-    using ClientConnectFn = std::int16_t (*)(void* window, std::int16_t deviceId,
-                                             const char* protocol, std::int32_t sendBufferSize,
-                                             std::int32_t receiveBufferSize,
-                                             std::int16_t appPacketizing);
-    using ClientDisconnectFn = std::int16_t (*)(std::int16_t clientId);
-    using SendMessageFn = std::int16_t (*)(std::int16_t clientId, const char* message,
-                                           std::int16_t messageSize, std::int16_t notifyOnTx,
-                                           std::int16_t blockOnSend);
-    using ReadMessageFn = std::int16_t (*)(std::int16_t clientId, char* buffer,
-                                           std::int16_t bufferSize, std::int16_t blockOnRead);
-    using GetErrorMsgFn = std::int16_t (*)(std::int16_t errorCode, char* description);
-
     void ShowError(const std::string& text);
+    // The COM port numbers Connect tries, in order.
+    std::vector<int> PortsToTry();
 
     std::string m_libraryName;
+    std::optional<std::string> m_onlyPort;
     CSharedLibrary m_library;
-    ClientConnectFn m_fnClientConnect = nullptr;
-    ClientDisconnectFn m_fnClientDisconnect = nullptr;
-    SendMessageFn m_fnSendMessage = nullptr;
-    ReadMessageFn m_fnReadMessage = nullptr;
-    GetErrorMsgFn m_fnGetErrorMsg = nullptr;
+    RP1210ClientConnectFn m_fnClientConnect = nullptr;
+    RP1210ClientDisconnectFn m_fnClientDisconnect = nullptr;
+    RP1210SendMessageFn m_fnSendMessage = nullptr;
+    RP1210ReadMessageFn m_fnReadMessage = nullptr;
+    RP1210GetErrorMsgFn m_fnGetErrorMsg = nullptr;
     short m_nClientId = -1;
+    std::vector<ConnectAttempt> m_attempts;
     INotifier* m_notifier = nullptr;
     IClock* m_clock = nullptr;
 };

@@ -7,10 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/InputFile.h"
 
 namespace {
 
@@ -182,6 +181,10 @@ bool ReadEthernet(CByteReader& in, std::uint32_t version, EthernetFileSection& s
     return version < 4 || in.Long(s.ioSize);
 }
 
+bool IsKnownInterfaceType(std::uint32_t code) {
+    return code >= IT_DeviceNetMaster && code < IT_EndOfTable;
+}
+
 bool ReadHeader(CByteReader& in, ConfigFileImage& image) {
     std::uint32_t first = 0;
     std::uint32_t second = 0;
@@ -190,7 +193,14 @@ bool ReadHeader(CByteReader& in, ConfigFileImage& image) {
     }
     if (first == f_nConfigFileMagic) {
         image.version = second;
-        return in.Long(image.clientType) && in.Long(image.serverType) && in.Long(image.runState);
+        // no file was ever written as version 0: its layout is unknown
+        return image.version != 0 && in.Long(image.clientType) && in.Long(image.serverType) &&
+               in.Long(image.runState);
+    }
+    // Without the magic the first two values must be interface type codes, or
+    // any file at all (a text file) would open as a version-1 configuration.
+    if (!IsKnownInterfaceType(first) || !IsKnownInterfaceType(second)) {
+        return false;
     }
     image.version = 1;
     image.clientType = first;
@@ -481,16 +491,7 @@ OpenResult OpenConfigFile(std::span<const std::uint8_t> bytes, OpenEnvironment& 
 }
 
 std::optional<std::vector<std::uint8_t>> ReadFileContents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    return bytes;
+    return ReadInputFile(path, kMaxConfigurationFileBytes).bytes;
 }
 
 bool SaveFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {

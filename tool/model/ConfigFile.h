@@ -66,9 +66,10 @@ struct ConfigFileImage {
     bool operator==(const ConfigFileImage&) const = default;
 };
 
-// Reads a whole file. Nothing when the bytes end early or an address count
-// exceeds 255 ("Unexpected file format."). Never allocates more than the
-// bytes can hold.
+// Reads a whole file. Nothing when the bytes end early, an address count
+// exceeds 255, the version is 0, or a file without the magic does not start
+// with two interface type codes (1 to 12) ("Unexpected file format."). Never
+// allocates more than the bytes can hold.
 std::optional<ConfigFileImage> ParseConfigFile(std::span<const std::uint8_t> bytes);
 // Only the pair of the header; nothing when the header is short.
 std::optional<std::pair<std::uint32_t, std::uint32_t>> ParseConfigFilePair(
@@ -117,7 +118,8 @@ struct OpenResult {
 OpenResult OpenConfigFile(std::span<const std::uint8_t> bytes, OpenEnvironment& environment,
                           CConfiguration& config);
 
-// Reads a file whole; nothing when it cannot be read.
+// Reads a file whole; nothing when it cannot be read, is not a regular file or
+// is larger than any configuration (ReadInputFile tells why).
 std::optional<std::vector<std::uint8_t>> ReadFileContents(const std::string& path);
 // Writes atomically: a temporary file beside the target, flushed, then renamed
 // over it. False (and the target untouched) on any error.

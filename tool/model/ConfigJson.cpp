@@ -1,5 +1,6 @@
 #include "tool/model/ConfigJson.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
@@ -144,6 +145,11 @@ public:
             throw ImportError("value out of range: " + Name(key));
         }
         Ipv4Address address{};
+        if (HasLeadingZero(text)) {
+            // "010" is 10 here but 8 to the many readers that take it as octal
+            throw ImportError("value out of range: " + Name(key) +
+                              " (an octet with a leading zero)");
+        }
         for (int i = 0; i < 4; ++i) {
             if (parts[i] > 255) {
                 throw ImportError("value out of range: " + Name(key));
@@ -151,6 +157,19 @@ public:
             address[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(parts[i]);
         }
         return address;
+    }
+
+    // An octet of more than one digit that starts with 0.
+    static bool HasLeadingZero(const std::string& dotted) {
+        std::size_t start = 0;
+        while (start <= dotted.size()) {
+            const std::size_t end = std::min(dotted.find('.', start), dotted.size());
+            if (end - start > 1 && dotted[start] == '0') {
+                return true;
+            }
+            start = end + 1;
+        }
+        return false;
     }
 
     std::string Name(const std::string& key) const {
@@ -300,13 +319,37 @@ void ReadSections(const CJsonReader& doc, CConfiguration& config) {
     }
 }
 
+// "line L, column C" of the byte the parser stopped at (1-based; a column
+// counts bytes).
+std::string ParseErrorPlace(const std::string& text, std::size_t byte) {
+    const std::size_t end = std::min(byte > 0 ? byte - 1 : 0, text.size());
+    std::size_t line = 1;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < end; ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            lineStart = i + 1;
+        }
+    }
+    return "line " + std::to_string(line) + ", column " + std::to_string(end - lineStart + 1);
+}
+
+// The parser's words without its exception tag and its own place.
+std::string ParseErrorReason(const std::string& what) {
+    const std::size_t colon = what.find(": ", what.find("parse error"));
+    return colon == std::string::npos ? what : what.substr(colon + 2);
+}
+
 }  // namespace
 
 JsonImportResult ImportConfigurationJson(const std::string& text, CConfiguration& config) {
     JsonImportResult result;
-    const Json doc = Json::parse(text, nullptr, false);
-    if (doc.is_discarded()) {
-        result.error = "not a JSON document";
+    Json doc;
+    try {
+        doc = Json::parse(text);
+    } catch (const nlohmann::json::parse_error& error) {
+        result.error = "not a JSON document: " + ParseErrorPlace(text, error.byte) + ": " +
+                       ParseErrorReason(error.what());
         return result;
     }
     try {

@@ -24,10 +24,25 @@ bool GetOrDefault(DeviceLink link, std::uint16_t classId, std::int16_t attribute
     return true;
 }
 
+// Sends a write; the link's write log learns whether the gateway took it.
+void Write(DeviceLink link, const DeviceRequest& request) {
+    DeviceReply reply;
+    const bool carried = link.gate.SendDeviceRequest(request, reply) == 1;
+    if (link.writes == nullptr) {
+        return;
+    }
+    ++link.writes->attempted;
+    // offline the simulator answers every write: only its status counts
+    if (!carried || reply.generalStatus != 0) {
+        link.writes->failed.push_back(FailedWrite{request.service, request.classId,
+                                                  request.instance, request.attribute, carried,
+                                                  carried ? reply.generalStatus : std::uint8_t{0}});
+    }
+}
+
 void Set(DeviceLink link, std::uint16_t classId, std::int16_t attribute,
          std::span<const std::uint8_t> data) {
-    DeviceReply reply;
-    link.gate.SendDeviceRequest(MakeSetRequest(classId, 1, attribute, data), reply);
+    Write(link, MakeSetRequest(classId, 1, attribute, data));
 }
 
 void SetByte(DeviceLink link, std::uint16_t classId, std::int16_t attribute, std::uint32_t value) {
@@ -223,8 +238,12 @@ bool UploadJ1939IoTable(DeviceLink link, CJ1939IO& io) {
     io.Clear();
     DeviceReply reply;
     const DeviceRequest countRequest = MakeGetRequest(CLS_J1939IoTable, 0, 1);
-    const unsigned count =
-        link.gate.SendDeviceRequest(countRequest, reply) == 1 ? reply.Word(0) : 0u;
+    unsigned count = link.gate.SendDeviceRequest(countRequest, reply) == 1 ? reply.Word(0) : 0u;
+    if (count > f_nTotalPointLimit) {
+        link.gate.Notifier().Notify(UploadLimitText(count), f_szConfigurationLimit,
+                                    NotifyButtons::Ok, NotifyIcon::Warning);
+        count = f_nTotalPointLimit;
+    }
     const bool priorityCarried = IoPriorityCarried(link);
     for (unsigned instance = 1; instance <= count; ++instance) {
         reply = DeviceReply{};
@@ -375,11 +394,10 @@ std::optional<DownloadRefusal> DownloadJ1939Settings(DeviceLink link, const J193
 }
 
 void DownloadJ1939IoTable(DeviceLink link, const CJ1939IO& io) {
-    DeviceReply reply;
     const std::uint32_t total = static_cast<std::uint32_t>(io.TotalCount());
     const std::uint8_t count[2] = {static_cast<std::uint8_t>(total),
                                    static_cast<std::uint8_t>(total >> 8)};
-    link.gate.SendDeviceRequest(MakeSetRequest(CLS_J1939IoTable, 0, 1, count), reply);
+    Write(link, MakeSetRequest(CLS_J1939IoTable, 0, 1, count));
     const int size = IoPointRecordSize(link.device.ServerType(), link.device.Revision());
     unsigned instance = 1;
     for (const auto* array : {&io.Inputs(), &io.Outputs()}) {
@@ -391,14 +409,27 @@ void DownloadJ1939IoTable(DeviceLink link, const CJ1939IO& io) {
             const DeviceRequest request = MakeServiceRequest(
                 SVC_SetAttributesAll, CLS_J1939IoTable, static_cast<std::uint16_t>(instance++),
                 std::span<const std::uint8_t>(data, static_cast<std::size_t>(size)));
-            link.gate.SendDeviceRequest(request, reply);
+            Write(link, request);
         }
     }
 }
 
 void SaveObject(DeviceLink link, std::uint16_t classId) {
-    DeviceReply reply;
-    link.gate.SendDeviceRequest(MakeServiceRequest(SVC_Save, classId, 0), reply);
+    Write(link, MakeServiceRequest(SVC_Save, classId, 0));
+}
+
+std::optional<RuleMessage> CheckPointCountForDownload(const CJ1939IO& io) {
+    if (io.TotalCount() > f_nTotalPointLimit) {
+        return RuleMessage{"Total Datapoint Limit has been Reached", f_szConfigurationLimit,
+                           EditField::None};
+    }
+    return std::nullopt;
+}
+
+std::string UploadLimitText(unsigned claimed) {
+    return "The gateway reports " + std::to_string(claimed) +
+           " I/O points; the table holds at most " + std::to_string(f_nTotalPointLimit) +
+           ": only the first " + std::to_string(f_nTotalPointLimit) + " were read.";
 }
 
 namespace {
@@ -425,6 +456,10 @@ void ValidateAll(DeviceLink link, const CConfiguration& config, DownloadResult& 
             result.refusals.push_back(*refusal);
         }
         result.tableCheck = CheckTableBeforeDownload(config.io, config.limits, config.pgnLimits);
+        if (auto full = CheckPointCountForDownload(config.io)) {
+            result.tableCheck.passed = false;
+            result.tableCheck.messages.push_back(*full);
+        }
     }
     if (records.ethernet) {
         add(ValidateEthernet(config.ethernet));
@@ -433,12 +468,13 @@ void ValidateAll(DeviceLink link, const CConfiguration& config, DownloadResult& 
 
 }  // namespace
 
-DownloadResult DownloadConfiguration(DeviceLink link, const CConfiguration& config) {
+DownloadResult DownloadConfiguration(DeviceLink target, const CConfiguration& config) {
     DownloadResult result;
-    ValidateAll(link, config, result);
+    ValidateAll(target, config, result);
     if (!result.refusals.empty() || !result.tableCheck.passed) {
         return result;
     }
+    const DeviceLink link{target.gate, target.device, &result.writes};
     const RecordSet records = config.Records();
     int saveClass = -1;
     if (records.deviceNet) {
@@ -495,4 +531,77 @@ OpenResult OpenConfigFileOnDevice(std::span<const std::uint8_t> bytes, DeviceLin
 bool SaveConfigFile(const std::string& path, DeviceLink link, const CConfiguration& config) {
     const std::uint32_t runState = static_cast<std::uint32_t>(link.device.GetRunState());
     return SaveFileAtomically(path, WriteConfigFile(config, runState));
+}
+
+namespace {
+
+const char* ClassName(std::uint16_t classId) {
+    switch (classId) {
+        case CLS_Identity:
+            return "identity";
+        case CLS_DeviceNet:
+            return "DeviceNet";
+        case CLS_J1939Settings:
+            return "J1939 settings";
+        case CLS_J1939IoTable:
+            return "J1939 I/O table";
+        case CLS_Modbus:
+            return "Modbus";
+        case CLS_EthernetInterface:
+            return "Ethernet";
+        case CLS_ModbusEthernet:
+            return "Modbus TCP";
+        default:
+            return "object";
+    }
+}
+
+// "a, b, c" of at most ten names, then how many more.
+std::string NameList(const std::vector<std::string>& names) {
+    constexpr std::size_t shownAtMost = 10;
+    std::string text;
+    for (std::size_t i = 0; i < names.size() && i < shownAtMost; ++i) {
+        text += (i > 0 ? ", " : "") + names[i];
+    }
+    if (names.size() > shownAtMost) {
+        text += " and " + std::to_string(names.size() - shownAtMost) + " more";
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string DescribeWrite(const FailedWrite& write) {
+    if (write.service == SVC_Save) {
+        return std::string("Save of the ") + ClassName(write.classId);
+    }
+    if (write.classId == CLS_J1939IoTable) {
+        return write.instance == 0 ? "J1939 I/O point count"
+                                   : "J1939 I/O point " + std::to_string(write.instance);
+    }
+    return std::string(ClassName(write.classId)) + " attribute " + std::to_string(write.attribute);
+}
+
+std::string DescribeFailedWrites(const WriteLog& log, bool gatewayLost) {
+    if (log.failed.empty()) {
+        return "";
+    }
+    std::vector<std::string> refused;
+    std::vector<std::string> unanswered;
+    for (const FailedWrite& write : log.failed) {
+        (write.answered ? refused : unanswered).push_back(DescribeWrite(write));
+    }
+    std::string text =
+        "The gateway did not store the whole configuration: " + std::to_string(log.failed.size()) +
+        " of " + std::to_string(log.attempted) + " writes failed.";
+    if (!refused.empty()) {
+        text += "\nRefused by the gateway: " + NameList(refused) + ".";
+    }
+    if (!unanswered.empty()) {
+        text += "\nNot answered: " + NameList(unanswered) + ".";
+    }
+    text += gatewayLost ? "\nThe gateway stopped answering during the download: check the line "
+                          "and the gateway, then download again."
+                        : "\nThe gateway still answers: check its settings and download again.";
+    return text;
 }

@@ -20,12 +20,40 @@ enum class RefreshOutcome {
     Read,      // values read from the gateway
 };
 
+// A write of a download that the gateway did not take: refused (a non-zero
+// general status) or unanswered (the exchange failed, or was not even sent
+// because the connection was already gone).
+struct FailedWrite {
+    std::uint8_t service = 0;
+    std::uint16_t classId = 0;
+    std::uint16_t instance = 0;
+    std::int16_t attribute = -1;  // -1 for a service without one (Save, a whole point)
+    bool answered = false;
+    std::uint8_t generalStatus = 0;  // the refusal's status when answered
+};
+
+// Every write a download sent, and those that failed.
+struct WriteLog {
+    int attempted = 0;
+    std::vector<FailedWrite> failed;
+};
+
 // The gateway's side of a refresh or download: the gate, the identity (run
-// state, pair, revision) and whether the pair has a Modbus master.
+// state, pair, revision) and whether the pair has a Modbus master. Writes are
+// recorded in `writes` when it is given.
 struct DeviceLink {
     CRequestGate& gate;
     CDevice& device;
+    WriteLog* writes = nullptr;
 };
+
+// "J1939 I/O point 5", "Modbus attribute 4", "Save of the J1939 I/O table".
+std::string DescribeWrite(const FailedWrite& write);
+// The warning after a download whose writes did not all succeed: how many
+// failed, the refused and the unanswered ones by name (at most 10 of each,
+// then a count), and whether the gateway stopped answering. Empty when none
+// failed.
+std::string DescribeFailedWrites(const WriteLog& log, bool gatewayLost);
 
 RefreshOutcome RefreshDeviceNet(DeviceLink link, DeviceNetSettings& settings);
 RefreshOutcome RefreshModbus(DeviceLink link, ModbusSettings& settings);
@@ -38,7 +66,13 @@ RefreshOutcome RefreshJ1939Settings(DeviceLink link, CConfiguration& config);
 // Not in offline mode (false): both arrays are emptied, the entry count read
 // (0 when the read is not carried), each point read and added by its table
 // type, both arrays sorted. Older firmware sends 14-byte records: priority 6.
+// The table holds at most 200 points: a larger count is told through the
+// gate's notifier (f_szUploadLimit, caption "Configuration Limit") and only
+// the first 200 entries are read.
 bool UploadJ1939IoTable(DeviceLink link, CJ1939IO& io);
+// "The gateway reports %u I/O points; the table holds at most 200: only the
+// first 200 were read."
+std::string UploadLimitText(unsigned claimed);
 
 // Refreshes every record the pair has in the frame's order (DeviceNet, Modbus,
 // enhanced Modbus, J1939 settings, I/O table, Ethernet), takes the identity's
@@ -73,13 +107,21 @@ struct DownloadResult {
     bool written = false;
     std::vector<DownloadRefusal> refusals;  // every record's refusal
     TableCheck tableCheck;                  // the I/O table's checks
+    WriteLog writes;                        // what was written, and what failed
 };
 
+// A table of more than 200 points cannot be downloaded: "Total Datapoint Limit
+// has been Reached" (caption "Configuration Limit"), the text of the Add flow.
+std::optional<RuleMessage> CheckPointCountForDownload(const CJ1939IO& io);
+
 // The whole download: every record the pair has is validated (all are asked
-// and their refusals combined; Ethernet comes last), then written in order
+// and their refusals combined; Ethernet comes last; a table over 200 points
+// is refused), then written in order
 // (DeviceNet, Modbus, enhanced Modbus, J1939 settings and I/O table,
 // Ethernet) and one Save is sent: to class 140 when there is an Ethernet
-// record, else to the class of the last record written.
+// record, else to the class of the last record written. Every write and Save
+// is recorded in the result's write log; a failed one does not change the
+// order of the requests that follow.
 DownloadResult DownloadConfiguration(DeviceLink link, const CConfiguration& config);
 
 // Opens a .cfg file's bytes against the tool's gate and identity: the product

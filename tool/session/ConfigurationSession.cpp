@@ -1,5 +1,6 @@
 #include "tool/session/ConfigurationSession.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -151,6 +152,7 @@ DownloadReport ConfigurationSession::Download(const ScreenEntries& entries) {
             return report;
         }
         report.saveClass = SaveClassOf(records);
+        report.writes = result.writes;
     }
     report.outcome = DownloadOutcome::Written;
     const int state = m_device.ReadRunState();
@@ -159,7 +161,19 @@ DownloadReport ConfigurationSession::Download(const ScreenEntries& entries) {
         report.moduleAbsentAfter = true;
     }
     Listener().RunStateChanged(state);
+    WarnAboutFailedWrites(report);
     return report;
+}
+
+void ConfigurationSession::WarnAboutFailedWrites(DownloadReport& report) {
+    const auto& failed = report.writes.failed;
+    report.gatewayLost =
+        report.moduleAbsentAfter ||
+        std::any_of(failed.begin(), failed.end(), [](const FailedWrite& w) { return !w.answered; });
+    if (!failed.empty()) {
+        m_gate.Notifier().Notify(DescribeFailedWrites(report.writes, report.gatewayLost),
+                                 f_szDownloadCaption, NotifyButtons::Ok, NotifyIcon::Warning);
+    }
 }
 
 void ConfigurationSession::ClearErrorStatus() {
@@ -702,6 +716,9 @@ bool ConfigurationSession::ValidateForDownload(const ScreenEntries& entries,
             CheckTableBeforeDownload(m_config.io, m_config.limits, m_config.pgnLimits);
         ShowTableCheck(check, &refusals);
         tablePassed = check.passed;
+        if (const auto full = CheckPointCountForDownload(m_config.io)) {
+            ask(FromRule(*full));  // the table holds at most 200 points
+        }
     }
     return refusals.empty() && tablePassed;
 }

@@ -90,6 +90,13 @@ struct DownloadReport {
     std::vector<EntryMessage> refusals;  // every message shown, in order
     int saveClass = -1;                  // the class that got the Save, -1 none
     bool moduleAbsentAfter = false;      // the final run-state read found no module
+    // Written: every write sent and those the gateway refused or left
+    // unanswered; when any failed, one warning (caption "Configuration
+    // Download") named them.
+    WriteLog writes;
+    // A write went unanswered or the final run-state read found no module.
+    bool gatewayLost = false;
+    bool Complete() const { return outcome == DownloadOutcome::Written && writes.failed.empty(); }
 };
 
 // The frame's commands whose availability depends on the session.
@@ -283,6 +290,8 @@ private:
     std::optional<EntryMessage> ValidateModbusScreen(const std::optional<std::string>& entry,
                                                      ModbusSettings& settings);
     std::optional<EntryMessage> ValidateJ1939Screen(const ScreenEntries& entries);
+    // After the writes: tells which the gateway refused or left unanswered.
+    void WarnAboutFailedWrites(DownloadReport& report);
 
     OfflineIdentity m_offline;
     CRequestGate m_gate;

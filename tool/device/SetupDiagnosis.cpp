@@ -1,0 +1,282 @@
+#include "tool/device/SetupDiagnosis.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "common/GantryDirectory.h"
+#include "common/ProfileFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// RP1210_ClientConnect's refusals that tell a set-up problem apart.
+constexpr short f_nInvalidDevice = 134;       // no section for the device id
+constexpr short f_nDeviceInUse = 135;         // the port is held by another client
+constexpr short f_nNotResponding = 142;       // the port cannot be opened or configured
+constexpr short f_nIniFileError = 202;        // KV121032.INI missing or empty
+constexpr short f_nInvalidDriver = 204;       // driver missing, not a library, or name too long
+constexpr short f_nIncompatibleDriver = 205;  // driver of another version
+constexpr short f_nUnknownDriverError = 240;  // the line opened but the handshake failed
+constexpr short f_nHighestClientId = 126;
+
+const char* const f_szRunSetup = "run `gyconfig-cli setup`";
+
+std::string IniPath() {
+    return (fs::path(GantryDirectory()) / "KV121032.INI").string();
+}
+
+std::string ComName(int port) {
+    return "COM" + std::to_string(port);
+}
+
+bool UserInGroup(gid_t gid) {
+    if (::getegid() == gid) {
+        return true;
+    }
+    const int count = ::getgroups(0, nullptr);
+    if (count <= 0) {
+        return false;
+    }
+    std::vector<gid_t> groups(static_cast<std::size_t>(count));
+    const int got = ::getgroups(count, groups.data());
+    return got > 0 && std::find(groups.begin(), groups.begin() + got, gid) != groups.begin() + got;
+}
+
+std::string GroupName(gid_t gid) {
+    if (const group* entry = ::getgrgid(gid)) {
+        return entry->gr_name;
+    }
+    return std::to_string(gid);
+}
+
+// Where the RP1210 library's loader would find a driver named without a
+// directory: beside the library, then the library path and the system's.
+bool DriverFileExists(const std::string& name, const std::string& libraryFolder) {
+    std::error_code error;
+    if (name.find('/') != std::string::npos) {
+        return fs::exists(name, error);
+    }
+    std::vector<std::string> folders = {libraryFolder};
+    if (const char* path = std::getenv("LD_LIBRARY_PATH")) {
+        std::string list = path;
+        for (std::size_t start = 0; start <= list.size();) {
+            const std::size_t end = std::min(list.find(':', start), list.size());
+            folders.push_back(list.substr(start, end - start));
+            start = end + 1;
+        }
+    }
+    for (const char* system : {"/lib", "/usr/lib", "/usr/local/lib", "/lib/x86_64-linux-gnu",
+                               "/usr/lib/x86_64-linux-gnu"}) {
+        folders.push_back(system);
+    }
+    return std::any_of(folders.begin(), folders.end(), [&](const std::string& folder) {
+        return !folder.empty() && fs::exists(fs::path(folder) / name, error);
+    });
+}
+
+// The driver file that KV121032.INI names for `port`, as the library reads it.
+std::string DriverNameFor(int port) {
+    const std::string params = ReadProfileString(
+        IniPath(), "DeviceInformation" + std::to_string(100 + port), "DeviceParams", "");
+    const std::size_t blank = params.find(' ');
+    return blank == std::string::npos ? params : params.substr(0, blank);
+}
+
+std::string DriverProblem(int port, const std::string& libraryFolder) {
+    const std::string name = DriverNameFor(port);
+    const std::string where = " named for " + ComName(port) + " in " + IniPath();
+    const std::string remedy =
+        std::string(": fix the driver name (the installed driver is ") + f_szInstalledDriver + ").";
+    if (name.size() >= kDriverNameLimit) {
+        return "The driver name" + where + " is " + std::to_string(name.size()) +
+               " characters long (at most " + std::to_string(kDriverNameLimit - 1) + ")" + remedy;
+    }
+    if (!DriverFileExists(name, libraryFolder)) {
+        return "The driver " + name + where + " cannot be found" + remedy;
+    }
+    return "The driver " + name + where + " is not a driver library" + remedy;
+}
+
+// Why the port's dosdevices/ entry does not lead to a serial device.
+std::string PortProblem(int port) {
+    const fs::path folder = fs::path(GantryDirectory()) / "dosdevices";
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (ComPortNumberFromName(it->path().filename().string()) != port) {
+            continue;
+        }
+        std::error_code linkError;
+        const fs::path target = fs::read_symlink(it->path(), linkError);
+        const std::string device = linkError              ? it->path().string()
+                                   : target.is_absolute() ? target.string()
+                                                          : (folder / target).string();
+        const std::string problem = SerialDeviceProblem(device);
+        return ComName(port) + " (" + it->path().string() + "): " +
+               (problem.empty() ? device + " could not be set up as a serial line" : problem) + ".";
+    }
+    return ComName(port) + " has no entry in " + folder.string() + ": " + f_szRunSetup + ".";
+}
+
+std::string AttemptProblem(const ConnectAttempt& attempt, const std::string& libraryFolder) {
+    const std::string port = ComName(attempt.port);
+    switch (attempt.result) {
+        case f_nIniFileError:
+            return IniPath() + " is missing or empty: " + f_szRunSetup + ".";
+        case f_nInvalidDevice:
+            return IniPath() + " has no DeviceParams in [DeviceInformation" +
+                   std::to_string(100 + attempt.port) + "] for " + port + ": " + f_szRunSetup + ".";
+        case f_nInvalidDriver:
+            return DriverProblem(attempt.port, libraryFolder);
+        case f_nIncompatibleDriver:
+            return "The driver " + DriverNameFor(attempt.port) + " for " + port +
+                   " is of a version this RP1210 library does not support: name " +
+                   f_szInstalledDriver + " in " + IniPath() + ".";
+        case f_nDeviceInUse:
+            return port + " is in use by another program: close it and try again.";
+        case f_nNotResponding:
+            return PortProblem(attempt.port);
+        case f_nUnknownDriverError:
+            return NoGatewayText(attempt.port);
+        default:
+            return port + ": the RP1210 library refused the connection with error " +
+                   std::to_string(attempt.result) + ".";
+    }
+}
+
+}  // namespace
+
+std::string NoGatewayText(int onlyPort) {
+    return onlyPort > 0 ? "No gateway answered on " + ComName(onlyPort) + "."
+                        : "No gateway answered on any COM port.";
+}
+
+std::vector<std::string> DiagnoseConnectFailure(const std::vector<ConnectAttempt>& attempts,
+                                                const std::string& libraryFolder) {
+    if (attempts.empty()) {
+        return {"No COM ports in " + (fs::path(GantryDirectory()) / "dosdevices").string() + ": " +
+                f_szRunSetup + "."};
+    }
+    const bool nothingAnswered = std::all_of(
+        attempts.begin(), attempts.end(),
+        [](const ConnectAttempt& attempt) { return attempt.result == f_nUnknownDriverError; });
+    if (nothingAnswered) {
+        return {NoGatewayText(attempts.size() == 1 ? attempts.front().port : 0)};
+    }
+    std::vector<std::string> lines;
+    for (const ConnectAttempt& attempt : attempts) {
+        if (attempt.result >= 0 && attempt.result <= f_nHighestClientId) {
+            continue;  // that port connected
+        }
+        const std::string line = AttemptProblem(attempt, libraryFolder);
+        if (std::find(lines.begin(), lines.end(), line) == lines.end()) {
+            lines.push_back(line);
+        }
+    }
+    if (lines.empty()) {
+        lines.push_back(NoGatewayText());
+    }
+    return lines;
+}
+
+std::string PermissionProblem(const std::string& path, const std::string& group, bool userInGroup) {
+    if (!userInGroup && !group.empty()) {
+        return "the device belongs to group `" + group +
+               "` and the user is not in it: run `sudo usermod -aG " + group +
+               " $USER`, then log out and in again";
+    }
+    return "permission denied on " + path +
+           ": ask the administrator for read and write access to it";
+}
+
+namespace {
+
+std::string OpenProblem(const std::string& path, int error) {
+    struct stat info {};
+    switch (error) {
+        case ENOENT:
+            return path +
+                   " does not exist: is the adapter plugged in? (run `gyconfig-cli setup` "
+                   "after plugging it in)";
+        case EACCES:
+        case EPERM:
+            if (::stat(path.c_str(), &info) == 0) {
+                return PermissionProblem(path, GroupName(info.st_gid), UserInGroup(info.st_gid));
+            }
+            return PermissionProblem(path, "", true);
+        case EBUSY:
+            return path + " is in use by another program: close it and try again";
+        case ENXIO:
+        case ENODEV:
+            return "no device answers behind " + path + ": check the adapter and its driver";
+        default:
+            return "cannot open " + path + ": " + std::strerror(error);
+    }
+}
+
+std::string NotSerial(const std::string& path, const char* what) {
+    return path + " is " + what +
+           ", not a serial device: link the port to the adapter's device (`gyconfig-cli setup` "
+           "links /dev/ttyUSB*, /dev/ttyACM* and /dev/ttyS*)";
+}
+
+}  // namespace
+
+std::string SerialDeviceProblem(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return OpenProblem(path, errno);
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return NotSerial(path, "a directory");
+    }
+    if (!S_ISCHR(info.st_mode)) {
+        return NotSerial(path, "a file");
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return OpenProblem(path, errno);
+    }
+    std::string problem;
+    if (!::isatty(fd)) {
+        problem = NotSerial(path, "a character device");  // /dev/null, /dev/zero
+    } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        problem = path + " is in use by another program: close it and try again";
+    } else {
+        ::flock(fd, LOCK_UN);
+    }
+    ::close(fd);
+    return problem;
+}
+
+std::string SimulatorProfileProblem(const std::string& profile) {
+    const std::string path = ResolveGantryPath(profile);
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) {
+        return path +
+               " does not exist: the simulated gateway has no identity. Copy a profile "
+               "from examples/ there.";
+    }
+    if (!fs::is_regular_file(status)) {
+        return path + " is not a regular file: the simulated gateway has no identity.";
+    }
+    if (::access(path.c_str(), R_OK) != 0) {
+        return path + " cannot be read: " + std::strerror(errno) + ".";
+    }
+    if (fs::file_size(path, error) == 0) {
+        return path +
+               " is empty: the simulated gateway has no identity. Copy a profile from "
+               "examples/ there.";
+    }
+    return "";
+}

@@ -1,0 +1,44 @@
+// Why no gateway could be reached, in words a technician can act on. Fed by
+// the RP1210 codes the transport's port scan collected and by checks of the
+// Gantry directory (KV121032.INI, the driver file it names, the dosdevices/
+// links and the serial devices behind them), so the command line and the
+// desktop window show the same texts. Qt-free; any thread.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tool/device/SerialTransport.h"
+
+// The driver `setup` writes into KV121032.INI.
+inline constexpr const char* f_szInstalledDriver = "libKVGYSrl.so";
+// The RP1210 library refuses driver names of this length or more.
+inline constexpr std::size_t kDriverNameLimit = 80;
+
+// "No gateway answered on any COM port." / "No gateway answered on COMn.":
+// the words kept for a line where nothing answered.
+std::string NoGatewayText(int onlyPort = 0);
+
+// What stands between the tool and the gateways: one line per cause (each
+// once), in the order of the ports. `attempts` are the ports the scan tried
+// with RP1210_ClientConnect's results; `libraryFolder` is where the RP1210
+// library lies (a driver named without a directory is looked for there).
+// When every port was a line where nothing answered, the one line is
+// NoGatewayText. Never empty.
+std::vector<std::string> DiagnoseConnectFailure(const std::vector<ConnectAttempt>& attempts,
+                                                const std::string& libraryFolder);
+
+// Why `path` cannot serve as a gateway's serial line, or "" when this user can
+// open it as a serial device that nobody else holds: it does not exist, is no
+// serial device (a regular file, /dev/null), the user lacks the group, or
+// another program holds it.
+std::string SerialDeviceProblem(const std::string& path);
+
+// The words for a refused open of `path`, whose device belongs to the group
+// named `group`, when the user is (or is not) in it.
+std::string PermissionProblem(const std::string& path, const std::string& group, bool userInGroup);
+
+// Why the simulated gateway's profile (a name as DeviceSimulator takes it)
+// cannot give an identity: it is missing, empty or unreadable, with the path
+// where it was looked for. "" when it holds something.
+std::string SimulatorProfileProblem(const std::string& profile);
