@@ -4,8 +4,6 @@
 #include "driver/DriverError.h"
 #include "driver/DriverInterface.h"
 
-#define SP_EXPORT extern "C" __attribute__((visibility("default")))
-
 namespace gantry::driver {
 
 DeviceManager::~DeviceManager() {
@@ -114,16 +112,16 @@ DeviceManager& Manager() {
 
 }  // namespace
 
-SP_EXPORT std::uint64_t SP_GetDllVersionInfo() {
+SP_API std::uint64_t SP_GetDllVersionInfo() {
     // The description's address does not fit the high half on 64-bit targets.
     const std::uint64_t description =
         sizeof(void*) == 4 ? reinterpret_cast<std::uintptr_t>(f_szDriverDescription) : 0;
     return (description << 32) | f_nDriverVersion;
 }
 
-SP_EXPORT std::int16_t SP_Connect(std::int32_t deviceId, const char* portName,
-                                  std::int32_t protocol, CPacketQueue* transmitQueue,
-                                  CPacketQueue* commandQueue, CPacketQueue* receiveQueue) {
+SP_API std::int16_t SP_Connect(std::int32_t deviceId, const char* portName, std::int32_t protocol,
+                               CPacketQueue* transmitQueue, CPacketQueue* commandQueue,
+                               CPacketQueue* receiveQueue) {
     try {
         return Manager().Connect(deviceId, portName, protocol, transmitQueue, commandQueue,
                                  receiveQueue);
@@ -132,7 +130,7 @@ SP_EXPORT std::int16_t SP_Connect(std::int32_t deviceId, const char* portName,
     }
 }
 
-SP_EXPORT std::int16_t SP_Disconnect(std::int32_t deviceId) {
+SP_API std::int16_t SP_Disconnect(std::int32_t deviceId) {
     try {
         return Manager().Disconnect(deviceId);
     } catch (...) {
@@ -140,7 +138,7 @@ SP_EXPORT std::int16_t SP_Disconnect(std::int32_t deviceId) {
     }
 }
 
-SP_EXPORT std::uint8_t SP_SetReceiveFlag(std::int32_t deviceId, std::uint32_t flag) {
+SP_API std::uint8_t SP_SetReceiveFlag(std::int32_t deviceId, std::uint32_t flag) {
     try {
         return Manager().SetReceiveFlag(deviceId, flag);
     } catch (...) {
@@ -148,7 +146,7 @@ SP_EXPORT std::uint8_t SP_SetReceiveFlag(std::int32_t deviceId, std::uint32_t fl
     }
 }
 
-SP_EXPORT std::uint8_t SP_TrafficDetected(std::int32_t deviceId) {
+SP_API std::uint8_t SP_TrafficDetected(std::int32_t deviceId) {
     try {
         return Manager().TrafficDetected(deviceId);
     } catch (...) {

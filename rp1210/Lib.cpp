@@ -5,6 +5,7 @@
 #include "common/Assert.h"
 #include "common/ProfileFile.h"
 #include "common/SharedLibrary.h"
+#include "driver/DriverInterface.h"
 #include "rp1210/Exception.h"
 
 namespace gantry::rp1210 {
@@ -14,13 +15,6 @@ namespace {
 constexpr const char* f_szIniFile = "KV121032.INI";
 constexpr const char* f_szMissingKey = "NoSuchINIFileKey!";
 constexpr std::size_t f_nDriverNameSize = 80;  // 79 characters and the terminator
-
-using GetDllVersionInfoFn = std::uint64_t (*)();
-using ConnectFn = std::int16_t (*)(std::int32_t, const char*, std::int32_t, CPacketQueue*,
-                                   CPacketQueue*, CPacketQueue*);
-using DisconnectFn = std::int16_t (*)(std::int32_t);
-using SetReceiveFlagFn = std::uint8_t (*)(std::int32_t, std::uint32_t);
-using TrafficDetectedFn = std::uint8_t (*)(std::int32_t);
 
 }  // namespace
 
@@ -43,11 +37,11 @@ std::string ReadDeviceParams(std::int32_t deviceId) {
 struct Lib::Impl {
     CSharedLibrary module;
     std::int32_t m_nClientCount = 0;
-    GetDllVersionInfoFn getDllVersionInfo = nullptr;
-    ConnectFn connect = nullptr;
-    DisconnectFn disconnect = nullptr;
-    SetReceiveFlagFn setReceiveFlag = nullptr;
-    TrafficDetectedFn trafficDetected = nullptr;
+    SP_GetDllVersionInfoFn getDllVersionInfo = nullptr;
+    SP_ConnectFn connect = nullptr;
+    SP_DisconnectFn disconnect = nullptr;
+    SP_SetReceiveFlagFn setReceiveFlag = nullptr;
+    SP_TrafficDetectedFn trafficDetected = nullptr;
     std::uint32_t versionLow = 0;
     std::uint32_t versionHigh = 0;
     std::string fileName;
@@ -59,7 +53,7 @@ Lib::Lib(const std::string& fileName) : m_pImpl(std::make_unique<Impl>()) {
         ThrowError(PE_InvalidDriver);
     }
     // From here on a throw destroys the Impl, which unloads the module again.
-    lib.getDllVersionInfo = lib.module.Resolve<GetDllVersionInfoFn>("SP_GetDllVersionInfo");
+    lib.getDllVersionInfo = lib.module.Resolve<SP_GetDllVersionInfoFn>("SP_GetDllVersionInfo");
     if (lib.getDllVersionInfo == nullptr) {
         ThrowError(PE_InvalidDriver);
     }
@@ -69,10 +63,10 @@ Lib::Lib(const std::string& fileName) : m_pImpl(std::make_unique<Impl>()) {
     if (static_cast<std::int32_t>(lib.versionLow) > 1) {
         ThrowError(PE_IncompatibleDriver);
     }
-    lib.connect = lib.module.Resolve<ConnectFn>("SP_Connect");
-    lib.disconnect = lib.module.Resolve<DisconnectFn>("SP_Disconnect");
-    lib.setReceiveFlag = lib.module.Resolve<SetReceiveFlagFn>("SP_SetReceiveFlag");
-    lib.trafficDetected = lib.module.Resolve<TrafficDetectedFn>("SP_TrafficDetected");
+    lib.connect = lib.module.Resolve<SP_ConnectFn>("SP_Connect");
+    lib.disconnect = lib.module.Resolve<SP_DisconnectFn>("SP_Disconnect");
+    lib.setReceiveFlag = lib.module.Resolve<SP_SetReceiveFlagFn>("SP_SetReceiveFlag");
+    lib.trafficDetected = lib.module.Resolve<SP_TrafficDetectedFn>("SP_TrafficDetected");
     if (lib.connect == nullptr || lib.disconnect == nullptr || lib.setReceiveFlag == nullptr ||
         lib.trafficDetected == nullptr) {
         ThrowError(PE_InvalidDriver);
