@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <iostream>
 
+#include "common/GantryDirectory.h"
 #include "tool/device/SerialTransport.h"
+#include "tool/device/SetupDiagnosis.h"
 #include "tool/session/SessionLog.h"
 
 void PrintMessage(const std::string& caption, const std::string& text) {
@@ -141,9 +143,58 @@ ConfigurationSession& CliContext::Session() {
         } else {
             responder = std::make_unique<CSerialTransport>(RP1210LibraryPath());
         }
-        m_session = std::make_unique<ConfigurationSession>(std::move(responder), &notifier);
+        if (options.offline) {
+            const std::string problem = SimulatorProfileProblem("GYSim.ini");
+            if (!problem.empty()) {
+                PrintMessage("Warning", problem);
+            }
+        }
+        auto watched = std::make_unique<CWatchedResponder>(std::move(responder));
+        m_watch = watched.get();
+        m_session = std::make_unique<ConfigurationSession>(std::move(watched), &notifier);
     }
     return *m_session;
+}
+
+void CliContext::ReportNoGateway() {
+    auto* transport = dynamic_cast<CSerialTransport*>(&m_watch->Inner());
+    if (transport == nullptr) {
+        PrintMessage("Error", NoGatewayText(ComPortNumberFromName(options.port)));
+        return;
+    }
+    const std::string folder = std::filesystem::path(RP1210LibraryPath()).parent_path().string();
+    for (const std::string& line :
+         DiagnoseConnectFailure(transport->LastConnectAttempts(), folder)) {
+        PrintMessage("Error", line);
+    }
+}
+
+void CliContext::ReportNotPresent(int state) {
+    const std::string value = std::to_string(state);
+    if (options.offline) {
+        PrintMessage("Error", "The simulated gateway of " + ResolveGantryPath("GYSim.ini") +
+                                  " reports Run Mode " + value +
+                                  ", which is neither Idle, Run nor Faulted: it counts as no "
+                                  "gateway. Set Run Mode to Idle or Run.");
+    } else {
+        PrintMessage("Error", "The gateway reports run state " + value +
+                                  ", which is neither Idle, Run nor Faulted: it counts as no "
+                                  "gateway.");
+    }
+}
+
+int CliContext::CheckStillAnswering() {
+    if (m_watch == nullptr || !m_watch->Lost()) {
+        return kExitOk;
+    }
+    if (!m_lostReported) {
+        m_lostReported = true;
+        PrintMessage("Error",
+                     std::string(options.offline ? "The simulated gateway" : "The gateway") +
+                         " stopped answering during the command: check the cable and the "
+                         "gateway, then try again.");
+    }
+    return kExitLost;
 }
 
 int CliContext::ConnectGateway(bool needWorking) {
@@ -153,10 +204,15 @@ int CliContext::ConnectGateway(bool needWorking) {
     }
     session.Start();
     const int state = session.RunState();
+    if (CheckStillAnswering() != kExitOk) {
+        return kExitLost;
+    }
     if (state == RS_NotDetected || state == RS_Unknown) {
-        PrintMessage("Error", options.port.empty()
-                                  ? "No gateway answered on any COM port."
-                                  : "No gateway answered on " + options.port + ".");
+        ReportNoGateway();
+        return kExitNoGateway;
+    }
+    if (!IsModulePresent(state) && state != RS_Faulted) {
+        ReportNotPresent(state);
         return kExitNoGateway;
     }
     if (state == RS_Faulted && needWorking) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/WatchedResponder.h"
 #include "tool/device/RequestGate.h"
 #include "tool/session/ConfigurationSession.h"
 
@@ -17,7 +18,8 @@
 inline constexpr int kExitOk = 0;         // success (diff: equal)
 inline constexpr int kExitRefused = 1;    // a rule, the user or the gateway refused (diff: differ)
 inline constexpr int kExitUsage = 2;      // a usage error (arguments, unreadable file)
-inline constexpr int kExitNoGateway = 3;  // no gateway answered
+inline constexpr int kExitNoGateway = 3;  // no gateway reached (set-up problem or no answer)
+inline constexpr int kExitLost = 4;       // the gateway stopped answering part way
 
 // Options accepted before or after the subcommand.
 struct GlobalOptions {
@@ -117,6 +119,9 @@ public:
     // did; kExitRefused when the library cannot be loaded or the gateway is
     // faulted and a working one is needed. The reason is printed.
     int ConnectGateway(bool needWorking = true);
+    // kExitLost, after printing that the gateway stopped answering (once),
+    // when an exchange failed after a gateway was reached; else kExitOk.
+    int CheckStillAnswering();
 
     // While it lives, a progress bar follows the requests to the J1939 I/O
     // table (class 111) that pass the session's gate; `total` is the number
@@ -136,5 +141,12 @@ public:
     };
 
 private:
+    // Why no gateway could be reached, printed one line each.
+    void ReportNoGateway();
+    // A run state other than Idle, Run or Faulted: no module, as online.
+    void ReportNotPresent(int state);
+
     std::unique_ptr<ConfigurationSession> m_session;
+    CWatchedResponder* m_watch = nullptr;  // owned by the session's gate
+    bool m_lostReported = false;
 };
