@@ -163,4 +163,21 @@ TEST_F(SessionTest, J1939Screen_TextsOnlineThenWithoutModule) {
     EXPECT_EQ(view.addresses.size(), 2u);  // the record keeps the list
 }
 
+TEST_F(SessionTest, J1939Screen_FileOpenedWithoutModuleShowsOfflineTexts) {
+    Plug(f_profibusJ1939);
+    m_gateway->unplugged = true;
+    m_session->Start();
+    ASSERT_EQ(m_session->ModulePaneText(), "NO MODULE");
+    CConfiguration file;
+    file.j1939.addressList = {7};
+    ASSERT_TRUE(m_session->OpenConfiguration(WriteConfigFile(file, RS_Idle)).opened);
+
+    const J1939ScreenView view = J1939ScreenViewOf(*m_session);
+    EXPECT_TRUE(view.enabled);
+    EXPECT_EQ(view.status, "Offline");
+    EXPECT_EQ(view.error, "None");
+    EXPECT_EQ(view.networkAddress, "");  // nothing read since the module went
+    EXPECT_EQ(view.addresses, (std::vector<std::string>{"7"}));
+}
+
 }  // namespace

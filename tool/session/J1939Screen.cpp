@@ -11,9 +11,13 @@ J1939ScreenView J1939ScreenViewOf(const ConfigurationSession& session) {
     view.baudSelection = view.baudRates.visible && s.baudIndex >= 0 && s.baudIndex < items
                              ? static_cast<int>(s.baudIndex)
                              : -1;
-    view.status = s.statusText;
-    view.error = s.errorText;
-    view.networkAddress = s.networkAddressText;
+    if (view.enabled) {
+        // offline nothing is read: a screen built for an opened file shows
+        // the offline texts as well as one refreshed after the switch
+        view.status = session.IsOffline() ? "Offline" : s.statusText;
+        view.error = session.IsOffline() ? "None" : s.errorText;
+        view.networkAddress = s.networkAddressText;
+    }
     view.name = FormatJ1939Name(s.name);
     for (std::uint8_t address : s.addressList) {
         view.addresses.push_back(std::to_string(address));

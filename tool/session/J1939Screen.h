@@ -11,11 +11,13 @@
 struct J1939ScreenView {
     bool enabled = false;  // module present (RunState 0 or 1)
     bool statusDataInInputShown = false;
-    BaudRateList baudRates;              // hidden, or its items
-    int baudSelection = -1;              // -1: no selection
-    std::string status;                  // "Online", "Offline", or empty without a module
-    std::string error;                   // "No Error", "0x1F", "None", or empty
-    std::string networkAddress;          // decimal, empty without a module
+    BaudRateList baudRates;  // hidden, or its items
+    int baudSelection = -1;  // -1: no selection
+    // Without a module the three texts are empty; offline, status and error
+    // read "Offline" and "None" (nothing is read from the simulator).
+    std::string status;                  // "Online" or "Offline" as the gateway reports
+    std::string error;                   // "No Error" or "0x1F"
+    std::string networkAddress;          // decimal, as last read
     std::string name;                    // 16 hexadecimal digits, byte 7 first
     std::vector<std::string> addresses;  // one "%d" line per address
     bool busOffReset = false;
