@@ -47,6 +47,14 @@ EntryMessage FromRule(const RuleMessage& message) {
     return EntryMessage{message.text, message.caption, "io_table", NotifyIcon::None};
 }
 
+// Whether the pair needs other screens than `current` shows: a different
+// pair, unless both are the status view alone.
+bool RebuildsLayout(const ScreenLayout& current, int clientType, int serverType) {
+    const bool samePair = clientType == current.clientType && serverType == current.serverType;
+    return !samePair &&
+           !(LayoutOfPair(clientType, serverType).IsSingleScreen() && current.IsSingleScreen());
+}
+
 }  // namespace
 
 std::vector<std::string> NewModuleItems() {
@@ -105,9 +113,15 @@ bool ConfigurationSession::Upload() {
     const int state = m_device.GetRunState();
     m_lastSerial = m_device.SerialNumber();
     m_lastState = state;
-    const bool rebuilt =
-        IsModulePresent(state) && Relayout(m_device.ClientType(), m_device.ServerType());
-    if (rebuilt && SaveModified()) {
+    const bool present = IsModulePresent(state);
+    // the save-changes question comes before the records take the new pair:
+    // an untouched document asks nothing, and a saved one keeps its own pair
+    const bool replace =
+        present && RebuildsLayout(m_layout, m_device.ClientType(), m_device.ServerType())
+            ? SaveModified()
+            : false;
+    const bool rebuilt = present && Relayout(m_device.ClientType(), m_device.ServerType());
+    if (rebuilt && replace) {
         ResetToDefaults();
         m_documentPath.clear();
     }
@@ -139,18 +153,6 @@ DownloadReport ConfigurationSession::Download(const ScreenEntries& entries) {
     const RecordSet records = RecordsOfLayout(m_layout);
     if (ValidPair(m_layout.clientType, m_layout.serverType)) {
         const DownloadResult result = DownloadConfiguration(Link(), m_config);
-        if (!result.written) {
-            // the records' own check at the start of their write: never
-            // stricter than the screens', but shown if it ever refuses
-            for (const DownloadRefusal& refusal : result.refusals) {
-                report.refusals.push_back(
-                    EntryMessage{refusal.text, refusal.caption, refusal.field, NotifyIcon::None});
-                Show(report.refusals.back());
-            }
-            ShowTableCheck(result.tableCheck, &report.refusals);
-            report.outcome = DownloadOutcome::Refused;
-            return report;
-        }
         report.saveClass = SaveClassOf(records);
         report.writes = result.writes;
     }
@@ -433,8 +435,7 @@ void ConfigurationSession::RefreshAllScreens() {
 
 bool ConfigurationSession::Relayout(int clientType, int serverType) {
     const ScreenLayout next = LayoutOfPair(clientType, serverType);
-    const bool samePair = clientType == m_layout.clientType && serverType == m_layout.serverType;
-    const bool rebuild = !samePair && !(next.IsSingleScreen() && m_layout.IsSingleScreen());
+    const bool rebuild = RebuildsLayout(m_layout, clientType, serverType);
     if (rebuild) {
         const int previousHeight = m_layout.height;
         m_layout = next;
