@@ -1,11 +1,6 @@
 #include "common/ProfileFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +8,7 @@
 #include <optional>
 #include <sstream>
 
+#include "common/AtomicFile.h"
 #include "common/GantryDirectory.h"
 
 namespace {
@@ -159,43 +155,13 @@ Document Load(const std::string& path) {
     return content ? Parse(*content) : Document{};
 }
 
-// Writes `content` to a temporary file beside `path`, then renames it over
-// `path`; the old file stays whole until the rename.
+// Replaces the file with `content` atomically, creating its folder first.
 bool ReplaceFile(const std::string& path, const std::string& content) {
-    std::filesystem::path target(path);
-    std::error_code error;
-    if (std::filesystem::is_symlink(target, error)) {
-        target = std::filesystem::canonical(target, error);
-        if (error) {
-            return false;
-        }
+    const auto parent = std::filesystem::path(path).parent_path();
+    if (!parent.empty()) {
+        MakeDirectories(parent.string());
     }
-    const auto parent = target.has_parent_path() ? target.parent_path() : ".";
-    MakeDirectories(parent.string());
-    std::string temporary = (parent / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        return false;
-    }
-    struct stat existing {};
-    ::fchmod(fd, ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < content.size()) {
-        const ssize_t written = ::write(fd, content.data() + done, content.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = written > 0;
-        done += ok ? static_cast<std::size_t>(written) : 0;
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temporary.c_str());
-    }
-    return ok;
+    return WriteFileAtomically(path, content);
 }
 
 std::string Serialise(const Document& document) {

@@ -1,13 +1,9 @@
 #include "tool/model/ConfigFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 
+#include "common/AtomicFile.h"
 #include "tool/device/DeviceRequest.h"
 #include "tool/device/InputFile.h"
 
@@ -495,36 +491,5 @@ std::optional<std::vector<std::uint8_t>> ReadFileContents(const std::string& pat
 }
 
 bool SaveFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        return false;
-    }
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    // keep the mode of a file being replaced; a new file gets the umask's mode
-    struct stat existing {};
-    mode_t mode = 0;
-    if (::stat(path.c_str(), &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    const bool complete = written == bytes.size() && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !complete || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(path, bytes);
 }

@@ -121,6 +121,7 @@ OpenResult OpenConfigFile(std::span<const std::uint8_t> bytes, OpenEnvironment& 
 // Reads a file whole; nothing when it cannot be read, is not a regular file or
 // is larger than any configuration (ReadInputFile tells why).
 std::optional<std::vector<std::uint8_t>> ReadFileContents(const std::string& path);
-// Writes atomically: a temporary file beside the target, flushed, then renamed
-// over it. False (and the target untouched) on any error.
+// Writes atomically (WriteFileAtomically): a temporary file beside the target,
+// flushed, then renamed over it; a replaced file keeps its mode and a link its
+// target. False (and the target untouched) on any error.
 bool SaveFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
