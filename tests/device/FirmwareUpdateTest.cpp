@@ -4,6 +4,7 @@
 // come from the virtual gateway's own behaviours (stay in Run, update status,
 // failed transfer chunk) and from a gateway scripted to answer oddly.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -578,3 +579,68 @@ TEST_F(FirmwareUpdateTest, Reconnect_NoGatewayAfterTheResetEndsAfter40Attempts) 
 }
 
 }  // namespace
+
+// ---- descriptions that would mislead: bad numbers, nothing to write ----
+
+TEST_F(FirmwareUpdateTest, Description_NumbersThatAreNotWholeAndInRangeStopBeforeAnythingIsSent) {
+    ConnectScripted();
+    ASSERT_TRUE(m_update->Open());
+    Write("carrier.bin", ImageBytes(1000));
+    const std::pair<std::string, std::string> cases[] = {
+        {UpdateSection(1, 1, "abc", "10", "carrier.bin", 1000),
+         "Invalid configuration file format. MajorRevision of [Update1] is not a whole number "
+         "from 0 to 255: \"abc\"."},
+        {UpdateSection(1, 1, "2", "1abc", "carrier.bin", 1000),
+         "Invalid configuration file format. MinorRevision of [Update1] is not a whole number "
+         "from 0 to 255: \"1abc\"."},
+        {"[Update1]\r\nNVSInstance=1\r\nMajorRevision=2\r\nMinorRevision=10\r\n"
+         "DataFileName=carrier.bin\r\nFileSize=4294968296\r\n",
+         "Invalid configuration file format. FileSize of [Update1] is not a whole number from 0 "
+         "to 4294967295: \"4294968296\"."},
+        {UpdateSection(1, 1, "2", "10", "carrier.bin", 1000, "MaxTimeoutSeconds=1000abc\r\n"),
+         "Invalid configuration file format. MaxTimeoutSeconds of [Update1] is not a whole "
+         "number from 0 to 3600: \"1000abc\"."},
+        {UpdateSection(1, 1, "2", "10", "carrier.bin", 1000, "UpdateReset=-1\r\n"),
+         "Invalid configuration file format. UpdateReset of [Update1] is not a whole number from "
+         "0 to 1: \"-1\"."},
+        {"[Update1]\r\nNVSInstance=1abc\r\nMajorRevision=2\r\nMinorRevision=10\r\n",
+         "Invalid NVSInstance entry."},
+    };
+    for (const auto& [section, message] : cases) {
+        m_messages.messages.clear();
+        EXPECT_FALSE(m_update->SelectFile(Write("bad.nvs", DeviceSection("1") + section)));
+        EXPECT_EQ(m_messages.Texts(), std::vector<std::string>{message});
+        EXPECT_FALSE(m_update->IsStartEnabled());
+        EXPECT_EQ(m_update->Start(), FlashOutcome::NotStarted);
+    }
+    EXPECT_TRUE(m_log.firmware.empty()) << "nothing may reach the gateway";
+}
+
+TEST_F(FirmwareUpdateTest, Start_ADescriptionThatWritesNothingSaysSoAndSendsNothing) {
+    ConnectScripted();
+    // no DataFileName; then only area 3, which this gateway does not have
+    const std::string none = Write("none.nvs", DeviceSection("1") +
+                                                   "[Update1]\r\nNVSInstance=1\r\nMajorRevision="
+                                                   "2\r\nMinorRevision=10\r\n");
+    Write("fieldbus.bin", ImageBytes(10));
+    const std::string absent =
+        Write("absent.nvs", DeviceSection("1") + UpdateSection(1, 3, "1", "0", "fieldbus.bin", 10));
+    for (const std::string& path : {none, absent}) {
+        m_messages.messages.clear();
+        EXPECT_EQ(Flash(path), FlashOutcome::StoppedBeforeTransfer) << path;
+        EXPECT_EQ(m_messages.Texts(), std::vector<std::string>{f_szNothingToWrite});
+    }
+    EXPECT_TRUE(m_log.firmware.empty());
+    EXPECT_EQ(m_log.resets, 0);
+}
+
+TEST_F(FirmwareUpdateTest, Description_ADirectoryOrAFifoIsRefusedByNameWithoutWaiting) {
+    ConnectScripted();
+    std::filesystem::create_directory(m_dir.File("dir.nvs"));
+    ASSERT_EQ(::mkfifo(m_dir.File("fifo.nvs").c_str(), 0600), 0);
+    EXPECT_FALSE(m_update->SelectFile(m_dir.File("dir.nvs")));
+    EXPECT_FALSE(m_update->SelectFile(m_dir.File("fifo.nvs")));
+    EXPECT_EQ(m_messages.Texts(),
+              (std::vector<std::string>{m_dir.File("dir.nvs") + " is a directory, not a file.",
+                                        m_dir.File("fifo.nvs") + " is not a regular file."}));
+}

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
 #include "ModelTestSupport.h"
 #include "TestSupport.h"
+#include "tool/device/InputFile.h"
 
 namespace {
 
@@ -358,3 +360,44 @@ TEST(ConfigFileSeeds, EveryCommittedSeedOpensAndRoundTrips) {
 }
 
 }  // namespace
+
+TEST(ConfigFileFailures, TextFilesVersionZeroAndUnknownVersion1TypesAreNoConfiguration) {
+    CConfiguration config = MakeTestConfiguration(9, 8);
+    const CConfiguration before = config;
+    OpenEnvironment environment;
+    environment.offline = true;
+    const std::string text = "Run state saved: a text file is no configuration\n";
+    const std::vector<std::uint8_t> textFile(text.begin(), text.end());
+    std::vector<std::uint8_t> versionZero = EncodeConfigFile(ImageOfConfiguration(config, 0), 6);
+    versionZero[4] = 0;  // the version word after the magic
+    std::vector<std::uint8_t> unknownTypes = EncodeConfigFile(ImageOfConfiguration(config, 0), 1);
+    unknownTypes[0] = 13;  // no interface type has the code 13
+    for (const auto& bytes : {textFile, versionZero, unknownTypes}) {
+        EXPECT_FALSE(ParseConfigFile(bytes).has_value());
+        const OpenResult result = OpenConfigFile(bytes, environment, config);
+        EXPECT_FALSE(result.opened);
+        EXPECT_EQ(result.message, "Unexpected file format.");
+        EXPECT_TRUE(config.SameStoredValues(before));
+        EXPECT_TRUE(environment.offline);  // as it was
+    }
+    // a genuine version-1 file still opens
+    EXPECT_TRUE(ParseConfigFile(EncodeConfigFile(ImageOfConfiguration(config, 0), 1)).has_value());
+}
+
+TEST(ConfigFileFailures, OnlyARegularFileOfBoundedSizeIsRead) {
+    ScopedGantryDir dir;
+    std::filesystem::create_directory(dir.File("d.cfg"));
+    ASSERT_EQ(::mkfifo(dir.File("f.cfg").c_str(), 0600), 0);
+    WriteFileBytes(dir.File("big.cfg"), std::string(kMaxConfigurationFileBytes + 1, 'x'));
+    EXPECT_EQ(ReadInputFile(dir.File("d.cfg"), kMaxConfigurationFileBytes).error,
+              dir.File("d.cfg") + " is a directory, not a file.");
+    EXPECT_EQ(ReadInputFile(dir.File("f.cfg"), kMaxConfigurationFileBytes).error,
+              dir.File("f.cfg") + " is not a regular file.");
+    EXPECT_EQ(ReadInputFile("/dev/zero", kMaxConfigurationFileBytes).error,
+              "/dev/zero is not a regular file.");
+    EXPECT_EQ(ReadInputFile(dir.File("big.cfg"), kMaxConfigurationFileBytes).error,
+              dir.File("big.cfg") + " is too large (1048577 bytes; at most 1048576).");
+    EXPECT_EQ(ReadInputFile(dir.File("none.cfg"), 10).error,
+              dir.File("none.cfg") + " does not exist.");
+    EXPECT_FALSE(ReadFileContents(dir.File("d.cfg")).has_value());
+}

@@ -326,29 +326,6 @@ TEST_F(DeviceSyncTest, WholeDownloadOfEthernetToJ1939SavesClass140) {
               1);
 }
 
-TEST_F(DeviceSyncTest, WholeDownloadRefusedByAnyCheckWritesNothing) {
-    Start(f_szJ1939Ethernet);
-    CConfiguration config;
-    config.clientType = 9;
-    config.serverType = 6;
-    config.SetRevision(m_device->Revision());
-    config.ethernet.ioSize = 100;
-    config.UpdateLimits();
-    config.io.Add(tagJ1939DataPoint{JT_Input, 1000, 8, 0, 1, 1, 0, 6});  // beyond 96 bytes
-    DownloadResult result = DownloadConfiguration(Link(), config);
-    EXPECT_FALSE(result.written);
-    EXPECT_FALSE(result.tableCheck.passed);
-    EXPECT_TRUE(Take().empty());
-    config.ethernet.ioSize = 3;  // every screen is asked: both reasons come back
-    config.j1939.offlineTimeMs = 50;
-    result = DownloadConfiguration(Link(), config);
-    ASSERT_EQ(result.refusals.size(), 2u);
-    EXPECT_EQ(result.refusals[0].caption, "Offline Detect Time Entry Error");
-    EXPECT_EQ(result.refusals[1].text, "I/O Size must be between 4 and 500 bytes");
-    EXPECT_FALSE(result.tableCheck.passed);
-    EXPECT_TRUE(Take().empty());
-}
-
 TEST_F(DeviceSyncTest, RefreshConfigurationReadsEveryRecordAndSetsLimits) {
     Start(f_szJ1939Ethernet, false);
     CConfiguration config;
@@ -377,51 +354,145 @@ TEST_F(DeviceSyncTest, ModbusMasterPairNeitherReadsNorWritesTheNetworkAddress) {
     EXPECT_EQ(reads.size(), 6u);
 }
 
-TEST_F(DeviceSyncTest, OpeningAnotherPairWithAWorkingGatewayFailsAndStaysOnline) {
-    Start(f_szJ1939Profibus);
-    CConfiguration config = MakeTestConfiguration(9, 11);
-    const CConfiguration before = config;
-    const auto bytes = WriteConfigFile(MakeTestConfiguration(9, 8), 0);
-    const OpenResult result = OpenConfigFileOnDevice(bytes, Link(), m_offline, config);
-    EXPECT_FALSE(result.opened);
-    EXPECT_EQ(result.message, "Failed to open document.");
-    EXPECT_FALSE(m_gate->IsOffline());
-    EXPECT_EQ(m_device->ServerType(), 11);
-    EXPECT_TRUE(config.SameStoredValues(before));
-    EXPECT_TRUE(Take().empty());
+}  // namespace
+
+namespace {
+
+// The simulated gateway that refuses the write of one I/O point (general
+// status 0x09) and, from the `silentAfter`th request on, answers nothing.
+class CFaultyGateway : public IDeviceResponder {
+public:
+    CFaultyGateway(std::uint16_t refusedPoint, int silentAfter)
+        : m_refusedPoint(refusedPoint), m_silentAfter(silentAfter) {
+        m_simulator.Simulator().SetCompleteMode(true);
+    }
+    int BindLibrary() override { return 1; }
+    int Connect() override { return m_requests < m_silentAfter ? 1 : 0; }
+    int Disconnect() override { return 0; }
+    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
+        if (++m_requests >= m_silentAfter) {
+            return 0;
+        }
+        if (request.service == SVC_SetAttributesAll && request.classId == CLS_J1939IoTable &&
+            request.instance == m_refusedPoint) {
+            reply = DeviceReply{};
+            reply.service = static_cast<std::uint8_t>(request.service | 0x80);
+            reply.generalStatus = 0x09;
+            return 1;
+        }
+        return m_simulator.SendRequest(request, reply);
+    }
+
+private:
+    CSimulatorResponder m_simulator;
+    std::uint16_t m_refusedPoint;
+    int m_silentAfter;
+    int m_requests = 0;
+};
+
+class CRecordingNotifier : public INotifier {
+public:
+    NotifyAnswer Notify(const std::string& text, const std::string& caption, NotifyButtons,
+                        NotifyIcon, NotifyAnswer) override {
+        shown.push_back(caption + ": " + text);
+        return NotifyAnswer::Ok;
+    }
+    std::vector<std::string> shown;
+};
+
+// A J1939 to PROFIBUS configuration of `points` one-byte inputs.
+CConfiguration ProfibusTable(std::uint16_t revision, int points) {
+    CConfiguration config;
+    config.clientType = 9;
+    config.serverType = 11;
+    config.SetRevision(revision);
+    for (int i = 0; i < points; ++i) {
+        config.io.Append(tagJ1939DataPoint{JT_Input, static_cast<std::uint16_t>(8 * i), 8, 0, 1,
+                                           static_cast<std::uint32_t>(1000 + i % 4), 0, 6});
+    }
+    config.UpdateLimits();
+    return config;
 }
 
-TEST_F(DeviceSyncTest, OpeningOfflineTakesTheFilesPairIntoTheIdentity) {
-    Start(f_szJ1939Ethernet);
-    m_gate->SetOffline(true);
-    m_offline.product = LookupProductCombination(9, 6);
-    m_device->RefreshIdentity();
-    CConfiguration config;
-    const auto bytes = WriteConfigFile(MakeTestConfiguration(9, 8), 0);
-    const OpenResult result = OpenConfigFileOnDevice(bytes, Link(), m_offline, config);
-    ASSERT_TRUE(result.opened);
-    EXPECT_TRUE(result.pairChanged);
-    EXPECT_EQ(m_offline.product.name, "J1939 to Modbus Interface");
-    EXPECT_EQ(m_device->ServerType(), 8);
-    EXPECT_EQ(m_device->Revision(), MakeRevision(2, 6));
-    EXPECT_EQ(m_device->GetRunState(), RS_Idle);
-    EXPECT_TRUE(config.modbus.SameStoredValues(MakeTestConfiguration(9, 8).modbus));
-}
-
-TEST_F(DeviceSyncTest, OpeningWithoutAGatewayGoesOfflineAndSavingKeepsTheRunState) {
-    Start(f_szJ1939Profibus);
-    m_device->MarkNotDetected();
-    CConfiguration config;
-    const auto bytes = WriteConfigFile(MakeTestConfiguration(9, 11), 0);
-    ASSERT_TRUE(OpenConfigFileOnDevice(bytes, Link(), m_offline, config).opened);
-    EXPECT_TRUE(m_gate->IsOffline());
-    EXPECT_EQ(m_device->GetRunState(), RS_Idle);
-    EXPECT_EQ(m_offline.product.revision, MakeRevision(1, 8));  // copied from the gateway
-    const std::string path = m_dir.File("out.cfg");
-    ASSERT_TRUE(SaveConfigFile(path, Link(), config));
-    const auto saved = ReadFileContents(path);
-    ASSERT_TRUE(saved);
-    EXPECT_EQ(*saved, bytes);
+DownloadResult DownloadThrough(std::uint16_t refusedPoint, int silentAfter, int points) {
+    ScopedGantryDir dir;
+    WriteFileBytes(dir.File("GYSim.ini"),
+                   std::string("[Identity]\n") + f_szJ1939Profibus + "Run Mode=Idle\n");
+    CInstantClock clock;
+    OfflineIdentity offline;
+    CRecordingNotifier notifier;
+    CRequestGate gate(std::make_unique<CFaultyGateway>(refusedPoint, silentAfter), &notifier,
+                      &clock);
+    CDevice device(gate, offline);
+    device.RefreshIdentity();
+    EXPECT_TRUE(device.IsPresent());
+    return DownloadConfiguration(DeviceLink{gate, device},
+                                 ProfibusTable(device.Revision(), points));
 }
 
 }  // namespace
+
+TEST(DeviceSyncWrites, RefusedAndUnansweredWritesAreLoggedAndNamed) {
+    // 7 settings writes, the count, 4 points, Save: 13 writes
+    const DownloadResult refused = DownloadThrough(3, 1000, 4);
+    ASSERT_TRUE(refused.written);
+    EXPECT_EQ(refused.writes.attempted, 13);
+    ASSERT_EQ(refused.writes.failed.size(), 1u);
+    EXPECT_TRUE(refused.writes.failed[0].answered);
+    EXPECT_EQ(refused.writes.failed[0].generalStatus, 0x09);
+    EXPECT_EQ(DescribeFailedWrites(refused.writes, false),
+              "The gateway did not store the whole configuration: 1 of 13 writes failed.\n"
+              "Refused by the gateway: J1939 I/O point 3.\n"
+              "The gateway still answers: check its settings and download again.");
+
+    // identity reads take the first requests; silence falls among the points
+    const DownloadResult lost = DownloadThrough(0, 18, 4);
+    ASSERT_TRUE(lost.written);
+    EXPECT_EQ(lost.writes.attempted, 13);
+    EXPECT_EQ(DescribeFailedWrites(lost.writes, true),
+              "The gateway did not store the whole configuration: 4 of 13 writes failed.\n"
+              "Not answered: J1939 I/O point 2, J1939 I/O point 3, J1939 I/O point 4, Save of "
+              "the J1939 I/O table.\n"
+              "The gateway stopped answering during the download: check the line and the "
+              "gateway, then download again.");
+    EXPECT_EQ(DescribeFailedWrites(DownloadThrough(0, 1000, 4).writes, false), "");
+}
+
+TEST(DeviceSyncLimits, ATableOfMoreThan200PointsIsNeitherDownloadedNorUploadedWhole) {
+    EXPECT_FALSE(CheckPointCountForDownload(ProfibusTable(0x0801, 200).io).has_value());
+    const std::optional<RuleMessage> over =
+        CheckPointCountForDownload(ProfibusTable(0x0801, 201).io);
+    ASSERT_TRUE(over.has_value());
+    EXPECT_EQ(over->text, "Total Datapoint Limit has been Reached");
+    EXPECT_EQ(over->caption, "Configuration Limit");
+
+    // a gateway that claims a count of -1 (65535): 200 points are read, and said so
+    ScopedGantryDir dir;
+    std::string profile = std::string("[Identity]\n") + f_szJ1939Profibus +
+                          "Run Mode=Idle\n[J1939IO_0]\nNumberOfEntries=-1\n";
+    for (int i = 1; i <= 300; ++i) {
+        profile += "[J1939IO_" + std::to_string(i) +
+                   "]\nDirection=Input\nOffset=" + std::to_string(8 * i) +
+                   "\nSize=8\nPGN=1000\nTarget Address=1\n";
+    }
+    WriteFileBytes(dir.File("GYSim.ini"), profile);
+    CInstantClock clock;
+    OfflineIdentity offline;
+    CRecordingNotifier notifier;
+    auto simulator = std::make_unique<CSimulatorResponder>();
+    simulator->Simulator().SetCompleteMode(true);
+    CRequestGate gate(std::move(simulator), &notifier, &clock);
+    CDevice device(gate, offline);
+    device.RefreshIdentity();
+    int pointReads = 0;
+    gate.SetRequestObserver([&](const std::vector<std::uint8_t>& bytes, int, const DeviceReply&) {
+        pointReads += bytes.at(0) == SVC_GetAttributesAll ? 1 : 0;
+    });
+    CJ1939IO io;
+    EXPECT_TRUE(UploadJ1939IoTable(DeviceLink{gate, device}, io));
+    EXPECT_EQ(pointReads, 200);
+    EXPECT_EQ(io.TotalCount(), 200u);
+    EXPECT_EQ(notifier.shown, std::vector<std::string>{
+                                  "Configuration Limit: The gateway reports 65535 I/O points; "
+                                  "the table holds at most 200: only the first 200 were read."});
+}

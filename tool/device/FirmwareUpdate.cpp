@@ -351,11 +351,14 @@ FlashOutcome CFirmwareUpdate::Start() {
     if (!m_startEnabled || m_numberUpdates == 0) {
         return FlashOutcome::NotStarted;
     }
+    if (!CheckImages()) {
+        return FlashOutcome::StoppedBeforeTransfer;
+    }
     if (!WritesAnything()) {
         ShowMessage(f_szNothingToWrite, f_szError, NotifyIcon::Error);
         return FlashOutcome::StoppedBeforeTransfer;
     }
-    if (!CheckImages() || !SwitchToIdle()) {
+    if (!SwitchToIdle()) {
         return FlashOutcome::StoppedBeforeTransfer;
     }
     if (m_listener != nullptr) {
