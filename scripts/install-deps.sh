@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libgmock-dev
     clang-format clang-14 libclang-rt-14-dev
     nlohmann-json3-dev libcli11-dev
-    dpkg-dev desktop-file-utils appstream man-db
+    dpkg-dev desktop-file-utils appstream man-db qt6-svg-dev
     qt6-base-dev qt6-qpa-plugins libgl-dev
     xvfb xauth fonts-dejavu-core
 )
