@@ -1,12 +1,16 @@
 #include "common/ProfileFile.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <sstream>
+#include <unordered_map>
 
 #include "common/AtomicFile.h"
 #include "common/GantryDirectory.h"
@@ -173,6 +177,121 @@ std::string Serialise(const Document& document) {
     return content;
 }
 
+// A file's identity and state on disk, to notice a change by another program.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    bool operator==(const FileStamp& other) const {
+        return exists == other.exists && device == other.device && inode == other.inode &&
+               size == other.size && modified.tv_sec == other.modified.tv_sec &&
+               modified.tv_nsec == other.modified.tv_nsec &&
+               changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+    }
+};
+
+FileStamp StampOf(const std::string& path) {
+    struct stat info {};
+    FileStamp stamp;
+    if (::stat(path.c_str(), &info) == 0) {
+        stamp = {true, info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+    }
+    return stamp;
+}
+
+std::string Lower(const std::string& text) {
+    std::string lower = text;
+    for (char& c : lower) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return lower;
+}
+
+// A profile kept in memory: the parsed file, the stamp it was read at, and
+// the line range of each section (the first of that name) by lower-case name.
+struct HeldDocument {
+    Document document;
+    FileStamp stamp;
+    bool loaded = false;
+    std::unordered_map<std::string, std::pair<std::size_t, std::size_t>> sections;
+
+    void Take(Document fresh, const FileStamp& freshStamp) {
+        document = std::move(fresh);
+        stamp = freshStamp;
+        loaded = true;
+        sections.clear();
+        std::optional<std::string> open;  // the section whose end is still to be found
+        for (std::size_t i = 0; i < document.lines.size(); ++i) {
+            const auto name = SectionName(Visible(document, i));
+            if (!name) {
+                continue;
+            }
+            if (open) {
+                sections[*open].second = i;
+            }
+            open = Lower(*name);
+            if (!sections.emplace(*open, std::make_pair(i + 1, i + 1)).second) {
+                open.reset();  // only the first section of a name counts
+            }
+        }
+        if (open) {
+            sections[*open].second = document.lines.size();
+        }
+    }
+    std::optional<std::pair<std::size_t, std::size_t>> Find(const std::string& section) const {
+        const auto found = sections.find(Lower(section));
+        return found == sections.end() ? std::nullopt : std::make_optional(found->second);
+    }
+};
+
+std::mutex g_heldLock;                       // protects g_held and the documents in it
+std::map<std::string, HeldDocument> g_held;  // profiles kept in memory, by resolved path
+
+// Runs `use(document, range of section)` on the document of `path`: the one
+// kept in memory (read again first when the file changed on disk), else the
+// file as read now.
+template <class Use>
+auto WithSection(const std::string& path, const std::string& section, Use use) {
+    {
+        std::lock_guard<std::mutex> guard(g_heldLock);
+        const auto found = g_held.find(path);
+        if (found != g_held.end()) {
+            HeldDocument& held = found->second;
+            const FileStamp stamp = StampOf(path);
+            if (!held.loaded || !(stamp == held.stamp)) {
+                held.Take(Load(path), stamp);
+            }
+            return use(held.document, held.Find(section));
+        }
+    }
+    const Document document = Load(path);
+    return use(document, FindSection(document, section));
+}
+
+// The document a write starts from: a copy of the one kept in memory when it
+// is current, else the file as read now.
+Document DocumentForWrite(const std::string& path) {
+    std::lock_guard<std::mutex> guard(g_heldLock);
+    const auto found = g_held.find(path);
+    if (found != g_held.end() && found->second.loaded && StampOf(path) == found->second.stamp) {
+        return found->second.document;
+    }
+    return Load(path);
+}
+
+// After a successful write: the document in memory becomes the one written.
+void Remember(const std::string& path, Document written) {
+    std::lock_guard<std::mutex> guard(g_heldLock);
+    const auto found = g_held.find(path);
+    if (found != g_held.end()) {
+        found->second.Take(std::move(written), StampOf(path));
+    }
+}
+
 bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
@@ -217,16 +336,23 @@ void SetKey(Document& document, const std::string& section, const std::string& k
 
 std::string ReadProfileString(const std::string& file, const std::string& section,
                               const std::string& key, const std::string& defaultValue) {
-    const Document document = Load(ResolveGantryPath(file));
-    const auto range = FindSection(document, section);
-    if (!range) {
-        return defaultValue;
-    }
-    const auto index = FindKey(document, range->first, range->second, key);
-    if (!index) {
-        return defaultValue;
-    }
-    return KeyValue(Visible(document, *index))->second;
+    return WithSection(ResolveGantryPath(file), section,
+                       [&](const Document& document, const auto& range) -> std::string {
+                           if (!range) {
+                               return defaultValue;
+                           }
+                           const auto index = FindKey(document, range->first, range->second, key);
+                           if (!index) {
+                               return defaultValue;
+                           }
+                           return KeyValue(Visible(document, *index))->second;
+                       });
+}
+
+void KeepProfileInMemory(const std::string& file) {
+    const std::string path = ResolveGantryPath(file);
+    std::lock_guard<std::mutex> guard(g_heldLock);
+    g_held.try_emplace(path);
 }
 
 std::uint32_t GetProfileString(const char* section, const char* key, const char* defaultValue,
@@ -288,16 +414,16 @@ std::uint32_t GetProfileSectionNames(char* buffer, std::uint32_t size, const std
 }
 
 std::vector<std::string> ReadProfileKeys(const std::string& file, const std::string& section) {
-    const Document document = Load(ResolveGantryPath(file));
-    std::vector<std::string> keys;
-    if (const auto range = FindSection(document, section)) {
-        for (std::size_t i = range->first; i < range->second; ++i) {
-            if (const auto entry = KeyValue(Visible(document, i))) {
-                keys.push_back(entry->first);
+    return WithSection(
+        ResolveGantryPath(file), section, [](const Document& document, const auto& range) {
+            std::vector<std::string> keys;
+            for (std::size_t i = range ? range->first : 0; range && i < range->second; ++i) {
+                if (const auto entry = KeyValue(Visible(document, i))) {
+                    keys.push_back(entry->first);
+                }
             }
-        }
-    }
-    return keys;
+            return keys;
+        });
 }
 
 bool WriteProfileString(const std::string& file, const std::string& section, const std::string& key,
@@ -310,9 +436,13 @@ bool WriteProfileString(const std::string& file, const std::string& section, con
     try {
         const std::string path = ResolveGantryPath(file);
         std::lock_guard<std::mutex> guard(g_writeLock);
-        Document document = Load(path);
+        Document document = DocumentForWrite(path);
         SetKey(document, Trim(section), Trim(key), value);
-        return ReplaceFile(path, Serialise(document));
+        if (!ReplaceFile(path, Serialise(document))) {
+            return false;
+        }
+        Remember(path, std::move(document));
+        return true;
     } catch (const std::exception&) {
         return false;
     }
@@ -322,7 +452,7 @@ bool DeleteProfileKey(const std::string& file, const std::string& section, const
     try {
         const std::string path = ResolveGantryPath(file);
         std::lock_guard<std::mutex> guard(g_writeLock);
-        Document document = Load(path);
+        Document document = DocumentForWrite(path);
         const auto range = FindSection(document, section);
         if (!range) {
             return true;
@@ -332,7 +462,11 @@ bool DeleteProfileKey(const std::string& file, const std::string& section, const
             return true;
         }
         document.lines.erase(document.lines.begin() + static_cast<std::ptrdiff_t>(*index));
-        return ReplaceFile(path, Serialise(document));
+        if (!ReplaceFile(path, Serialise(document))) {
+            return false;
+        }
+        Remember(path, std::move(document));
+        return true;
     } catch (const std::exception&) {
         return false;
     }

@@ -46,3 +46,10 @@ bool WriteProfileString(const std::string& file, const std::string& section, con
 
 // Removes `key` from `section`; true when the key is gone afterwards.
 bool DeleteProfileKey(const std::string& file, const std::string& section, const std::string& key);
+
+// Keeps `file` in memory from its next use on, for a program that reads one
+// profile very often (the virtual gateway): reads are answered from memory,
+// writes go through to the file and to memory, and a file that another
+// program changed is read again. What the functions above return is the same
+// either way.
+void KeepProfileInMemory(const std::string& file);

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "common/ProfileFile.h"
+
 namespace gantry::gateway {
 
 namespace {
@@ -42,6 +44,9 @@ CGatewayObjects::CGatewayObjects(const GatewayOptions& options)
       m_bStayInRun(options.stayInRun),
       m_updateStatus(options.updateStatus),
       m_nFailTransferAt(options.failTransferAt) {
+    // The simulator looks up every value anew: a 200-point upload would read
+    // the whole file hundreds of times.
+    KeepProfileInMemory(options.profile);
     m_simulator.SetCompleteMode(true);
     m_simulator.SetResetDowntime(
         std::chrono::milliseconds(static_cast<long long>(options.resetDowntimeSeconds * 1000.0)));

@@ -160,3 +160,25 @@ TEST_F(ProfileFile, WriteThatFailsHalfWayLeavesTheOldFileIntact) {
 }
 
 }  // namespace
+
+TEST_F(ProfileFile, FileKeptInMemory_ReadsAsTheFileAndFollowsWritesFromEitherSide) {
+    WriteFileBytes(m_path, "\xEF\xBB\xBF[A]\r\nk=1\r\n[b]\r\nk=2\r\n[B]\r\nk=3\r\nj=4\r\n");
+    KeepProfileInMemory("Test.ini");
+    EXPECT_EQ(ReadProfileString("Test.ini", "a", "K", ""), "1");
+    EXPECT_EQ(ReadProfileString("Test.ini", "B", "k", ""), "2") << "the first section counts";
+    EXPECT_EQ(ReadProfileString("Test.ini", "B", "j", "none"), "none");
+    EXPECT_EQ(ReadProfileKeys("Test.ini", "b"), std::vector<std::string>{"k"});
+    // writes go to the file and to memory
+    ASSERT_TRUE(WriteProfileString("Test.ini", "C", "x", "5"));
+    ASSERT_TRUE(DeleteProfileKey("Test.ini", "A", "k"));
+    EXPECT_EQ(ReadProfileString("Test.ini", "C", "x", ""), "5");
+    EXPECT_EQ(ReadProfileString("Test.ini", "A", "k", "gone"), "gone");
+    EXPECT_EQ(ReadFileBytes(m_path),
+              "\xEF\xBB\xBF[A]\r\n[b]\r\nk=2\r\n[B]\r\nk=3\r\nj=4\r\n[C]\r\nx=5\r\n");
+    // another program's change is read again
+    WriteFileBytes(m_path, "[A]\nk=changed\n");
+    EXPECT_EQ(ReadProfileString("Test.ini", "A", "k", ""), "changed");
+    EXPECT_EQ(ReadProfileString("Test.ini", "C", "x", "none"), "none");
+    std::filesystem::remove(m_path);
+    EXPECT_EQ(ReadProfileString("Test.ini", "A", "k", "no file"), "no file");
+}

@@ -225,7 +225,8 @@ TEST_F(TransportTest, Request_SentAsEncodedBytesAndFirstMessageIsTheReply) {
 
 TEST_F(TransportTest, Request_ReplyOnTheThousandthPollAt9_99sIsAccepted) {
     ::setenv("FAKE_RP1210_REPLY", "8E00000000", 1);
-    ::setenv("FAKE_RP1210_REPLY_AFTER", "1000", 1);
+    // the last poll of the window: 101 polls 1 ms apart, then 989 10 ms apart
+    ::setenv("FAKE_RP1210_REPLY_AFTER", "1090", 1);
     DeviceReply reply;
     EXPECT_EQ(ConnectAndRead(reply), 1);
     EXPECT_EQ(m_clock.Slept(), std::chrono::milliseconds(9990));
@@ -244,7 +245,7 @@ TEST_F(TransportTest, Request_NoReplyAfter1000Polls_FailsDropsAndMarksNotDetecte
     device.ReadSerialNumber();
     EXPECT_EQ(device.GetRunState(), RS_NotDetected);
     EXPECT_FALSE(gate.IsConnected());
-    EXPECT_EQ(m_clock.SleepCount(), 1000);
+    EXPECT_EQ(m_clock.SleepCount(), 100 + 990);  // 100 pauses of 1 ms, then 990 of 10 ms
     EXPECT_EQ(m_clock.Slept(), std::chrono::milliseconds(10000));
     EXPECT_EQ(FakeCalls("disconnect"), (std::vector<std::string>{"disconnect 4"}));
     EXPECT_FALSE(m_transport->HasClient());

@@ -2,6 +2,8 @@
 // RP1210 library and the serial driver to the virtual gateway paced at 19200
 // baud, against the time the bytes need on the wire: single exchanges, and
 // the upload of a configuration with 200 J1939 I/O points.
+#include <time.h>
+
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -88,6 +90,13 @@ std::string ProfileWithIoPoints(int points) {
     return profile;
 }
 
+// CPU time of the calling thread.
+double ThreadCpuSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
 class Seconds {
 public:
     double Elapsed() const {
@@ -141,12 +150,16 @@ TEST_F(TransportBenchmark, ExchangesAndUploadAt19200BaudAgainstTheWireTime) {
     wire.Install(gate);
 
     const DeviceRequest request = MakeGetRequest(CLS_Identity, 1, 7);
+    const double cpuBefore = ThreadCpuSeconds();
     Seconds exchanges;
     for (int i = 0; i < kExchanges; ++i) {
         DeviceReply reply;
         ASSERT_EQ(gate.SendDeviceRequest(request, reply), 1) << i;
     }
     const double exchangeSeconds = exchanges.Elapsed();
+    const double toolCpu = ThreadCpuSeconds() - cpuBefore;
+    std::printf("tool thread while it waits for replies: %.3f s CPU in %.3f s = %.2f%% of a core\n",
+                toolCpu, exchangeSeconds, 100.0 * toolCpu / exchangeSeconds);
     const double exchangeRatio = exchangeSeconds / wire.WireSeconds();
     std::printf(
         "tool (SendDeviceRequest): %d in %.3f s = %.1f/s; wire time %.3f s (%.2f ms each); ratio "

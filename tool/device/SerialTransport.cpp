@@ -196,19 +196,34 @@ int CSerialTransport::SendRequest(const DeviceRequest& request, DeviceReply& rep
         }
         return 0;
     }
-    IClock& clock = m_clock != nullptr ? *m_clock : SystemClock();
     char received[kTransferBufferSize];
-    for (int poll = 0; poll < kReplyPolls; ++poll) {
+    const short count = AwaitReply(received);
+    if (count <= 0) {
+        return 0;
+    }
+    // longer than the reply record can hold: refused, never cut
+    if (count > kMaxReplySize) {
+        return 0;
+    }
+    std::memcpy(buffer, received, static_cast<std::size_t>(count));
+    return DecodeReply(buffer, count, reply) < 0 ? 0 : 1;
+}
+
+short CSerialTransport::AwaitReply(char* received) {
+    IClock& clock = m_clock != nullptr ? *m_clock : SystemClock();
+    // The waits are counted, not read off the clock, so a clock that handles
+    // window events while it sleeps does not shorten the window.
+    std::chrono::milliseconds waited{0};
+    while (waited < kReplyWait) {
         const short count = m_fnReadMessage(m_nClientId, received, kTransferBufferSize, 0);
         if (count > 0) {
-            // longer than the reply record can hold: refused, never cut
-            if (count > kMaxReplySize) {
-                return 0;
-            }
-            std::memcpy(buffer, received, static_cast<std::size_t>(count));
-            return DecodeReply(buffer, count, reply) < 0 ? 0 : 1;
+            return count;
         }
-        clock.Sleep(std::chrono::milliseconds(kReplyPollMs));
+        // A reply is due within a few tens of milliseconds: look often until
+        // then, so it is taken when it arrives, not up to a long pause later.
+        const auto pause = waited < kFastReplyPolling ? kFastReplyPollStep : kReplyPollStep;
+        clock.Sleep(pause);
+        waited += pause;
     }
     return 0;
 }

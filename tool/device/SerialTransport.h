@@ -5,6 +5,7 @@
 // message boxes go through the notifier the gate attaches. Gate thread only.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,8 +16,12 @@
 #include "tool/device/DeviceRequest.h"
 #include "tool/device/RequestGate.h"
 
-inline constexpr int kReplyPolls = 1000;     // polls of the receive queue per request
-inline constexpr int kReplyPollMs = 10;      // pause after an empty poll
+// The reply window of one request: the receive queue is polled every 1 ms for
+// the first 100 ms, then every 10 ms, until 10 s of pauses have passed.
+inline constexpr std::chrono::milliseconds kReplyWait{10000};
+inline constexpr std::chrono::milliseconds kFastReplyPolling{100};
+inline constexpr std::chrono::milliseconds kFastReplyPollStep{1};
+inline constexpr std::chrono::milliseconds kReplyPollStep{10};
 inline constexpr int kHighestComPort = 255;  // COM port numbers run from 1 to 255
 
 // The RP1210 device id for COM port n: 100 + n (COM1 → 101 … COM255 → 355).
@@ -64,9 +69,10 @@ public:
     int Connect() override;
     // Closes the open client; the library's result, or -1 when none was open.
     int Disconnect() override;
-    // Sends the encoded request and polls for the reply (1000 polls, 10 ms
-    // apart); the first message is the reply. A refused send shows the
-    // library's error text. Replies longer than 512 bytes are refused.
+    // Sends the encoded request and polls for the reply (kReplyWait, polls
+    // 1 ms apart for the first 100 ms, then 10 ms apart); the first message is
+    // the reply. A refused send shows the library's error text. Replies longer
+    // than 512 bytes are refused.
     int SendRequest(const DeviceRequest& request, DeviceReply& reply) override;
     // Fills `ports` with ListComPorts().
     void GetComPorts(std::vector<int>& ports);
@@ -83,6 +89,9 @@ private:
     void ShowError(const std::string& text);
     // The COM port numbers Connect tries, in order.
     std::vector<int> PortsToTry();
+    // Polls for the reply into `received` (kTransferBufferSize bytes); its
+    // length, or 0 when none came within the reply window.
+    short AwaitReply(char* received);
 
     std::string m_libraryName;
     std::optional<std::string> m_onlyPort;
