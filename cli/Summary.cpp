@@ -1,6 +1,6 @@
 #include "cli/Summary.h"
 
-#include <cstdio>
+#include <iomanip>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -8,6 +8,7 @@
 #include "tool/device/DeviceRequest.h"
 #include "tool/model/ConfigJson.h"
 #include "tool/model/IoRules.h"
+#include "tool/session/IoListPresentation.h"
 
 namespace {
 
@@ -22,46 +23,33 @@ Json JsonOf(const CConfiguration& config) {
     return Json::parse(ExportConfigurationJson(config, 0, 0));
 }
 
-std::string PgnCell(const tagJ1939DataPoint& p) {
-    if (p.table == JT_ActiveDtc) {
-        return "DM1";
+// The list's header text on one line ("Table\nOffset" becomes "Table Offset").
+std::string OneLineHeader(IoColumn column) {
+    std::string text = IoColumnHeader(column, false);
+    for (char& c : text) {
+        c = c == '\n' ? ' ' : c;
     }
-    if (p.table == JT_PreviouslyActiveDtc) {
-        return "DM2";
-    }
-    return std::to_string(p.pgn);
+    return text;
 }
 
-const char* TableName(std::uint8_t table) {
-    switch (table) {
-        case JT_Input:
-            return "Input";
-        case JT_Output:
-            return "Output";
-        case JT_ActiveDtc:
-            return "Active DTC Table";
-        case JT_PreviouslyActiveDtc:
-            return "Previously Active DTC Table";
-        default:
-            return "?";
-    }
-}
-
+// One list as the tool's list shows it in decimal, with the point's type added.
 void AppendList(std::ostringstream& out, const std::vector<tagJ1939DataPoint>& points,
-                bool output) {
-    char row[200];
-    std::snprintf(row, sizeof row, "  %-16s %-16s %-8s %-8s %-8s %-8s %-16s %s\n", "Table Offset",
-                  "Data Length", "PGN", "Priority", "Target", "Update", "Message Offset", "Type");
-    out << row;
+                IoDirection list) {
+    static const int widths[f_nIoColumnCount] = {16, 16, 8, 8, 14, 11, 16};
+    auto appendRow = [&out](const std::vector<std::string>& cells, const std::string& type) {
+        out << " ";
+        for (int i = 0; i < f_nIoColumnCount; ++i) {
+            out << " " << std::left << std::setw(widths[i]) << cells[static_cast<std::size_t>(i)];
+        }
+        out << " " << type << "\n";
+    };
+    std::vector<std::string> headers;
+    for (int i = 0; i < f_nIoColumnCount; ++i) {
+        headers.push_back(OneLineHeader(IoColumnAt(i)));
+    }
+    appendRow(headers, "Type");
     for (const tagJ1939DataPoint& p : points) {
-        const std::string priority = output ? std::to_string(p.priority) : "**";
-        std::snprintf(row, sizeof row, "  %-16s %-16s %-8s %-8s %-8u %-8u %-16s %s\n",
-                      ShowBitQuantityInList(p.dataOffset, false).c_str(),
-                      ShowBitQuantityInList(p.dataLength, false).c_str(), PgnCell(p).c_str(),
-                      priority.c_str(), static_cast<unsigned>(p.address),
-                      static_cast<unsigned>(p.updateRate),
-                      ShowBitQuantityInList(p.messageOffset, false).c_str(), TableName(p.table));
-        out << row;
+        appendRow(IoRowTexts(p, IoColumnModes{}, list), IoTableTypeName(p.table));
     }
 }
 
@@ -134,13 +122,15 @@ std::string SummaryText(const CConfiguration& config, std::uint32_t formatVersio
     }
     if (config.Records().j1939) {
         const CJ1939IO& io = config.io;
-        out << "\nJ1939 Input I/O Table (PGN Count: " << CountPgns(io.Inputs()) << " of "
-            << config.pgnLimits.inputPgns << ")\n";
-        AppendList(out, io.Inputs(), false);
-        out << "\nJ1939 Output I/O Table (PGN Count: " << CountPgns(io.Outputs()) << " of "
-            << config.pgnLimits.outputPgns << ")\n";
-        AppendList(out, io.Outputs(), true);
-        out << "\nTotal Datapoint Count: " << io.TotalCount() << " of " << f_nTotalPointLimit
+        for (IoDirection list : {IoDirection::Input, IoDirection::Output}) {
+            out << "\n"
+                << IoTableTitle(list) << " (" << f_szPgnCountLabel << " "
+                << IoPgnCountText(io, list) << " " << IoPgnLimitText(config.pgnLimits, list)
+                << ")\n";
+            AppendList(out, io.Points(list), list);
+        }
+        out << "\n"
+            << f_szTotalCountLabel << " " << IoTotalCountText(io) << " " << IoTotalLimitText()
             << "\n"
             << "Data table: input " << config.limits.inputBytes << " bytes, output "
             << config.limits.outputBytes << " bytes, combined " << config.limits.combinedBytes
