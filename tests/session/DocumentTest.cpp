@@ -82,6 +82,29 @@ TEST_F(DocumentTest, OpenFailures_AreShownAndChangeNothing) {
     EXPECT_EQ(m_notifier.shown.back().text, "Failed to save document.");
 }
 
+TEST_F(DocumentTest, OpenWithoutAGateway_GoesOfflineOnTheFilesPairAndSavesItBack) {
+    ConfigurationSession other(std::make_unique<CSimulatorResponder>(), &m_notifier, &m_clock);
+    other.Relayout(IT_J1939, IT_ModbusSlave);
+    other.Configuration().modbus.watchdogMs = 2500;
+    ASSERT_TRUE(other.SaveDocument(m_dir.File("modbus.cfg"), {}));
+    Plug(f_profibusJ1939);
+    m_gateway->unplugged = true;
+    m_session->Start();
+
+    ASSERT_TRUE(m_session->OpenDocument(m_dir.File("modbus.cfg")));
+    EXPECT_TRUE(m_session->IsOffline());
+    EXPECT_EQ(m_session->RunState(), RS_Idle);
+    EXPECT_EQ(m_session->Layout().serverType, IT_ModbusSlave);
+    EXPECT_EQ(m_session->Configuration().modbus.watchdogMs, 2500u);
+
+    ASSERT_TRUE(m_session->SaveDocument(m_dir.File("again.cfg"), {}));
+    const std::string before = ReadFileBytes(m_dir.File("modbus.cfg"));
+    const std::string after = ReadFileBytes(m_dir.File("again.cfg"));
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after.substr(16, 4), std::string(4, '\0'));  // saved in Idle
+    EXPECT_EQ(after.substr(0, 16) + after.substr(20), before.substr(0, 16) + before.substr(20));
+}
+
 TEST(StatusPresentation, ModeListByRunState) {
     EXPECT_EQ(ModeListOf(RS_Idle), (ModeList{{"Idle", "Run"}, 0}));
     EXPECT_EQ(ModeListOf(RS_Run), (ModeList{{"Idle", "Run"}, 1}));

@@ -432,48 +432,8 @@ std::string UploadLimitText(unsigned claimed) {
            ": only the first " + std::to_string(f_nTotalPointLimit) + " were read.";
 }
 
-namespace {
-
-// Every record is asked, in the frame's order, and the refusals combined.
-void ValidateAll(DeviceLink link, const CConfiguration& config, DownloadResult& result) {
-    const RecordSet records = config.Records();
-    auto add = [&](const std::optional<NetworkRefusal>& refusal) {
-        if (refusal) {
-            result.refusals.push_back(FromNetwork(*refusal));
-        }
-    };
-    if (records.deviceNet) {
-        add(ValidateDeviceNet(config.deviceNet));
-    }
-    if (records.modbus) {
-        add(ValidateModbus(config.modbus, IsModbusMaster(link)));
-    }
-    if (records.modbusEnhanced) {
-        add(ValidateModbus(config.modbusEnhanced, IsModbusMaster(link)));
-    }
-    if (records.j1939) {
-        if (auto refusal = CheckJ1939Settings(config.j1939)) {
-            result.refusals.push_back(*refusal);
-        }
-        result.tableCheck = CheckTableBeforeDownload(config.io, config.limits, config.pgnLimits);
-        if (auto full = CheckPointCountForDownload(config.io)) {
-            result.tableCheck.passed = false;
-            result.tableCheck.messages.push_back(*full);
-        }
-    }
-    if (records.ethernet) {
-        add(ValidateEthernet(config.ethernet));
-    }
-}
-
-}  // namespace
-
 DownloadResult DownloadConfiguration(DeviceLink target, const CConfiguration& config) {
     DownloadResult result;
-    ValidateAll(target, config, result);
-    if (!result.refusals.empty() || !result.tableCheck.passed) {
-        return result;
-    }
     const DeviceLink link{target.gate, target.device, &result.writes};
     const RecordSet records = config.Records();
     int saveClass = -1;
@@ -503,34 +463,6 @@ DownloadResult DownloadConfiguration(DeviceLink target, const CConfiguration& co
     }
     result.written = true;
     return result;
-}
-
-OpenResult OpenConfigFileOnDevice(std::span<const std::uint8_t> bytes, DeviceLink link,
-                                  OfflineIdentity& offline, CConfiguration& config) {
-    OpenEnvironment environment{link.device.GetRunState(), link.gate.IsOffline(),
-                                link.device.ClientType(), link.device.ServerType(),
-                                link.device.Revision()};
-    const bool wasOffline = environment.offline;
-    const OpenResult result = OpenConfigFile(bytes, environment, config);
-    if (!result.opened || (wasOffline == environment.offline && !result.pairChanged)) {
-        return result;
-    }
-    if (result.pairChanged) {
-        offline.product = LookupProductCombination(environment.clientType, environment.serverType);
-    } else if (!wasOffline) {
-        // going offline with the gateway's pair: the record stands for that gateway
-        offline.product = ProductCombination{link.device.ProductName(), link.device.Revision(),
-                                             link.device.ClientType(), link.device.ServerType()};
-        offline.attribute100 = link.device.Attribute100();
-    }
-    link.gate.SetOffline(true);
-    link.device.RefreshIdentity();  // answered from the offline record: RunState 0
-    return result;
-}
-
-bool SaveConfigFile(const std::string& path, DeviceLink link, const CConfiguration& config) {
-    const std::uint32_t runState = static_cast<std::uint32_t>(link.device.GetRunState());
-    return SaveFileAtomically(path, WriteConfigFile(config, runState));
 }
 
 namespace {

@@ -105,33 +105,17 @@ void SaveObject(DeviceLink link, std::uint16_t classId);
 
 struct DownloadResult {
     bool written = false;
-    std::vector<DownloadRefusal> refusals;  // every record's refusal
-    TableCheck tableCheck;                  // the I/O table's checks
-    WriteLog writes;                        // what was written, and what failed
+    WriteLog writes;  // what was written, and what failed
 };
 
 // A table of more than 200 points cannot be downloaded: "Total Datapoint Limit
 // has been Reached" (caption "Configuration Limit"), the text of the Add flow.
 std::optional<RuleMessage> CheckPointCountForDownload(const CJ1939IO& io);
 
-// The whole download: every record the pair has is validated (all are asked
-// and their refusals combined; Ethernet comes last; a table over 200 points
-// is refused), then written in order
-// (DeviceNet, Modbus, enhanced Modbus, J1939 settings and I/O table,
-// Ethernet) and one Save is sent: to class 140 when there is an Ethernet
-// record, else to the class of the last record written. Every write and Save
-// is recorded in the result's write log; a failed one does not change the
-// order of the requests that follow.
+// The whole download, written in order (DeviceNet, Modbus, enhanced Modbus,
+// J1939 settings and I/O table, Ethernet) with one Save: to class 140 when
+// there is an Ethernet record, else to the class of the last record written.
+// The records are judged before, by the session, in the screens' order.
+// Every write and Save is recorded in the result's write log; a failed one
+// does not change the order of the requests that follow.
 DownloadResult DownloadConfiguration(DeviceLink link, const CConfiguration& config);
-
-// Opens a .cfg file's bytes against the tool's gate and identity: the product
-// check looks at the device's run state and pair and the gate's offline flag.
-// On success the gate is offline, RunState 0, and when the file's pair differs
-// the offline identity takes that pair (with its assumed name and revision)
-// and the identity is refreshed from it. On failure nothing changes.
-OpenResult OpenConfigFileOnDevice(std::span<const std::uint8_t> bytes, DeviceLink link,
-                                  OfflineIdentity& offline, CConfiguration& config);
-
-// Saves the records as version 6 with the device's run state, atomically.
-// False when the file could not be written ("Failed to save document.").
-bool SaveConfigFile(const std::string& path, DeviceLink link, const CConfiguration& config);
