@@ -20,32 +20,6 @@ NotifyAnswer CStderrNotifier::Notify(const std::string& text, const std::string&
     }
 }
 
-namespace {
-
-class CSystemClock : public IClock {
-public:
-    void Sleep(std::chrono::milliseconds duration) override {
-        std::this_thread::sleep_for(duration);
-    }
-    std::chrono::milliseconds Now() override {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::chrono::steady_clock::now().time_since_epoch());
-    }
-};
-
-}  // namespace
-
-IClock& SystemClock() {
-    static CSystemClock clock;
-    return clock;
-}
-
-void CInstantClock::Sleep(std::chrono::milliseconds duration) {
-    m_now += duration;
-    m_slept += duration;
-    ++m_sleeps;
-}
-
 int SimulateExchange(DeviceSimulator& simulator, const DeviceRequest& request, DeviceReply& reply) {
     std::uint8_t buffer[kTransferBufferSize] = {};
     reply = DeviceReply{};

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Clock.h"  // IClock, SystemClock, CInstantClock
 #include "tool/device/DeviceRequest.h"
 #include "tool/device/DeviceSimulator.h"
 
@@ -47,38 +48,6 @@ class CStderrNotifier : public INotifier {
 public:
     NotifyAnswer Notify(const std::string& text, const std::string& caption, NotifyButtons buttons,
                         NotifyIcon icon, NotifyAnswer defaultAnswer) override;
-};
-
-// Sleeping and the clock, so that the 10 s reply window, the 500 ms connect
-// pauses and the run-state polling can be tested without waiting.
-class IClock {
-public:
-    virtual ~IClock() = default;
-    // Blocks the calling thread for `duration` (a fake may only advance Now()).
-    // Every wait of a request (the 10 ms reply polls) comes through here, so a
-    // desktop clock may process window events meanwhile (the firmware update
-    // keeps its dialog alive that way).
-    virtual void Sleep(std::chrono::milliseconds duration) = 0;
-    // A monotonic time point in milliseconds.
-    virtual std::chrono::milliseconds Now() = 0;
-};
-
-// The real clock: std::this_thread::sleep_for and steady_clock. Shared.
-IClock& SystemClock();
-
-// A clock whose Sleep returns at once and only advances Now(); counts sleeps.
-// For tests and for fast simulated sessions.
-class CInstantClock : public IClock {
-public:
-    void Sleep(std::chrono::milliseconds duration) override;
-    std::chrono::milliseconds Now() override { return m_now; }
-    int SleepCount() const { return m_sleeps; }
-    std::chrono::milliseconds Slept() const { return m_slept; }
-
-private:
-    std::chrono::milliseconds m_now{0};
-    std::chrono::milliseconds m_slept{0};
-    int m_sleeps = 0;
 };
 
 // What answers requests while the tool is online. Results are 1 for success
