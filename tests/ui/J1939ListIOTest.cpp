@@ -23,6 +23,7 @@
 #include "tool/ui/EditJ1939IOPoint.h"
 #include "tool/ui/J1939ListIO.h"
 #include "tool/ui/ListHeaderCtrl.h"
+#include "tool/ui/MainFrame.h"
 #include "tool/ui/TableCtrl.h"
 
 namespace {
@@ -40,6 +41,15 @@ std::string IoSection(int instance, int direction, int offset, int size, unsigne
 const std::string f_table = "[J1939IO_0]\nNumberOfEntries=4\n" + IoSection(1, 0, 0, 8, 61444) +
                             IoSection(2, 0, 16, 16, 65265) + IoSection(3, 2, 32, 48, 65226) +
                             IoSection(4, 1, 0, 8, 65280);
+
+// The one QApplication goes when the tests are done, before the static
+// objects at exit.
+class CQtEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override { delete QApplication::instance(); }
+};
+::testing::Environment* const g_qtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new CQtEnvironment);
 
 // Does what the main frame does with the session's reports for this pane.
 class CPaneRefresher : public ISessionListener {
@@ -59,24 +69,23 @@ protected:
         static int argc = 1;
         static char name[] = "ui_j1939listio";
         static char* argv[] = {name, nullptr};
-        s_app = new QApplication(argc, argv);
+        if (QApplication::instance() == nullptr) {
+            new QApplication(argc, argv);  // CQtEnvironment deletes it
+        }
         // the remembered column modes go to a scratch folder, never $HOME
-        s_settings = new QTemporaryDir;
+        s_settings = std::make_unique<QTemporaryDir>();
         QSettings::setDefaultFormat(QSettings::IniFormat);
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, s_settings->path());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, s_settings->path());
         QCoreApplication::setOrganizationName(QStringLiteral("GantryTest"));
         QCoreApplication::setApplicationName(QStringLiteral("ui_j1939listio"));
     }
-    static void TearDownTestSuite() {
-        delete s_settings;
-        delete s_app;
-        s_app = nullptr;
-    }
+    static void TearDownTestSuite() { s_settings.reset(); }
     void TearDown() override {
         QSettings().clear();
-        if (m_session) {
-            m_session->SetListener(nullptr);
-        }
+        m_frame.reset();
+        m_window.reset();
+        m_session.reset();
     }
 
     // A started session with the table on the gateway, and the pane in a
@@ -136,17 +145,16 @@ protected:
         return m_session->IsCommandEnabled(SessionCommand::EditIoPoint, m_pane->HasIoListFocus());
     }
 
-    static QApplication* s_app;
-    static QTemporaryDir* s_settings;
+    static std::unique_ptr<QTemporaryDir> s_settings;
     CPaneRefresher m_refresher;
     std::unique_ptr<QWidget> m_window;
+    std::unique_ptr<CMainFrame> m_frame;
     QLineEdit* m_elsewhere = nullptr;
     CJ1939ListIO* m_pane = nullptr;
     bool m_dialogSeen = false;
 };
 
-QApplication* J1939ListIOTest::s_app = nullptr;
-QTemporaryDir* J1939ListIOTest::s_settings = nullptr;
+std::unique_ptr<QTemporaryDir> J1939ListIOTest::s_settings;
 
 TEST_F(J1939ListIOTest, ListsShowTheTable_InputPriorityHiddenAsStars) {
     Open();
@@ -408,6 +416,44 @@ TEST_F(J1939ListIOTest, ScreenshotsOfAFullTableAndTheDialog) {
                                                        : "j1939-io-dialog-output.png");
         EXPECT_EQ(dialog.Entry(EditField::Priority)->isVisible(), list == IoDirection::Output);
     }
+}
+
+// ---- through the main frame ----
+
+TEST_F(J1939ListIOTest, TheFramesIoMenuFollowsTheFocusAndActsOnTheFocusedList) {
+    Plug(f_ethernetJ1939, f_table);
+    m_frame = std::make_unique<CMainFrame>(*m_session);
+    m_frame->show();
+    bool started = false;
+    QObject::connect(m_frame.get(), &CMainFrame::StartupFinished, [&started] { started = true; });
+    m_frame->PostStartupRefresh();
+    ASSERT_TRUE(QTest::qWaitFor([&started] { return started; }, 10000));
+    m_pane = qobject_cast<CJ1939ListIO*>(m_frame->Pane(ScreenKind::J1939IoLists));
+    ASSERT_NE(m_pane, nullptr);
+    ASSERT_EQ(List(IoDirection::Output)->rowCount(), 1);
+
+    m_frame->UpdateCommandUI();
+    EXPECT_TRUE(m_frame->Action(FrameCommand::AddIoPoint)->isEnabled());
+    EXPECT_FALSE(m_frame->Action(FrameCommand::EditIoPoint)->isEnabled());
+    EXPECT_FALSE(m_frame->Action(FrameCommand::RemoveAllIoPoints)->isEnabled());
+
+    ClickRow(IoDirection::Input, 1);
+    m_frame->UpdateCommandUI();
+    EXPECT_TRUE(m_frame->Action(FrameCommand::EditIoPoint)->isEnabled());
+    EXPECT_TRUE(m_frame->Action(FrameCommand::RemoveIoPoint)->isEnabled());
+    m_notifier.shown.clear();
+    m_frame->Action(FrameCommand::RemoveIoPoint)->trigger();
+    ASSERT_EQ(List(IoDirection::Input)->rowCount(), 2);
+    EXPECT_EQ(Cell(IoDirection::Input, 1, IoColumn::Pgn), "DM1");
+    EXPECT_EQ(m_pane->TotalCountLabel()->text(), "3");
+    EXPECT_TRUE(m_notifier.shown.empty());
+
+    ClickRow(IoDirection::Output, 0);
+    std::string type;
+    WhenDialogOpens(
+        [&](CEditJ1939IOPoint& dialog) { type = dialog.TypeList()->currentText().toStdString(); });
+    m_frame->Action(FrameCommand::AddIoPoint)->trigger();
+    EXPECT_EQ(type, "Output");
 }
 
 }  // namespace
