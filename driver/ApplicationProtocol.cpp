@@ -6,8 +6,8 @@
 
 namespace gantry::driver {
 
-CApplicationProtocol::CApplicationProtocol(CComPort* port, IDf1MessageSink* sink)
-    : m_df1(port, sink) {}
+CApplicationProtocol::CApplicationProtocol(CComPort* port, IDf1MessageSink* sink, IClock& clock)
+    : m_df1(port, sink, clock) {}
 
 bool CApplicationProtocol::TransmitRequest(std::uint8_t type, const std::uint8_t* body,
                                            int length) {

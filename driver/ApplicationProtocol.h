@@ -32,9 +32,9 @@ public:
     // Waits for a reply or an echo confirmation look this many times (1 ms apart).
     static constexpr int f_nReplyPolls = 100;
 
-    // Neither pointer is owned. `sink` takes messages that arrive while a
-    // transmit or an echo confirmation is awaited.
-    CApplicationProtocol(CComPort* port, IDf1MessageSink* sink);
+    // Nothing is owned. `sink` takes messages that arrive while a transmit or
+    // an echo confirmation is awaited; the link waits on `clock`.
+    CApplicationProtocol(CComPort* port, IDf1MessageSink* sink, IClock& clock = SystemClock());
 
     // Each returns true on success; port failures raise 142, a failed ACK/NAK
     // write 240. The two connect steps log their failure.

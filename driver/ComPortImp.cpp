@@ -22,16 +22,13 @@
 #include "common/Clock.h"
 #include "common/GantryDirectory.h"
 #include "common/TraceLog.h"
-#include "driver/Df1Utils.h"
 #include "driver/DriverError.h"
 
 namespace gantry::driver {
 
 namespace {
 
-// Empty one-byte reads (about 1 ms each) allowed while a unit is partial.
-constexpr int f_nEmptyReadAllowance = 5000;
-constexpr int f_nByteWaitMs = 1;
+constexpr std::size_t f_nReadChunk = 256;
 
 // UNIX98 pseudo-terminal slaves: majors 136 to 143.
 bool IsPseudoTerminal(int fd) {
@@ -84,7 +81,6 @@ struct CComPortImp::ComPortState {
     std::string portName;
     int hPort = -1;  // m_hPort of the port record
     std::uint32_t timeoutMs = 2000;
-    CDf1UnitAssembler unit;
 };
 
 CComPortImp::CComPortImp(const std::string& portName, std::uint32_t timeoutMs)
@@ -155,10 +151,6 @@ const std::string& CComPortImp::Name() const {
     return m_pImpl->portName;
 }
 
-std::size_t CComPortImp::DiscardedUnits() const {
-    return m_pImpl->unit.DiscardedUnits();
-}
-
 bool CComPortImp::Write(const ByteMessage& message) {
     GY_ASSERT(message.size() > 0);
     std::vector<std::uint8_t> buffer;
@@ -193,49 +185,28 @@ bool CComPortImp::Write(const ByteMessage& message) {
     return true;
 }
 
-ByteMessage CComPortImp::Read(Deadline deadline) {
-    CDf1UnitAssembler& unit = m_pImpl->unit;
-    unit.Clear();
-    int allowance = f_nEmptyReadAllowance;
-    for (;;) {
-        pollfd watch{m_pImpl->hPort, POLLIN, 0};
-        const int ready = ::poll(&watch, 1, f_nByteWaitMs);
-        if (ready < 0 && errno != EINTR) {
-            OutputDebugText("ReadFile error " + ErrorText(errno));
-            ThrowDriverError(DE_HardwareNotResponding);
-        }
-        std::uint8_t byte = 0;
-        ssize_t count = 0;
-        if (ready > 0) {
-            count = ::read(m_pImpl->hPort, &byte, 1);
-            if (count < 0 && errno != EAGAIN && errno != EINTR) {
-                OutputDebugText("ReadFile error " + ErrorText(errno));
-                ThrowDriverError(DE_HardwareNotResponding);
-            }
-            if (count == 0 || (count < 0 && (watch.revents & (POLLHUP | POLLERR)) != 0)) {
-                // The far end has gone (an unplugged adapter, a closed pseudo-terminal).
-                OutputDebugText("ReadFile error: line closed");
-                ThrowDriverError(DE_HardwareNotResponding);
-            }
-        }
-        if (count == 1) {
-            const std::size_t discarded = unit.DiscardedUnits();
-            if (unit.Add(byte)) {
-                return unit.Take();
-            }
-            if (unit.DiscardedUnits() != discarded) {
-                // Too long for any unit: give up on it, so that a babbling line
-                // cannot keep one read going for ever.
-                unit.Clear();
-                return {};
-            }
-            continue;
-        }
-        if (unit.Count() == 0 || --allowance <= 0 || std::chrono::steady_clock::now() >= deadline) {
-            unit.Clear();
-            return {};
-        }
+ByteMessage CComPortImp::Read(std::chrono::milliseconds wait) {
+    pollfd watch{m_pImpl->hPort, POLLIN, 0};
+    const int ready = ::poll(&watch, 1, static_cast<int>(wait.count()));
+    if (ready < 0 && errno != EINTR) {
+        OutputDebugText("ReadFile error " + ErrorText(errno));
+        ThrowDriverError(DE_HardwareNotResponding);
     }
+    if (ready <= 0) {
+        return {};
+    }
+    std::uint8_t bytes[f_nReadChunk];
+    const ssize_t count = ::read(m_pImpl->hPort, bytes, sizeof bytes);
+    if (count < 0 && errno != EAGAIN && errno != EINTR) {
+        OutputDebugText("ReadFile error " + ErrorText(errno));
+        ThrowDriverError(DE_HardwareNotResponding);
+    }
+    if (count == 0 || (count < 0 && (watch.revents & (POLLHUP | POLLERR)) != 0)) {
+        // The far end has gone (an unplugged adapter, a closed pseudo-terminal).
+        OutputDebugText("ReadFile error: line closed");
+        ThrowDriverError(DE_HardwareNotResponding);
+    }
+    return count > 0 ? ByteMessage(bytes, bytes + count) : ByteMessage();
 }
 
 }  // namespace gantry::driver

@@ -35,12 +35,10 @@ public:
     CComPortImp& operator=(const CComPortImp&) = delete;
 
     bool Write(const ByteMessage& message) override;
-    using CComPort::Read;
-    ByteMessage Read(Deadline deadline) override;
+    // At most f_nReadChunk bytes per call.
+    ByteMessage Read(std::chrono::milliseconds wait) override;
 
     const std::string& Name() const;
-    // Units longer than the read buffer that were dropped so far.
-    std::size_t DiscardedUnits() const;
 
 private:
     struct ComPortState;

@@ -38,8 +38,9 @@ CDevice::CDevice(std::int32_t deviceId, const std::string& portName, std::int32_
 
 CDevice::CDevice(std::int32_t deviceId, std::unique_ptr<CComPort> port, std::int32_t protocol,
                  CPacketQueue* transmitQueue, CPacketQueue* commandQueue,
-                 CPacketQueue* receiveQueue)
+                 CPacketQueue* receiveQueue, IClock& clock)
     : m_nDeviceId(deviceId),
+      m_clock(clock),
       m_pPort(std::move(port)),
       m_pTransmitQueue(transmitQueue),
       m_pCommandQueue(commandQueue),
@@ -49,7 +50,7 @@ CDevice::CDevice(std::int32_t deviceId, std::unique_ptr<CComPort> port, std::int
     if (protocol != PROTOCOL_CIP && protocol != PROTOCOL_J1708) {
         ThrowDriverError(DE_InvalidProtocol);
     }
-    m_pProtocol = std::make_unique<CApplicationProtocol>(m_pPort.get(), this);
+    m_pProtocol = std::make_unique<CApplicationProtocol>(m_pPort.get(), this, m_clock);
     // A failing step leaves the constructor by exception: the members, the port
     // among them, are destroyed on the way out.
     Handshake();
@@ -81,7 +82,7 @@ bool CDevice::StartThread() {
         return false;
     }
     while (m_bStarted == 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::yield();
     }
     return true;
 }
@@ -113,11 +114,15 @@ void CDevice::ThreadProc() {
             ReportWorkerError(-2, "Unexpected failure");
         }
         // Back off in small steps so that StopThread is not kept waiting.
-        const auto until = std::chrono::steady_clock::now() + f_errorBackOff;
-        while (m_nRunning == 1 && std::chrono::steady_clock::now() < until) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const auto until = m_clock.Now() + f_errorBackOff;
+        while (m_nRunning == 1 && m_clock.Now() < until) {
+            m_clock.Sleep(std::chrono::milliseconds(10));
         }
     }
+}
+
+std::uint32_t CDevice::TickCount() {
+    return static_cast<std::uint32_t>(m_clock.Now().count());
 }
 
 void CDevice::ReportWorkerError(int code, const std::string& text) {
@@ -141,7 +146,7 @@ void CDevice::RunPass() {
         // A line that has been idle for a while is looked at less often, so an idle
         // device costs little CPU; the first message after the pause waits a few ms more.
         const bool longIdle = ++m_nIdlePasses > f_nIdlePassesBeforeLongWait;
-        std::this_thread::sleep_for(longIdle ? f_longIdleWait : std::chrono::milliseconds(1));
+        m_clock.Sleep(longIdle ? f_longIdleWait : std::chrono::milliseconds(1));
     }
 }
 
@@ -151,7 +156,7 @@ bool CDevice::ReceivePass() {
         return false;
     }
     if (m_bDiscardAll == 0 && (m_nProtocol != PROTOCOL_J1708 || m_bJ1708Mode != 0)) {
-        DeliverData(message, GetTickCount32());
+        DeliverData(message, TickCount());
     }
     return true;
 }
@@ -248,7 +253,7 @@ bool CDevice::TransmitPacket() {
     const bool echo = m_bEcho != 0;
     m_pProtocol->SendData(buffer, length, echo);  // an undelivered message is dropped
     if (echo && m_pProtocol->ReceiveEchoConfirm()) {
-        packet.m_nTimeStamp = GetTickCount32();
+        packet.m_nTimeStamp = TickCount();
         packet.m_bEcho = 1;
         m_pReceiveQueue->Push(packet);
     }

@@ -31,9 +31,11 @@ public:
     // handshake step fails; the port is closed again then.
     CDevice(std::int32_t deviceId, const std::string& portName, std::int32_t protocol,
             CPacketQueue* transmitQueue, CPacketQueue* commandQueue, CPacketQueue* receiveQueue);
-    // As above over a port the caller built (tests).
+    // As above over a port the caller built, the link and the worker waiting
+    // on `clock` (tests).
     CDevice(std::int32_t deviceId, std::unique_ptr<CComPort> port, std::int32_t protocol,
-            CPacketQueue* transmitQueue, CPacketQueue* commandQueue, CPacketQueue* receiveQueue);
+            CPacketQueue* transmitQueue, CPacketQueue* commandQueue, CPacketQueue* receiveQueue,
+            IClock& clock = SystemClock());
     virtual ~CDevice();
     CDevice(const CDevice&) = delete;
     CDevice& operator=(const CDevice&) = delete;
@@ -73,8 +75,11 @@ private:
     template <class Packet>
     bool TransmitPacket();
     void ReportWorkerError(int code, const std::string& text);
+    // The time stamp of a received packet: the clock's milliseconds, 32 bits.
+    std::uint32_t TickCount();
 
     std::int32_t m_nDeviceId;
+    IClock& m_clock;
     std::string m_portName;
     std::string m_portPath;
     std::unique_ptr<CComPort> m_pPort;

@@ -1,7 +1,5 @@
 #include "driver/Df1Protocol.h"
 
-#include <thread>
-
 #include "common/Assert.h"
 #include "common/TraceLog.h"
 #include "driver/Df1Utils.h"
@@ -9,11 +7,51 @@
 
 namespace gantry::driver {
 
-CDf1Protocol::CDf1Protocol(CComPort* port, IDf1MessageSink* sink) : m_pPort(port), m_pSink(sink) {}
+CDf1UnitReader::CDf1UnitReader(CComPort* port, IClock& clock) : m_pPort(port), m_clock(clock) {}
 
-ByteMessage CDf1Protocol::NextDf1Unit(CComPort::Deadline deadline) {
+bool CDf1UnitReader::NextByte(std::uint8_t& byte) {
+    if (m_nPendingAt == m_pending.size()) {
+        m_pending = m_pPort->Read(f_byteWait);
+        m_nPendingAt = 0;
+        if (m_pending.empty()) {
+            return false;
+        }
+    }
+    byte = m_pending[m_nPendingAt++];
+    return true;
+}
+
+ByteMessage CDf1UnitReader::ReadUnit(Deadline deadline) {
+    m_unit.Clear();
+    int allowance = f_nEmptyReadAllowance;
+    for (;;) {
+        std::uint8_t byte = 0;
+        if (NextByte(byte)) {
+            const std::size_t discarded = m_unit.DiscardedUnits();
+            if (m_unit.Add(byte)) {
+                return m_unit.Take();
+            }
+            if (m_unit.DiscardedUnits() != discarded) {
+                // Too long for any unit: give up on it, so that a babbling line
+                // cannot keep one read going for ever.
+                m_unit.Clear();
+                return {};
+            }
+            continue;
+        }
+        if (m_unit.Count() == 0 || --allowance <= 0 || m_clock.Now() >= deadline) {
+            m_unit.Clear();
+            return {};
+        }
+    }
+}
+
+CDf1Protocol::CDf1Protocol(CComPort* port, IDf1MessageSink* sink, IClock& clock)
+    : m_pPort(port), m_pSink(sink), m_clock(clock), m_reader(port, clock) {}
+
+ByteMessage CDf1Protocol::NextDf1Unit(Deadline deadline) {
     if (m_buffer.empty()) {
-        m_buffer = m_pPort->Read(deadline);
+        m_buffer = m_reader.ReadUnit(deadline);
     }
     return CutDf1Unit(m_buffer);
 }
@@ -25,21 +63,21 @@ void CDf1Protocol::WriteControl(const ByteMessage& control) {
 }
 
 Df1ReceiveResult CDf1Protocol::Receive(ByteMessage& out, bool dispatch, int polls) {
-    return ReceiveUntil(out, dispatch, polls, CComPort::Deadline::max());
+    return ReceiveUntil(out, dispatch, polls, CDf1UnitReader::f_noDeadline);
 }
 
 Df1ReceiveResult CDf1Protocol::ReceiveUntil(ByteMessage& out, bool dispatch, int polls,
-                                            CComPort::Deadline deadline) {
+                                            Deadline deadline) {
     ByteMessage unit;
     for (;;) {
         unit = NextDf1Unit(deadline);
         if (!unit.empty()) {
             break;
         }
-        if (polls == 0 || std::chrono::steady_clock::now() >= deadline) {
+        if (polls == 0 || m_clock.Now() >= deadline) {
             return NothingReceived;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        m_clock.Sleep(std::chrono::milliseconds(1));
         --polls;
     }
     if (IsDf1ControlMessage(unit)) {
@@ -72,7 +110,7 @@ Df1ReceiveResult CDf1Protocol::ReceiveUntil(ByteMessage& out, bool dispatch, int
 bool CDf1Protocol::Transmit(const ByteMessage& message) {
     GY_ASSERT(message.size() > 0);
     const ByteMessage frame = BuildDf1AppMessage(message);
-    const auto deadline = std::chrono::steady_clock::now() + f_transmitAckWait;
+    const Deadline deadline = m_clock.Now() + f_transmitAckWait;
     int enqsInARow = 0;
     bool send = true;
     for (;;) {
@@ -104,7 +142,7 @@ bool CDf1Protocol::Transmit(const ByteMessage& message) {
             default:
                 return false;
         }
-        if (std::chrono::steady_clock::now() >= deadline) {
+        if (m_clock.Now() >= deadline) {
             return false;
         }
     }

@@ -74,10 +74,13 @@ TEST_F(AppProtocolTest, SelectProtocolReply_AcceptsAnyNonZeroStatusEvenWithBadCh
     EXPECT_FALSE(protocol.ReceiveSelectProtocolAck());
 }
 
-TEST_F(AppProtocolTest, SelectProtocolWithoutReply_FailsAfterTheWait) {
-    const auto start = std::chrono::steady_clock::now();
+TEST(AppProtocolOnFakeClock, SelectProtocolWithoutReply_FailsAfterTheWait) {
+    CInstantClock clock;
+    MemoryLine line(clock);
+    CApplicationProtocol protocol(&line, nullptr, clock);
+    const auto start = clock.Now();
     EXPECT_FALSE(protocol.ReceiveSelectProtocolAck());
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+    EXPECT_GE(clock.Now() - start, std::chrono::milliseconds(100));
 }
 
 TEST_F(AppProtocolTest, SequenceNumber_WrapsTo0000OnThe65536thRequest) {

@@ -8,6 +8,7 @@
 #include "DriverTestSupport.h"
 #include "TestSupport.h"
 #include "driver/ComPortImp.h"
+#include "driver/Df1Protocol.h"
 #include "driver/DriverError.h"
 
 using namespace gantry::driver;
@@ -46,7 +47,7 @@ TEST(ComPort, DosName_IsResolvedThroughDosdevicesWithoutRegardToCase) {
     EXPECT_EQ(CanonicalPortPath("COM3"), CanonicalPortPath(peer.SlavePath()));
     CComPortImp port("COM3");
     peer.Write({0x10, 0x06});
-    EXPECT_EQ(ToBytes(port.Read()), (Bytes{0x10, 0x06}));
+    EXPECT_EQ(ToBytes(CDf1UnitReader(&port, SystemClock()).ReadUnit()), (Bytes{0x10, 0x06}));
     EXPECT_TRUE(port.Write(ToMessage({0x10, 0x0F})));
     EXPECT_EQ(peer.ReadAll(100), (Bytes{0x10, 0x0F}));
 }
@@ -69,7 +70,7 @@ TEST(ComPort, SecondOpenOfAnOpenPort_Fails142AndTheFirstKeepsWorking) {
     CComPortImp first(peer.SlavePath());
     EXPECT_EQ(OpenErrorCode("COM4"), 142);
     peer.Write({0x10, 0x05});
-    EXPECT_EQ(ToBytes(first.Read()), (Bytes{0x10, 0x05}));
+    EXPECT_EQ(ToBytes(CDf1UnitReader(&first, SystemClock()).ReadUnit()), (Bytes{0x10, 0x05}));
 }
 
 TEST(ComPort, PortCanBeOpenedAgainAfterClose) {
@@ -82,33 +83,45 @@ TEST(ComPort, PortCanBeOpenedAgainAfterClose) {
     EXPECT_EQ(peer.ReadAll(100), (Bytes{0x10, 0x06, 0x10, 0x06, 0x10, 0x06}));
 }
 
-TEST(ComPort, Read_ReturnsWholeUnitsAndNothingOnAnIdleLine) {
+TEST(Df1UnitReader, ReturnsWholeUnitsAndNothingOnAnIdleLine) {
     ScopedGantryDir dir;
     PtyPeer peer;
     CComPortImp port(peer.SlavePath());
+    CDf1UnitReader reader(&port, SystemClock());
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(port.Read().empty());
+    EXPECT_TRUE(reader.ReadUnit().empty());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
     // 01 10 and 10 03 in frames: each is read to its check byte, no further.
     peer.Write({0x10, 0x02, 0x01, 0x10, 0x10, 0x10, 0x03, 0xEF, 0x10, 0x02, 0x10, 0x10, 0x03, 0x10,
                 0x03, 0xED});
-    EXPECT_EQ(ToBytes(port.Read()), (Bytes{0x10, 0x02, 0x01, 0x10, 0x10, 0x10, 0x03, 0xEF}));
-    EXPECT_EQ(ToBytes(port.Read()), (Bytes{0x10, 0x02, 0x10, 0x10, 0x03, 0x10, 0x03, 0xED}));
+    EXPECT_EQ(ToBytes(reader.ReadUnit()), (Bytes{0x10, 0x02, 0x01, 0x10, 0x10, 0x10, 0x03, 0xEF}));
+    EXPECT_EQ(ToBytes(reader.ReadUnit()), (Bytes{0x10, 0x02, 0x10, 0x10, 0x03, 0x10, 0x03, 0xED}));
     // Stray bytes in front stay with the unit.
     peer.Write({0x41, 0x10, 0x02, 0x05, 0x10, 0x03, 0xFB});
-    EXPECT_EQ(ToBytes(port.Read()), (Bytes{0x41, 0x10, 0x02, 0x05, 0x10, 0x03, 0xFB}));
+    EXPECT_EQ(ToBytes(reader.ReadUnit()), (Bytes{0x41, 0x10, 0x02, 0x05, 0x10, 0x03, 0xFB}));
 }
 
-TEST(ComPort, PartialUnit_IsDroppedAtTheDeadline) {
+TEST(Df1UnitReader, PartialUnit_IsDroppedAtTheDeadline) {
+    CInstantClock clock;
+    MemoryLine line(clock);
+    CDf1UnitReader reader(&line, clock);
+    line.Deliver({0x10, 0x02, 0x01});
+    const auto start = clock.Now();
+    EXPECT_TRUE(reader.ReadUnit(start + std::chrono::milliseconds(100)).empty());
+    const auto waited = clock.Now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(95));
+    EXPECT_LT(waited, std::chrono::milliseconds(1000));
+}
+
+TEST(ComPort, Read_GivesTheBytesThatCameAndNothingOnAnIdleLine) {
     ScopedGantryDir dir;
     PtyPeer peer;
     CComPortImp port(peer.SlavePath());
-    peer.Write({0x10, 0x02, 0x01});
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(port.Read(start + std::chrono::milliseconds(100)).empty());
-    const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(waited, std::chrono::milliseconds(95));
-    EXPECT_LT(waited, std::chrono::milliseconds(1000));
+    EXPECT_TRUE(port.Read(std::chrono::milliseconds(20)).empty());
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(19));
+    peer.Write({0x41, 0x10, 0x02});
+    EXPECT_TRUE(WaitUntil([&] { return !port.Read(std::chrono::milliseconds(0)).empty(); }));
 }
 
 TEST(ComPort, LineThatGoesAway_Raises142OnRead) {
@@ -119,7 +132,7 @@ TEST(ComPort, LineThatGoesAway_Raises142OnRead) {
     int code = 0;
     try {
         for (int i = 0; i < 5; ++i) {
-            port.Read();
+            port.Read(std::chrono::milliseconds(1));
         }
     } catch (const CDriverError& error) {
         code = error.GetErrorCode();
@@ -128,17 +141,18 @@ TEST(ComPort, LineThatGoesAway_Raises142OnRead) {
     EXPECT_FALSE(port.Write(ToMessage({0x10, 0x06})));
 }
 
-TEST(ComPort, UnitLongerThanTheBuffer_IsDiscardedAndTheReadReturns) {
+TEST(Df1UnitReader, UnitLongerThanTheBuffer_IsDiscardedAndTheReadReturns) {
     ScopedGantryDir dir;
     PtyPeer peer;
     CComPortImp port(peer.SlavePath());
+    CDf1UnitReader reader(&port, SystemClock());
     peer.Write(Bytes(3000, 0x41));
-    EXPECT_TRUE(port.Read().empty());
-    EXPECT_EQ(port.DiscardedUnits(), 1u);
+    EXPECT_TRUE(reader.ReadUnit().empty());
+    EXPECT_EQ(reader.DiscardedUnits(), 1u);
     // The rest are stray bytes in front of the next frame.
     const Bytes frame{0x10, 0x02, 0x05, 0x10, 0x03, 0xFB};
     peer.Write(frame);
-    const Bytes next = ToBytes(port.Read());
+    const Bytes next = ToBytes(reader.ReadUnit());
     EXPECT_EQ(next.size(),
               3000u - 2049u + frame.size());  // dropped with the byte that overflowed it
     ASSERT_GE(next.size(), frame.size());

@@ -50,6 +50,15 @@ protected:
 
 const Bytes kFrame010001{0x10, 0x02, 0x01, 0x00, 0x01, 0x10, 0x03, 0xFE};
 
+// The link over a line in memory, every wait on the fake clock.
+class Df1LinkOnFakeClock : public ::testing::Test {
+protected:
+    CInstantClock clock;
+    MemoryLine line{clock};
+    RecordingSink sink;
+    CDf1Protocol link{&line, &sink, clock};
+};
+
 }  // namespace
 
 TEST_F(Df1LinkTest, GoodFrame_IsAcknowledgedAndYieldsItsMessage) {
@@ -137,12 +146,13 @@ TEST_F(Df1LinkTest, TransmitAnsweredWithNak_FailsWithoutResend) {
     EXPECT_TRUE(peer.ReadAll(50).empty());
 }
 
-TEST_F(Df1LinkTest, TransmitWithoutAnswer_FailsAfterTheWait) {
-    const auto start = std::chrono::steady_clock::now();
+TEST_F(Df1LinkOnFakeClock, TransmitWithoutAnswer_FailsAfterTheWait) {
+    const auto start = clock.Now();
     EXPECT_FALSE(link.Transmit(ToMessage({1, 0, 1})));
-    const auto waited = std::chrono::steady_clock::now() - start;
+    const auto waited = clock.Now() - start;
     EXPECT_GE(waited, std::chrono::milliseconds(100));
     EXPECT_LT(waited, std::chrono::milliseconds(2500));
+    EXPECT_EQ(line.Written(), std::vector<Bytes>{kFrame010001});
 }
 
 TEST_F(Df1LinkTest, PeerFrameDuringTransmitWait_IsAcknowledgedAndDelivered) {
@@ -168,19 +178,17 @@ TEST_F(Df1LinkTest, ThirdEnqInARow_FailsTheTransmit) {
     EXPECT_TRUE(peer.ReadAll(50).empty());
 }
 
-TEST_F(Df1LinkTest, EndlessForeignFrames_EndTheTransmitWithinTwoSeconds) {
-    std::atomic<bool> flooding{true};
-    std::thread flood([&] {
-        while (flooding) {
-            peer.SendMessage({0x06, 0x00, 0x01, 0x55});
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+TEST_F(Df1LinkOnFakeClock, EndlessForeignFrames_EndTheTransmitWithinTwoSeconds) {
+    auto next = clock.Now();
+    line.onLook = [&](std::chrono::milliseconds now) {
+        if (now >= next) {
+            line.Deliver(ToBytes(BuildDf1AppMessage(ToMessage({0x06, 0x00, 0x01, 0x55}))));
+            next = now + std::chrono::milliseconds(20);
         }
-    });
-    const auto start = std::chrono::steady_clock::now();
+    };
+    const auto start = clock.Now();
     EXPECT_FALSE(link.Transmit(ToMessage({1, 0, 1})));
-    const auto waited = std::chrono::steady_clock::now() - start;
-    flooding = false;
-    flood.join();
+    const auto waited = clock.Now() - start;
     EXPECT_GE(waited, std::chrono::milliseconds(1900));
     EXPECT_LT(waited, std::chrono::milliseconds(3000));  // without the bound: for ever
     EXPECT_GT(sink.Messages().size(), 10u);

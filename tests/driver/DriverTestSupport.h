@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "common/Clock.h"
+#include "driver/ComPort.h"
 #include "driver/Df1Utils.h"
 
 using namespace gantry::driver;
@@ -288,4 +290,42 @@ private:
     Bytes m_beforeAck;
     Bytes m_beforeConfirm;
     std::thread m_thread;
+};
+
+// A serial line in memory for the link's timing tests on the fake clock: what
+// the driver writes is recorded, the test (or `onLook`, called with the time
+// before every look at the line) delivers what the gateway sends, and a look
+// at an empty line lets the clock move on by the look's wait.
+class MemoryLine : public CComPort {
+public:
+    explicit MemoryLine(CInstantClock& clock) : m_clock(clock) {}
+
+    std::function<void(std::chrono::milliseconds now)> onLook;
+
+    void Deliver(const Bytes& bytes) {
+        m_inbound.insert(m_inbound.end(), bytes.begin(), bytes.end());
+    }
+    const std::vector<Bytes>& Written() const { return m_written; }
+
+    bool Write(const ByteMessage& message) override {
+        m_written.push_back(ToBytes(message));
+        return true;
+    }
+    ByteMessage Read(std::chrono::milliseconds wait) override {
+        if (onLook) {
+            onLook(m_clock.Now());
+        }
+        if (m_inbound.empty()) {
+            m_clock.Sleep(wait);
+            return {};
+        }
+        ByteMessage bytes = ToMessage(m_inbound);
+        m_inbound.clear();
+        return bytes;
+    }
+
+private:
+    CInstantClock& m_clock;
+    Bytes m_inbound;
+    std::vector<Bytes> m_written;
 };

@@ -694,12 +694,12 @@ void DeviceSimulator::SetResetDowntime(std::chrono::milliseconds downtime) {
 }
 
 bool DeviceSimulator::IsUnreachable() const {
-    return m_complete && std::chrono::steady_clock::now() < m_unreachableUntil;
+    return m_complete && m_clock->Now() < m_unreachableUntil;
 }
 
 void DeviceSimulator::BeginResetDowntime() {
     if (m_complete) {
-        m_unreachableUntil = std::chrono::steady_clock::now() + m_resetDowntime;
+        m_unreachableUntil = m_clock->Now() + m_resetDowntime;
     }
 }
 

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/Clock.h"
+
 class DeviceSimulator {
 public:
     // `profile` is a GYSim.ini-format file; a name without '/' lies in the Gantry directory.
@@ -17,6 +19,9 @@ public:
     // gateway unreachable for the reset downtime. Off: the plain simulator's behaviour.
     void SetCompleteMode(bool complete);
     void SetResetDowntime(std::chrono::milliseconds downtime);
+    // The clock the reset downtime runs on (the system clock unless set; it
+    // must outlive the simulator).
+    void SetClock(IClock& clock) { m_clock = &clock; }
     // True while a Reset's downtime lasts (complete mode only).
     bool IsUnreachable() const;
     // Answers the encoded request in buffer[0..length) in place: writes the encoded reply
@@ -37,6 +42,7 @@ private:
     std::string m_profile;
     bool m_complete = false;
     std::chrono::milliseconds m_resetDowntime{0};
-    std::chrono::steady_clock::time_point m_unreachableUntil{};
+    IClock* m_clock = &SystemClock();
+    std::chrono::milliseconds m_unreachableUntil{0};
     std::uint32_t m_imageSize = 0;
 };

@@ -1,6 +1,7 @@
-// Arbitrary byte streams through the real unit assembler, unit cutter and
-// receive step: no crash, every answer a control message, and the link buffer
+// Arbitrary byte streams through the link's real unit reader and assembler,
+// unit cutter and receive step: no crash, every answer a control message, and the link buffer
 // never grows past one unit. Framing round-trips for the same bytes.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -11,8 +12,8 @@ using namespace gantry::driver;
 
 namespace {
 
-// A line that delivers the fuzz input the way the serial port does: one
-// assembled unit (with any stray bytes in front) per read.
+// A line that delivers the fuzz input as a serial port does: in pieces of
+// varying size as they come (the link's own unit reader assembles them).
 class StreamPort : public CComPort {
 public:
     StreamPort(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
@@ -22,15 +23,15 @@ public:
         }
         return true;
     }
-    using CComPort::Read;
-    ByteMessage Read(Deadline) override {
-        while (m_at < m_size) {
-            if (m_unit.Add(m_data[m_at++])) {
-                return m_unit.Take();
-            }
+    ByteMessage Read(std::chrono::milliseconds) override {
+        if (m_at >= m_size) {
+            return {};
         }
-        m_unit.Clear();
-        return {};
+        // piece sizes 1 to 8, taken from the data itself
+        const std::size_t piece = std::min<std::size_t>(1 + m_data[m_at] % 8, m_size - m_at);
+        const ByteMessage bytes(m_data + m_at, m_data + m_at + piece);
+        m_at += piece;
+        return bytes;
     }
     bool Done() const { return m_at >= m_size; }
 
@@ -38,7 +39,6 @@ private:
     const std::uint8_t* m_data;
     std::size_t m_size;
     std::size_t m_at = 0;
-    CDf1UnitAssembler m_unit;
 };
 
 class CountingSink : public IDf1MessageSink {
@@ -55,7 +55,8 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     StreamPort port(data, size);
     CountingSink sink;
-    CDf1Protocol link(&port, &sink);
+    CInstantClock clock;
+    CDf1Protocol link(&port, &sink, clock);
     // Each look takes at least one byte or ends the stream, so this terminates.
     for (std::size_t looks = 0; looks <= size + 1; ++looks) {
         ByteMessage out;
