@@ -257,12 +257,13 @@ TEST_F(J1939ConfigTest, NameDialog_PadsRefusesAndAppliesOnlyToItsCopy) {
     EXPECT_EQ(dialog.Name()[0], 0x0F);
     Screenshot(&dialog, "J1939DeviceName.png");
 
-    QTest::keyClicks(dialog.ByteEntry(7), QStringLiteral("F"));  // "A0F"
+    dialog.ByteEntry(7)->clear();
+    QTest::keyClicks(dialog.ByteEntry(7), QStringLiteral("FFF"));
     QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
     EXPECT_EQ(Texts().back(),
               "Warning: Byte length is limited to 2 hexadecimal characters in the range 0 - F");
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(dialog.ByteEntry(7)->text(), "A0F");
+    EXPECT_EQ(dialog.ByteEntry(7)->text(), "FFF");
 
     QLineEdit* functionInstance = dialog.ComponentEntry(NameComponent::FunctionInstance);
     functionInstance->clear();
