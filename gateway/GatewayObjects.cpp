@@ -4,16 +4,12 @@
 #include <cstring>
 
 #include "common/ProfileFile.h"
+#include "tool/device/DeviceRequest.h"
 
 namespace gantry::gateway {
 
 namespace {
 
-constexpr std::uint8_t f_nServiceSetSingle = 16;
-constexpr std::uint8_t f_nServiceUpdate = 75;
-constexpr std::uint8_t f_nServiceTransfer = 77;
-constexpr std::uint16_t f_nIdentityClass = 1;
-constexpr std::uint16_t f_nFirmwareClass = 161;
 constexpr std::uint8_t f_nRunStateAttribute = 103;
 // Transfer status a gateway gives a chunk it could not take.
 constexpr std::uint8_t f_nTransferFailed = 3;
@@ -67,18 +63,18 @@ int CGatewayObjects::Intercept(std::uint8_t* buffer, int length, int capacity) {
     }
     const std::uint8_t service = buffer[0];
     const std::uint16_t objectClass = Word(buffer + 1);
-    if (m_bStayInRun && service == f_nServiceSetSingle && objectClass == f_nIdentityClass &&
+    if (m_bStayInRun && service == SVC_SetAttributeSingle && objectClass == CLS_Identity &&
         length >= 6 && buffer[5] == f_nRunStateAttribute) {
         return EncodeGatewayReply(buffer, capacity, service, 0, nullptr, 0);
     }
-    if (objectClass != f_nFirmwareClass) {
+    if (objectClass != CLS_FirmwareStorage) {
         return -1;
     }
-    if (service == f_nServiceUpdate && m_updateStatus && *m_updateStatus != 0) {
+    if (service == SVC_FirmwareUpdate && m_updateStatus && *m_updateStatus != 0) {
         return EncodeGatewayReply(buffer, capacity, service,
                                   static_cast<std::uint8_t>(*m_updateStatus), nullptr, 0);
     }
-    if (service == f_nServiceTransfer && ++m_nTransfers == m_nFailTransferAt && length >= 9) {
+    if (service == SVC_FirmwareTransfer && ++m_nTransfers == m_nFailTransferAt && length >= 9) {
         // The chunk's offset comes back with the failed transfer status.
         std::uint8_t data[6] = {buffer[5], buffer[6], buffer[7], buffer[8], f_nTransferFailed, 0};
         return EncodeGatewayReply(buffer, capacity, service, 0, data, 6);

@@ -10,6 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "common/Packet.h"
+#include "driver/ApplicationProtocol.h"
+
 namespace gantry::gateway {
 
 using namespace gantry::driver;
@@ -153,34 +156,35 @@ void CVirtualGateway::HandleUnit(const ByteMessage& unit) {
 
 void CVirtualGateway::HandleMessage(const ByteMessage& message) {
     switch (message[0]) {
-        case 0x01:  // connect
+        case AM_ConnectRequest:
             m_bConnected = true;
             m_bPassAll = false;
-            SendReply(0x01, 0x01);
+            SendReply(AM_ConnectRequest, 0x01);
             break;
-        case 0x03: {  // select protocol
-            const std::int32_t protocol = message.size() > 3 ? message[3] : 0;
-            const bool known = protocol == 1 || protocol == 2;
+        case AM_SelectProtocolRequest: {
+            const std::int32_t protocol =
+                message.size() > f_nAppHeaderLength ? message[f_nAppHeaderLength] : 0;
+            const bool known = protocol == PROTOCOL_CIP || protocol == PROTOCOL_J1708;
             if (known) {
                 m_nProtocol = protocol;
-                m_bPassAll = protocol == 1;
+                m_bPassAll = protocol == PROTOCOL_CIP;
             }
-            SendReply(0x03, known ? 0x01 : 0x00);
+            SendReply(AM_SelectProtocolRequest, known ? 0x01 : 0x00);
             break;
         }
-        case 0x04:  // discard all
+        case AM_DiscardAllRequest:
             m_bPassAll = false;
             break;
-        case 0x05:  // pass all
+        case AM_PassAllRequest:
             m_bPassAll = true;
             break;
-        case 0x06:
-        case 0x07:
+        case AM_DataMessage:
+        case AM_DataMessageWithEcho:
             AnswerData(message);
             break;
-        case 0x08:  // disconnect
+        case AM_DisconnectRequest:
             m_bConnected = false;
-            SendReply(0x08, 0x01);
+            SendReply(AM_DisconnectRequest, 0x01);
             break;
         default:
             break;
@@ -188,17 +192,17 @@ void CVirtualGateway::HandleMessage(const ByteMessage& message) {
 }
 
 void CVirtualGateway::AnswerData(const ByteMessage& message) {
-    if (message[0] == 0x07) {
-        SendMessage(0x13, nullptr, 0);
+    if (message[0] == AM_DataMessageWithEcho) {
+        SendMessage(AM_EchoConfirm, nullptr, 0);
     }
-    if (message.size() < 3) {
+    if (message.size() < f_nAppHeaderLength) {
         return;
     }
-    if (m_nProtocol == 2) {
+    if (m_nProtocol == PROTOCOL_J1708) {
         ++m_nJ1708In;  // J1708 traffic from the client goes out on the bus, not back
         return;
     }
-    std::vector<std::uint8_t> buffer(message.begin() + 3, message.end());
+    std::vector<std::uint8_t> buffer(message.begin() + f_nAppHeaderLength, message.end());
     const int length = static_cast<int>(buffer.size());
     buffer.resize(f_nRequestCapacity);
     const auto started = Clock::now();
@@ -206,23 +210,23 @@ void CVirtualGateway::AnswerData(const ByteMessage& message) {
     m_nHandlerNanoseconds += static_cast<std::uint64_t>(
         std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - started).count());
     if (replyLength > 0 && replyLength <= f_nRequestCapacity) {
-        SendMessage(0x06, buffer.data(), static_cast<std::size_t>(replyLength));
+        SendMessage(AM_DataMessage, buffer.data(), static_cast<std::size_t>(replyLength));
     }
 }
 
 void CVirtualGateway::SendReply(std::uint8_t requestType, std::uint8_t status) {
     const std::uint8_t body[2] = {requestType, status};
-    SendMessage(0x12, body, 2);
+    SendMessage(AM_Reply, body, 2);
 }
 
 void CVirtualGateway::SendMessage(std::uint8_t type, const std::uint8_t* body, std::size_t length) {
     ++m_nSequence;
-    ByteMessage message(3 + length);
+    ByteMessage message(f_nAppHeaderLength + length);
     message[0] = type;
     message[1] = static_cast<std::uint8_t>(m_nSequence >> 8);
     message[2] = static_cast<std::uint8_t>(m_nSequence & 0xFF);
     if (length > 0) {
-        std::copy(body, body + length, message.begin() + 3);
+        std::copy(body, body + length, message.begin() + f_nAppHeaderLength);
     }
     SendFrame(BuildDf1AppMessage(message));
 }
@@ -263,7 +267,8 @@ void CVirtualGateway::SendBytes(const ByteMessage& bytes) {
 }
 
 void CVirtualGateway::MaybeSendJ1708() {
-    if (m_options.j1708EveryMs <= 0 || m_nProtocol != 2 || !m_bPassAll || !m_bConnected) {
+    if (m_options.j1708EveryMs <= 0 || m_nProtocol != PROTOCOL_J1708 || !m_bPassAll ||
+        !m_bConnected) {
         return;
     }
     const auto now = Clock::now();
@@ -273,7 +278,7 @@ void CVirtualGateway::MaybeSendJ1708() {
     m_nextJ1708 = now + std::chrono::milliseconds(m_options.j1708EveryMs);
     // Priority 8, MID 128 (engine), then PID 84 (road speed) and its value.
     const std::uint8_t body[4] = {8, 128, 84, m_nJ1708Value++};
-    SendMessage(0x06, body, sizeof body);
+    SendMessage(AM_DataMessage, body, sizeof body);
 }
 
 }  // namespace gantry::gateway
