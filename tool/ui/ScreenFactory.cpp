@@ -8,7 +8,6 @@
 #include "tool/ui/GYConfigView.h"
 #include "tool/ui/J1939Config.h"
 #include "tool/ui/J1939ListIO.h"
-#include "tool/ui/J1939ListIO.h"
 #include "tool/ui/ScreenPane.h"
 
 namespace {
@@ -58,8 +57,6 @@ CScreenPane* CreateScreenPane(ScreenKind kind, ConfigurationSession& session, QW
             return new CGYConfigView(session, parent);
         case ScreenKind::J1939Settings:
             return new CJ1939Config(session, parent);
-        case ScreenKind::J1939IoLists:
-            return new CJ1939ListIO(session, parent);
         case ScreenKind::J1939IoLists:
             return new CJ1939ListIO(session, parent);
         default:
