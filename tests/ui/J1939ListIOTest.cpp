@@ -418,6 +418,42 @@ TEST_F(J1939ListIOTest, ScreenshotsOfAFullTableAndTheDialog) {
     }
 }
 
+TEST_F(J1939ListIOTest, EditKeepsTheViewAndSelectsTheEditedRow_RemoveKeepsTheView) {
+    Open("");
+    CJ1939IO& io = m_session->Configuration().io;
+    for (int i = 0; i < 150; ++i) {
+        tagJ1939DataPoint point;
+        point.dataOffset = static_cast<std::uint16_t>(8 * i);
+        point.dataLength = 8;
+        point.pgn = 65280;
+        point.updateRate = 100;
+        io.Append(point);
+    }
+    m_pane->RefreshFromSession();
+    CTableCtrl* input = List(IoDirection::Input);
+    QCoreApplication::processEvents();
+    input->scrollToItem(input->item(100, 0), QAbstractItemView::PositionAtTop);
+    QCoreApplication::processEvents();
+    ClickRow(IoDirection::Input, 102);
+    const int top = input->TopRow();
+    ASSERT_GE(top, 95);
+    WhenDialogOpens([](CEditJ1939IOPoint& dialog) {
+        dialog.Entry(EditField::UpdateRate)->setText(QStringLiteral("250"));
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    });
+    m_pane->RunIoCommand(IoCommand::Edit);
+    EXPECT_EQ(Cell(IoDirection::Input, 102, IoColumn::UpdateRate), "250");
+    EXPECT_EQ(input->SelectedRow(), 102);
+    EXPECT_EQ(input->currentRow(), 102);
+    EXPECT_EQ(input->TopRow(), top);
+    EXPECT_TRUE(m_pane->HasIoListFocus());
+
+    m_pane->RunIoCommand(IoCommand::Remove);
+    EXPECT_EQ(input->rowCount(), 149);
+    EXPECT_EQ(input->TopRow(), top);
+    EXPECT_EQ(Cell(IoDirection::Input, 102, IoColumn::TableOffset), " 824 (103,0)");
+}
+
 // ---- through the main frame ----
 
 TEST_F(J1939ListIOTest, TheFramesIoMenuFollowsTheFocusAndActsOnTheFocusedList) {

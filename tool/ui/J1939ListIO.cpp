@@ -130,6 +130,14 @@ void CJ1939ListIO::FillLists() {
     ++m_fills;
 }
 
+bool CJ1939ListIO::FocusField(const std::string& field) {
+    if (field != "io_table" || !List(IoDirection::Input)->isEnabled()) {
+        return false;
+    }
+    List(IoDirection::Input)->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
 bool CJ1939ListIO::HasIoListFocus() const {
     return FocusedList().has_value();
 }
