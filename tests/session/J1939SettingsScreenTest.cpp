@@ -120,26 +120,6 @@ TEST(J1939NameEditor, SourceIsTheGroupEditedOrLeftLast) {
 
 // ---- through the session ----
 
-TEST_F(SessionTest, NameDialog_RefusalIsShownAndOkRewritesTheRecord) {
-    PlugAndStart(f_profibusJ1939);
-    const J1939Name before = m_session->Configuration().j1939.name;
-    CJ1939NameEditor editor(before);
-    editor.SetComponentText(NameComponent::FunctionInstance, "32");
-
-    EXPECT_TRUE(m_session->ApplyJ1939NameEditor(editor));
-    ASSERT_EQ(m_notifier.shown.size(), 1u);
-    EXPECT_EQ(m_notifier.shown[0].text, "Function Instance must be between 0 and 31");
-    EXPECT_EQ(m_notifier.shown[0].caption, "Warning");
-    EXPECT_EQ(m_session->Configuration().j1939.name, before);
-
-    editor.SetComponentText(NameComponent::FunctionInstance, "31");
-    EXPECT_FALSE(m_session->ApplyJ1939NameEditor(editor));
-    EXPECT_EQ(m_session->Configuration().j1939.name, before);  // Apply: the dialog's copy only
-    m_session->SetJ1939Name(editor.Name());
-    EXPECT_EQ(m_session->Configuration().j1939.name[4] >> 3, 31);
-    EXPECT_TRUE(TakeRequests().empty());
-}
-
 TEST_F(SessionTest, J1939Screen_TextsOnlineThenWithoutModule) {
     PlugAndStart(f_profibusJ1939,
                  "[J1939Config]\nStatus=1\nMajor Fault=0x85\nNetwork Address=0x82\n"
