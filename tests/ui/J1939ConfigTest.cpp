@@ -100,10 +100,12 @@ TEST_F(J1939ConfigTest, BaudListFollowsTheRevision) {
         std::vector<QString> items;
     } cases[] = {{f_gateway106, {}},
                  {f_gateway107, {"250k", "500k"}},
-                 {f_profibusJ1939, {"250k", "500k", "125k"}}};
+                 {f_ethernetJ1939, {"250k", "500k", "125k"}},
+                 {f_j1939Modbus, {"250k", "500k", "125k"}},
+                 {f_profibusJ1939, {"250k", "500k", "125k"}}};  // last: the screenshot
     for (const Case& c : cases) {
         Open(c.identity);
-        SCOPED_TRACE(c.identity.revision);
+        SCOPED_TRACE(std::to_string(c.identity.serverType) + " " + c.identity.revision);
         QComboBox* baud = m_pane->BaudRate();
         EXPECT_EQ(baud->isVisible(), !c.items.empty());
         EXPECT_EQ(m_pane->BaudLabel()->isVisible(), !c.items.empty());
@@ -112,7 +114,7 @@ TEST_F(J1939ConfigTest, BaudListFollowsTheRevision) {
             EXPECT_EQ(baud->itemText(i), c.items[static_cast<std::size_t>(i)]);
         }
         EXPECT_EQ(baud->currentIndex(), c.items.empty() ? -1 : 1);
-        EXPECT_TRUE(m_pane->StatusInInput()->isVisible());
+        EXPECT_EQ(m_pane->StatusInInput()->isVisible(), c.identity.serverType == IT_ProfibusSlave);
         EXPECT_EQ(m_pane->StatusValue()->text(), "Online");
         EXPECT_EQ(m_pane->ErrorValue()->text(), "No Error");
         EXPECT_EQ(m_pane->NetAddressValue()->text(), "130");
