@@ -354,3 +354,22 @@ TEST_F(TransportTest, Offline_NeedsNoLibraryAndTheSimulatorAnswers) {
 }
 
 }  // namespace
+
+TEST_F(TransportTest, OnlyPort_TriesThatPortAloneAndANameThatIsNoPortConnectsNowhere) {
+    Port("COM3");
+    Port("COM5");
+    ::setenv("FAKE_RP1210_CONNECT", "105:2", 1);
+    auto only = std::make_unique<CSerialTransport>(FAKE_KV121032_PATH, "com5");
+    CRequestGate gate(std::move(only), &m_notifier, &m_clock);
+    ASSERT_EQ(gate.BindLibrary(), 1);
+    EXPECT_EQ(gate.ConnectDevice(), 1);
+    EXPECT_EQ(FakeCalls("connect"), (std::vector<std::string>{"connect 105 CIP 512 512 0"}));
+
+    CRequestGate nowhere(std::make_unique<CSerialTransport>(FAKE_KV121032_PATH, "LPT1"),
+                         &m_notifier, &m_clock);
+    ASSERT_EQ(nowhere.BindLibrary(), 1);
+    EXPECT_EQ(nowhere.ConnectDevice(), 0);
+    EXPECT_EQ(FakeCalls("connect").size(), 1u);
+    EXPECT_TRUE(Logged(TraceLog(), "No COM port named LPT1 !"));
+    EXPECT_FALSE(Logged(TraceLog(), "No serial COM ports detected !"));
+}
