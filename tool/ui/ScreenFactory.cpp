@@ -5,9 +5,12 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "tool/ui/DNetConfig.h"
 #include "tool/ui/GYConfigView.h"
+#include "tool/ui/IpConfig.h"
 #include "tool/ui/J1939Config.h"
 #include "tool/ui/J1939ListIO.h"
+#include "tool/ui/ModbusConfigEnh.h"
 #include "tool/ui/ScreenPane.h"
 
 namespace {
@@ -59,6 +62,14 @@ CScreenPane* CreateScreenPane(ScreenKind kind, ConfigurationSession& session, QW
             return new CJ1939Config(session, parent);
         case ScreenKind::J1939IoLists:
             return new CJ1939ListIO(session, parent);
+        case ScreenKind::DeviceNet:
+            return new CDNetConfig(session, parent);
+        case ScreenKind::Modbus:
+            return new CModbusConfig(session, parent);
+        case ScreenKind::EnhancedModbus:
+            return new CModbusConfigEnh(session, parent);
+        case ScreenKind::Ethernet:
+            return new CIpConfig(session, parent);
         default:
             break;
     }

@@ -1,0 +1,29 @@
+#include "tool/ui/ModbusConfigEnh.h"
+
+CModbusConfigEnh::CModbusConfigEnh(ConfigurationSession& session, QWidget* parent)
+    : CModbusConfig(session, 3, tr("Watchdog Timeout:"), parent) {
+    m_type = MakeList(NetworkList::NetworkType, "NetworkType");
+    m_duplex = MakeList(NetworkList::NetworkDuplex, "NetworkDuplex");
+    Place(2, 0, MakeLabel(tr("Network Type:"), m_type), m_type);
+    Place(2, 1, MakeLabel(tr("Network Duplex:"), m_duplex), m_duplex);
+    connect(m_type, &QComboBox::activated, this, [this] {
+        TakeListValue(m_type, NetworkList::NetworkType, EnhancedRecord().networkType);
+    });
+    connect(m_duplex, &QComboBox::activated, this, [this] {
+        TakeListValue(m_duplex, NetworkList::NetworkDuplex, EnhancedRecord().networkDuplex);
+    });
+    RefreshFromSession();
+}
+
+void CModbusConfigEnh::RefreshFromSession() {
+    const EnhancedModbusSettings& record = EnhancedRecord();
+    ShowListValue(m_type, NetworkList::NetworkType, record.networkType);
+    ShowListValue(m_duplex, NetworkList::NetworkDuplex, record.networkDuplex);
+    CModbusConfig::RefreshFromSession();
+}
+
+void CModbusConfigEnh::CollectEntries(ScreenEntries& entries) const {
+    ScreenEntries own;
+    CModbusConfig::CollectEntries(own);
+    entries.enhancedModbusNetworkAddress = own.modbusNetworkAddress;
+}
