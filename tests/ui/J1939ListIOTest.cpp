@@ -179,6 +179,13 @@ TEST_F(J1939ListIOTest, ListsShowTheTable_InputPriorityHiddenAsStars) {
         sum += input->columnWidth(column);
     }
     EXPECT_EQ(sum, width);
+
+    // without a module the lists are disabled and keep what they showed
+    m_session->MarkNotDetected();
+    EXPECT_FALSE(List(IoDirection::Input)->isEnabled());
+    EXPECT_FALSE(List(IoDirection::Output)->isEnabled());
+    EXPECT_EQ(List(IoDirection::Input)->rowCount(), 3);
+    EXPECT_FALSE(m_session->IsCommandEnabled(SessionCommand::AddIoPoint, false));
 }
 
 TEST_F(J1939ListIOTest, FocusOutsideTheLists_EditDisabledAndAddOpensAsInput) {
