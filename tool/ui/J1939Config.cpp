@@ -55,9 +55,13 @@ CJ1939Config::CJ1939Config(ConfigurationSession& session, QWidget* parent)
     auto* row = new QHBoxLayout(group);
     row->setContentsMargins(4, 2, 4, 4);
     row->setSpacing(6);
+    // a wider window spreads the four columns evenly
     row->addWidget(BuildValues());
+    row->addStretch(1);
     row->addWidget(BuildAddressList());
+    row->addStretch(1);
     row->addWidget(BuildFlags());
+    row->addStretch(1);
     row->addWidget(BuildTimeAndBaud());
     row->addStretch(1);
     RefreshFromSession();
