@@ -1,11 +1,14 @@
 // CFlashUpdate: the modal "Flash Update" dialog. It shows the revisions the
 // gateway reports for its storage areas, reads an update description (.nvs)
-// chosen with "Select &File", and on "&Start" writes the images it names with
-// the progress of the transfer; after a Start that ends the procedure the
-// dialog closes and the session uploads every screen again.
+// chosen with "Select &File", and on "&Start" writes the images it names,
+// showing the progress of each transfer; after a Start that ends the
+// procedure the dialog closes and the session uploads every screen again.
 //
 // The procedure, its texts and its order of requests are the firmware
-// session's; the dialog draws what it reports. GUI thread only.
+// session's; the dialog draws what it reports. While the procedure runs the
+// window is busy (input swallowed, wait cursor) and keeps repainting: every
+// wait of a request goes through the session's clock, which processes the
+// window's events. GUI thread only.
 #pragma once
 
 #include <QDialog>
@@ -13,6 +16,11 @@
 #include <memory>
 
 class ConfigurationSession;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
 
 class CFlashUpdate : public QDialog {
     Q_OBJECT
@@ -25,8 +33,30 @@ public:
     ~CFlashUpdate() override;
 
     int exec() override;
+    // Whether the device revisions could be read on opening.
+    bool IsOpen() const;
+
+    // The open-file dialog of "Select &File": the chosen path, or an empty
+    // text for Cancel. Tests replace it.
+    void SetFileChooser(std::function<QString()> chooser);
+
+    // The controls, for tests and screenshots.
+    QPushButton* SelectFileButton() const;
+    QPushButton* StartButton() const;
+    QPushButton* CloseButton() const;
+    QLineEdit* FileName() const;
+    QLineEdit* Description() const;
+    QTableWidget* DeviceRevisions() const;
+    QTableWidget* ImageRevisions() const;
+    QProgressBar* Progress() const;
+    QLabel* TransferredText() const;
+    QLabel* UpdateText() const;
 
 private:
     struct Controls;
+    void Build();
+    void OnSelectFile();
+    void OnStart();
+
     std::unique_ptr<Controls> m_controls;
 };
