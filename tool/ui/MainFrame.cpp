@@ -146,7 +146,6 @@ void CMainFrame::CreateMenus() {
     }
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(Action(FrameCommand::AppExit));
-    connect(m_fileMenu, &QMenu::aboutToShow, this, &CMainFrame::RebuildRecentFiles);
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->addAction(Action(FrameCommand::ViewToolbar));
     view->addAction(Action(FrameCommand::ViewStatusBar));
@@ -162,7 +161,6 @@ void CMainFrame::CreateMenus() {
     }
     menuBar()->addMenu(tr("F&lash"))->addAction(Action(FrameCommand::FlashUpdate));
     menuBar()->addMenu(tr("&Help"))->addAction(Action(FrameCommand::AppAbout));
-    RebuildRecentFiles();
 }
 
 void CMainFrame::CreateToolBar() {
@@ -394,6 +392,7 @@ void CMainFrame::UpdateCommandUI() {
     }
     m_modulePane->setText(QString::fromStdString(m_session.ModulePaneText()));
     setWindowTitle(m_doc.WindowTitle());
+    RebuildRecentFiles();
 }
 
 ScreenEntries CMainFrame::CollectEntries() const {

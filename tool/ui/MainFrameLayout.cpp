@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int f_nFrameWidth = 800;
+constexpr int f_nFrameWidth = 940;
 
 }  // namespace
 

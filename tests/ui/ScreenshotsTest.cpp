@@ -1,0 +1,35 @@
+// Screenshots of the main window for the five product pairs, online (the
+// simulated gateway answering as a gateway) and offline, written to
+// screenshots/ in the test's build folder: look at them after a change to any
+// pane. Each picture must exist and show the window at its full size.
+#include <QDir>
+#include <QImage>
+
+#include "FrameTestSupport.h"
+
+namespace {
+
+const char* const f_pairNames[] = {"ethernet-devicenet", "profibus-devicenet", "j1939-modbus",
+                                   "ethernet-j1939", "profibus-j1939"};
+
+}  // namespace
+
+TEST_F(FrameTest, Screenshots_EveryPairOnlineAndOffline) {
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral("screenshots")));
+    const std::vector<PairRows> pairs = AllPairRows();
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        OpenFrame(pairs[i].identity);
+        for (const char* mode : {"online", "offline"}) {
+            if (std::string(mode) == "offline") {
+                Trigger(FrameCommand::OfflineConfiguration);
+            }
+            QCoreApplication::processEvents();
+            const QString path = QStringLiteral("screenshots/%1-%2.png").arg(f_pairNames[i], mode);
+            ASSERT_TRUE(m_frame->grab().save(path)) << path.toStdString();
+            const QImage image(path);
+            EXPECT_EQ(image.size(), m_frame->size() * m_frame->devicePixelRatio());
+            EXPECT_EQ(m_frame->ModulePane()->text().toLower().toStdString(), mode);
+        }
+        TearDown();
+    }
+}
