@@ -163,8 +163,8 @@ void CliContext::ReportNoGateway() {
         return;
     }
     const std::string folder = std::filesystem::path(RP1210LibraryPath()).parent_path().string();
-    for (const std::string& line :
-         DiagnoseConnectFailure(transport->LastConnectAttempts(), folder)) {
+    for (const std::string& line : DiagnoseConnectFailure(transport->LastConnectAttempts(), folder,
+                                                          ComPortNumberFromName(options.port))) {
         PrintMessage("Error", line);
     }
 }

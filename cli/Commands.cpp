@@ -305,7 +305,7 @@ int RunIoExport(const std::string& file, const std::string& csv) {
     return kExitOk;
 }
 
-// The first refusals as "Caption: file line n: column: text", then how many
+// The first refusals as "Caption: file line n: text (column c)", then how many
 // more there were: a file of thousands of bad rows stays readable.
 void PrintCsvRefusals(const std::string& csv, const std::vector<CsvRefusal>& refusals) {
     constexpr std::size_t shownAtMost = 20;
@@ -315,10 +315,8 @@ void PrintCsvRefusals(const std::string& csv, const std::vector<CsvRefusal>& ref
         if (refusal.line > 0) {
             where += " line " + std::to_string(refusal.line);
         }
-        if (!refusal.field.empty()) {
-            where += ", " + refusal.field;
-        }
-        PrintMessage(refusal.caption, where + ": " + refusal.text);
+        const std::string column = refusal.field.empty() ? "" : " (column " + refusal.field + ")";
+        PrintMessage(refusal.caption, where + ": " + refusal.text + column);
     }
     if (refusals.size() > shownAtMost) {
         PrintMessage("Error", "... and " + std::to_string(refusals.size() - shownAtMost) +

@@ -58,12 +58,15 @@ class CGatewayRun {
 public:
     ~CGatewayRun() { Stop(); }
 
-    bool Start(const std::string& profile, const std::string& link) {
+    // `faults`: further options of the gateway, such as {"--silent-after", "40"}.
+    bool Start(const std::string& profile, const std::string& link,
+               const std::vector<std::string>& faults = {}) {
         int out[2];
         if (::pipe(out) != 0) {
             return false;
         }
         std::vector<std::string> arguments = {GATEWAY_PATH, "--profile", profile, "--link", link};
+        arguments.insert(arguments.end(), faults.begin(), faults.end());
         m_pid = ::fork();
         if (m_pid == 0) {
             ::dup2(out[1], 1);

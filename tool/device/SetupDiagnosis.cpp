@@ -94,7 +94,7 @@ std::string DriverNameFor(int port) {
 
 std::string DriverProblem(int port, const std::string& libraryFolder) {
     const std::string name = DriverNameFor(port);
-    const std::string where = " named for " + ComName(port) + " in " + IniPath();
+    const std::string where = " for " + ComName(port) + " in " + IniPath();
     const std::string remedy =
         std::string(": fix the driver name (the installed driver is ") + f_szInstalledDriver + ").";
     if (name.size() >= kDriverNameLimit) {
@@ -146,7 +146,7 @@ std::string AttemptProblem(const ConnectAttempt& attempt, const std::string& lib
         case f_nNotResponding:
             return PortProblem(attempt.port);
         case f_nUnknownDriverError:
-            return NoGatewayText(attempt.port);
+            return "No gateway answered on " + port + ".";
         default:
             return port + ": the RP1210 library refused the connection with error " +
                    std::to_string(attempt.result) + ".";
@@ -161,7 +161,7 @@ std::string NoGatewayText(int onlyPort) {
 }
 
 std::vector<std::string> DiagnoseConnectFailure(const std::vector<ConnectAttempt>& attempts,
-                                                const std::string& libraryFolder) {
+                                                const std::string& libraryFolder, int onlyPort) {
     if (attempts.empty()) {
         return {"No COM ports in " + (fs::path(GantryDirectory()) / "dosdevices").string() + ": " +
                 f_szRunSetup + "."};
@@ -170,7 +170,7 @@ std::vector<std::string> DiagnoseConnectFailure(const std::vector<ConnectAttempt
         attempts.begin(), attempts.end(),
         [](const ConnectAttempt& attempt) { return attempt.result == f_nUnknownDriverError; });
     if (nothingAnswered) {
-        return {NoGatewayText(attempts.size() == 1 ? attempts.front().port : 0)};
+        return {NoGatewayText(onlyPort)};
     }
     std::vector<std::string> lines;
     for (const ConnectAttempt& attempt : attempts) {
@@ -183,7 +183,7 @@ std::vector<std::string> DiagnoseConnectFailure(const std::vector<ConnectAttempt
         }
     }
     if (lines.empty()) {
-        lines.push_back(NoGatewayText());
+        lines.push_back(NoGatewayText(onlyPort));
     }
     return lines;
 }

@@ -22,11 +22,12 @@ std::string NoGatewayText(int onlyPort = 0);
 // What stands between the tool and the gateways: one line per cause (each
 // once), in the order of the ports. `attempts` are the ports the scan tried
 // with RP1210_ClientConnect's results; `libraryFolder` is where the RP1210
-// library lies (a driver named without a directory is looked for there).
-// When every port was a line where nothing answered, the one line is
-// NoGatewayText. Never empty.
+// library lies (a driver named without a directory is looked for there);
+// `onlyPort` is the one port the scan was limited to, 0 for all. When every
+// port tried was a line where nothing answered, the one line is
+// NoGatewayText(onlyPort). Never empty.
 std::vector<std::string> DiagnoseConnectFailure(const std::vector<ConnectAttempt>& attempts,
-                                                const std::string& libraryFolder);
+                                                const std::string& libraryFolder, int onlyPort = 0);
 
 // Why `path` cannot serve as a gateway's serial line, or "" when this user can
 // open it as a serial device that nobody else holds: it does not exist, is no
