@@ -9,6 +9,7 @@
 
 #include "FrameTestSupport.h"
 #include "tool/model/ConfigFile.h"
+#include "tool/ui/AboutDlg.h"
 #include "tool/ui/BusyScope.h"
 #include "tool/ui/GYConfigView.h"
 #include "tool/ui/GuiClock.h"
