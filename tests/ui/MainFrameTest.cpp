@@ -3,6 +3,7 @@
 // sequences, modes and enable rules, the document commands, and a long
 // operation that swallows input.
 #include <QComboBox>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -264,4 +265,22 @@ TEST_F(FrameTest, LongOperation_SwallowsInputAndShowsProgress) {
     m_notifier.answerYes = false;
     QTest::mouseClick(download, Qt::LeftButton);
     EXPECT_EQ(m_notifier.shown.size(), 1u);
+}
+
+TEST_F(FrameTest, NewPair_GrowsTheWindowByTheNewRowsAndKeepsItOnTheDesktop) {
+    OpenFrame(f_profibusDeviceNet);
+    m_gateway->unplugged = true;
+    Trigger(FrameCommand::RefreshDeviceStatus);  // no module: the rows stay
+    m_frame->move(0, 0);
+    const int before = m_frame->height();
+    const int deviceNetRow = m_frame->Pane(ScreenKind::DeviceNet)->height();
+    // another gateway with one row more (Ethernet) comes on the line
+    m_gateway->unplugged = false;
+    WriteIdentity(f_ethernetDeviceNet);
+    Trigger(FrameCommand::RefreshDeviceStatus);
+    ASSERT_EQ(ShownKinds(), AllPairRows()[0].rows);
+    EXPECT_GE(m_frame->height() - before, m_frame->Pane(ScreenKind::Ethernet)->minimumHeight());
+    EXPECT_EQ(m_frame->Pane(ScreenKind::DeviceNet)->height(), deviceNetRow);
+    const QRect desktop = m_frame->screen()->availableGeometry();
+    EXPECT_LE(m_frame->frameGeometry().bottom(), desktop.bottom());
 }
