@@ -14,6 +14,8 @@
 #include "tool/ui/BusyScope.h"
 #include "tool/ui/GYConfigView.h"
 #include "tool/ui/GuiClock.h"
+#include "tool/ui/J1939ListIO.h"
+#include "tool/ui/TableCtrl.h"
 
 namespace {
 
@@ -139,6 +141,13 @@ TEST_F(FrameTest, Modes_ModulePaneAndEveryCommandsEnableState) {
     };
     OpenFrame(f_ethernetJ1939);
     check("ONLINE", {false, true, true, true, true, true, true, true, false, false, false});
+    // the focus in one of the two I/O lists enables Edit, Remove and Remove All
+    auto* lists = static_cast<CJ1939ListIO*>(m_frame->Pane(ScreenKind::J1939IoLists));
+    lists->List(IoDirection::Output)->setFocus();
+    m_frame->UpdateCommandUI();
+    check("ONLINE", {false, true, true, true, true, true, true, true, true, true, true});
+    m_frame->StatusView()->ModeBox()->setFocus();
+    m_frame->UpdateCommandUI();
     Trigger(C::OfflineConfiguration);
     check("OFFLINE", {true, false, false, false, false, false, false, true, false, false, false});
     EXPECT_EQ(ShownKinds(), AllPairRows()[3].rows);  // the gateway's pair stays
