@@ -170,6 +170,22 @@ TEST_F(NetworkScreensTest, MacAddressOutOfRange_RefusedNothingWrittenFieldFocuse
     EXPECT_EQ(pane->MacAddress()->selectedText(), "64");
 }
 
+TEST_F(NetworkScreensTest, NetworkAddressOutOfRange_RefusedNothingWrittenFieldFocused) {
+    OpenFrame(f_j1939Modbus);
+    m_frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_frame.get()));
+    auto* pane = PaneOf<CModbusConfig>(ScreenKind::Modbus);
+    ASSERT_NE(pane, nullptr);
+    Type(pane->NetworkAddress(), "248");
+    const Requests requests = Download();
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{"Invalid Entry: Invalid Network Address. Please specify the "
+                                       "Network Address in the 1 - 247 range."});
+    EXPECT_EQ(CountWrites(requests), 0);
+    EXPECT_EQ(QApplication::focusWidget(), pane->NetworkAddress());
+    EXPECT_EQ(pane->NetworkAddress()->selectedText(), "248");
+}
+
 TEST_F(NetworkScreensTest, DownloadDeviceNet_WritesItsAttributesAndOneSave) {
     OpenFrame(f_profibusDeviceNet);
     auto* pane = PaneOf<CDNetConfig>(ScreenKind::DeviceNet);
