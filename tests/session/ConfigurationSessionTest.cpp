@@ -732,4 +732,28 @@ TEST_F(SessionTest, RelayoutBetweenPairsWithoutScreens_KeepsTheStatusViewAndTake
     EXPECT_EQ(m_listener.layouts.size(), 1u);
 }
 
+TEST_F(SessionTest, DownloadLosingTheGateway_WarnsOnceNamingTheUnansweredWrites) {
+    PlugAndStart(f_profibusJ1939, f_twoPoints);
+    // run state, 7 settings, the count, then the first point is lost
+    m_gateway->loseFrom = 10;
+    const DownloadReport report = m_session->Download();
+    EXPECT_EQ(report.outcome, DownloadOutcome::Written);
+    EXPECT_FALSE(report.Complete());
+    EXPECT_TRUE(report.gatewayLost);
+    EXPECT_EQ(report.writes.attempted, 11);
+    ASSERT_EQ(m_notifier.shown.size(), 2u);  // the caution, then the warning
+    EXPECT_EQ(m_notifier.shown[1].caption, "Configuration Download");
+    EXPECT_EQ(m_notifier.shown[1].icon, NotifyIcon::Warning);
+    EXPECT_EQ(m_notifier.shown[1].text,
+              "The gateway did not store the whole configuration: 3 of 11 writes failed.\n"
+              "Not answered: J1939 I/O point 1, J1939 I/O point 2, Save of the J1939 I/O table.\n"
+              "The gateway stopped answering during the download: check the line and the "
+              "gateway, then download again.");
+    // the order of requests is the download's own up to the loss
+    const Requests requests = TakeRequests();
+    ASSERT_EQ(requests.size(), 10u);
+    EXPECT_EQ(requests[8].rfind("S 111/0/1", 0), 0u);
+    EXPECT_EQ(requests[9].rfind("SA 111/1", 0), 0u);
+}
+
 }  // namespace
