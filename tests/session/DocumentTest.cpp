@@ -82,6 +82,17 @@ TEST_F(DocumentTest, OpenFailures_AreShownAndChangeNothing) {
     EXPECT_EQ(m_notifier.shown.back().text, "Failed to save document.");
 }
 
+TEST_F(DocumentTest, SavedEntries_KeepTheRecordWhereTheTextHoldsNoNumber) {
+    PlugAndStart(f_profibusJ1939);
+    const std::uint32_t time = m_session->Configuration().j1939.offlineTimeMs;
+    for (const char* text : {"-5", "abc", ""}) {
+        ScreenEntries entries;
+        entries.offlineDetection = OfflineDetectionEntry{true, text};
+        ASSERT_TRUE(m_session->SaveDocument(m_dir.File("entries.cfg"), entries));
+        EXPECT_EQ(m_session->Configuration().j1939.offlineTimeMs, time) << text;
+    }
+}
+
 TEST_F(DocumentTest, OpenWithoutAGateway_GoesOfflineOnTheFilesPairAndSavesItBack) {
     ConfigurationSession other(std::make_unique<CSimulatorResponder>(), &m_notifier, &m_clock);
     other.Relayout(IT_J1939, IT_ModbusSlave);

@@ -358,15 +358,16 @@ bool ConfigurationSession::SaveDocument(const std::string& path, const ScreenEnt
 namespace {
 
 // What a number entry holds when nobody judges it: the leading number of the
-// text (decimal, or hexadecimal after "0x"), nothing when it has none.
+// text, nothing when it has none or it is negative (an unsigned field would
+// wrap it to a huge value); numbers past 32 bits are cut to the largest.
 std::optional<std::uint32_t> EntryNumberAsItIs(const std::string& text, int radix) {
     const char* begin = text.c_str();
     char* end = nullptr;
-    const unsigned long long value = std::strtoull(begin, &end, radix);
-    if (end == begin) {
+    const long long value = std::strtoll(begin, &end, radix);
+    if (end == begin || value < 0) {
         return std::nullopt;
     }
-    return static_cast<std::uint32_t>(std::min<unsigned long long>(value, 0xFFFFFFFFull));
+    return static_cast<std::uint32_t>(std::min<long long>(value, 0xFFFFFFFFll));
 }
 
 }  // namespace
