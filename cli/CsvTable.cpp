@@ -198,7 +198,7 @@ CsvImportResult ImportIoTableCsv(const std::string& text, const CConfiguration& 
     }
     const TableCheck check = CheckTableBeforeDownload(io, config.limits, config.pgnLimits);
     for (const RuleMessage& message : check.messages) {
-        result.refusals.push_back(CsvRefusal{0, message.caption, message.text});
+        result.refusals.push_back(CsvRefusal{0, message.caption, message.text, ""});
     }
     if (!check.passed) {
         return result;
