@@ -54,6 +54,7 @@ protected:
     void OpenFrame(const GatewayIdentity& identity, const std::string& extraSections = "",
                    IClock* clock = nullptr,
                    std::unique_ptr<CUnpluggableGateway> gateway = nullptr) {
+        m_frame.reset();  // the old window first: it still uses the old session
         WriteIdentity(identity, extraSections);
         if (!gateway) {
             gateway = std::make_unique<CUnpluggableGateway>();
