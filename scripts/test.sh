@@ -2,8 +2,12 @@
 # The test command: installs what is missing, checks the formatting, builds
 # everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs
 # every test through CTest, then builds the concurrency tests with
-# ThreadSanitizer and runs them again, and runs the libFuzzer targets over the
-# decoders for a bounded time. Exits non-zero on any failure.
+# ThreadSanitizer and runs them again, runs the libFuzzer targets over the
+# decoders for a bounded time, and finally builds a release tree, installs it,
+# moves it, runs the programs from there and from the Debian package
+# (scripts/check-install.sh). The desktop tool's tests run offscreen like every
+# other test. Warnings are errors in every build here. Exits non-zero on any
+# failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
