@@ -54,8 +54,13 @@ protected:
     void OpenFrame(const GatewayIdentity& identity, const std::string& extraSections = "",
                    IClock* clock = nullptr,
                    std::unique_ptr<CUnpluggableGateway> gateway = nullptr) {
-        m_frame.reset();  // the old window first: it still uses the old session
         WriteIdentity(identity, extraSections);
+        StartFrame(clock, std::move(gateway));
+    }
+    // The same on the GYSim.ini already in the Gantry directory.
+    void StartFrame(IClock* clock = nullptr,
+                    std::unique_ptr<CUnpluggableGateway> gateway = nullptr) {
+        m_frame.reset();  // the old window first: it still uses the old session
         if (!gateway) {
             gateway = std::make_unique<CUnpluggableGateway>();
         }

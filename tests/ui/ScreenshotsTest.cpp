@@ -1,7 +1,8 @@
 // Screenshots of the main window for the five product pairs, online (the
-// simulated gateway answering as a gateway) and offline, written to
-// screenshots/ in the test's build folder: look at them after a change to any
-// pane. Each picture must exist and show the window at its full size.
+// simulated gateway of the pair's example profile answering as a gateway) and
+// offline, written to screenshots/ in the test's build folder: look at them
+// after a change to any pane. Each picture must exist and show the window at
+// its full size. The README's picture is j1939-modbus-online.png.
 #include <QDir>
 #include <QImage>
 
@@ -18,7 +19,14 @@ TEST_F(FrameTest, Screenshots_EveryPairOnlineAndOffline) {
     ASSERT_TRUE(QDir().mkpath(QStringLiteral("screenshots")));
     const std::vector<PairRows> pairs = AllPairRows();
     for (std::size_t i = 0; i < pairs.size(); ++i) {
-        OpenFrame(pairs[i].identity);
+        const std::string profile = std::string(GANTRY_EXAMPLES_DIR "/") + f_pairNames[i] + ".ini";
+        WriteFileBytes(m_dir.File("GYSim.ini"), ReadFileBytes(profile));
+        StartFrame();
+        std::vector<ScreenKind> rows;
+        for (const CScreenPane* pane : m_frame->Panes()) {
+            rows.push_back(pane->Kind());
+        }
+        ASSERT_EQ(rows, pairs[i].rows) << profile;
         for (const char* mode : {"online", "offline"}) {
             if (std::string(mode) == "offline") {
                 Trigger(FrameCommand::OfflineConfiguration);
