@@ -12,6 +12,7 @@
 
 #include "cli/WatchedResponder.h"
 #include "tool/device/RequestGate.h"
+#include "tool/device/SerialTransport.h"
 #include "tool/session/ConfigurationSession.h"
 
 // Exit status of the program.
@@ -28,14 +29,6 @@ struct GlobalOptions {
     bool yes = false;      // confirmations count as Yes
     bool json = false;     // machine-readable output where a subcommand offers it
 };
-
-inline constexpr const char* f_szRP1210Library = "libKV121032.so";
-
-// The RP1210 library the program loads: the file beside the program or in
-// ../lib, where its RUNPATH points (a full path, so that a loader that does
-// not honour the program's RUNPATH for dlopen, as under a sanitizer, finds it
-// too); else the bare name for the usual search.
-std::string RP1210LibraryPath();
 
 // Writes `caption: text` to standard error (the text's line breaks kept).
 void PrintMessage(const std::string& caption, const std::string& text);

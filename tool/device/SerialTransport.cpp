@@ -227,3 +227,19 @@ short CSerialTransport::AwaitReply(char* received) {
     }
     return 0;
 }
+
+std::string RP1210LibraryPath() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        // where the RUNPATH would look: beside the program, then ../lib
+        for (const std::filesystem::path& folder :
+             {self.parent_path(), self.parent_path().parent_path() / "lib"}) {
+            const std::filesystem::path candidate = folder / f_szRP1210Library;
+            if (std::filesystem::exists(candidate, error)) {
+                return candidate.string();
+            }
+        }
+    }
+    return f_szRP1210Library;
+}

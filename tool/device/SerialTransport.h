@@ -44,6 +44,14 @@ struct ConnectAttempt {
     short result = 0;
 };
 
+inline constexpr const char* f_szRP1210Library = "libKV121032.so";
+
+// The RP1210 library the program loads: the file beside the program or in
+// ../lib, where its RUNPATH points (a full path, so that a loader that does
+// not honour the program's RUNPATH for dlopen, as under a sanitizer, finds it
+// too); else the bare name for the usual search.
+std::string RP1210LibraryPath();
+
 class CSerialTransport : public IDeviceResponder {
 public:
     // `libraryName` is the RP1210 library's file name (a path for tests).

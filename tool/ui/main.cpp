@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "cli/CliContext.h"
 #include "tool/device/SerialTransport.h"
 #include "tool/ui/GYConfigApp.h"
 
