@@ -21,6 +21,9 @@
 #include "tool/ui/J1939ListIO.h"
 #include "tool/ui/TableCtrl.h"
 
+using namespace gantry::tool;
+using namespace gantry::ui;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

@@ -12,6 +12,10 @@
 #include "tool/device/SetupDiagnosis.h"
 #include "tool/session/SessionLog.h"
 
+namespace gantry::cli {
+
+using namespace gantry::tool;
+
 void PrintMessage(const std::string& caption, const std::string& text) {
     std::cerr << caption << ": " << text << std::endl;
 }
@@ -228,3 +232,5 @@ CliContext::ProgressScope::~ProgressScope() {
     }
     m_bar.Finish();
 }
+
+}  // namespace gantry::cli

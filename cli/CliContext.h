@@ -15,6 +15,10 @@
 #include "tool/device/SerialTransport.h"
 #include "tool/session/ConfigurationSession.h"
 
+namespace gantry::cli {
+
+using namespace gantry::tool;
+
 // Exit status of the program.
 inline constexpr int kExitOk = 0;         // success (diff: equal)
 inline constexpr int kExitRefused = 1;    // a rule, the user or the gateway refused (diff: differ)
@@ -143,3 +147,5 @@ private:
     CWatchedResponder* m_watch = nullptr;  // owned by the session's gate
     bool m_lostReported = false;
 };
+
+}  // namespace gantry::cli

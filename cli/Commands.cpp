@@ -16,6 +16,10 @@
 #include "tool/model/ConfigJson.h"
 #include "tool/session/StatusPresentation.h"
 
+namespace gantry::cli {
+
+using namespace gantry::tool;
+
 namespace {
 
 int RunIdentity(CliContext& context) {
@@ -481,3 +485,5 @@ int RunCommandLine(CLI::App& app, CliContext& context, int argc, char** argv) {
     }
     return context.exitCode;
 }
+
+}  // namespace gantry::cli

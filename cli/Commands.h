@@ -6,6 +6,8 @@
 
 #include "cli/CliContext.h"
 
+namespace gantry::cli {
+
 // identity, mode, clear-fault, upload, download, diff (device side).
 void AddDeviceCommands(CLI::App& app, CliContext& context);
 // show, convert, io export, io import.
@@ -19,3 +21,5 @@ void AddGlobalOptions(CLI::App& app, CliContext& context);
 
 // Parses and runs; the program's exit status.
 int RunCommandLine(CLI::App& app, CliContext& context, int argc, char** argv);
+
+}  // namespace gantry::cli

@@ -8,6 +8,10 @@
 #include "tool/model/ConfigFile.h"
 #include "tool/model/ConfigJson.h"
 
+namespace gantry::cli {
+
+using namespace gantry::tool;
+
 bool IsJsonFileName(const std::string& path) {
     if (path.size() < 5) {
         return false;
@@ -74,3 +78,5 @@ bool SaveConfigurationFile(const std::string& path, const CConfiguration& config
     }
     return true;
 }
+
+}  // namespace gantry::cli

@@ -7,6 +7,10 @@
 
 #include "tool/model/Configuration.h"
 
+namespace gantry::cli {
+
+using namespace gantry::tool;
+
 bool IsJsonFileName(const std::string& path);
 
 struct LoadedConfiguration {
@@ -27,3 +31,5 @@ std::string ConfigurationBytes(const std::string& path, const CConfiguration& co
 // Saves atomically; false with the reason in `error`.
 bool SaveConfigurationFile(const std::string& path, const CConfiguration& config,
                            std::uint32_t runState, std::string& error);
+
+}  // namespace gantry::cli

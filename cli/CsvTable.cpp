@@ -5,6 +5,10 @@
 
 #include "tool/model/IoRules.h"
 
+namespace gantry::cli {
+
+using namespace gantry::tool;
+
 namespace {
 
 constexpr int f_nColumns = 8;
@@ -207,3 +211,5 @@ CsvImportResult ImportIoTableCsv(const std::string& text, const CConfiguration& 
     result.io = std::move(io);
     return result;
 }
+
+}  // namespace gantry::cli

@@ -9,6 +9,10 @@
 
 #include "tool/model/Configuration.h"
 
+namespace gantry::cli {
+
+using namespace gantry::tool;
+
 inline constexpr const char* f_szIoCsvHeader =
     "table,dataOffset,dataLength,pgn,address,updateRate,messageOffset,priority";
 
@@ -36,3 +40,5 @@ struct CsvImportResult {
 // limits. A UTF-8 byte-order mark before the header is skipped. Nothing is
 // imported unless every row and the whole table pass.
 CsvImportResult ImportIoTableCsv(const std::string& text, const CConfiguration& config);
+
+}  // namespace gantry::cli

@@ -8,6 +8,10 @@
 #include "tool/device/InputFile.h"
 #include "tool/session/FirmwareSession.h"
 
+namespace gantry::cli {
+
+using namespace gantry::tool;
+
 namespace {
 
 // Prints the rows of a revision list under `title`.
@@ -106,3 +110,5 @@ void AddFlashCommand(CLI::App& app, CliContext& context) {
     flash->add_option("FILE", description, "Update description file (.nvs)")->required();
     flash->callback([&context] { context.exitCode = RunFlash(context, description); });
 }
+
+}  // namespace gantry::cli

@@ -14,6 +14,10 @@
 #include "cli/CliContext.h"
 #include "tool/device/FirmwareUpdate.h"
 
+namespace gantry::cli {
+
+using namespace gantry::tool;
+
 void AddFlashCommand(CLI::App& app, CliContext& context);
 
 // The exit status for how an update ended: 0 only when verified; 3 when no
@@ -22,3 +26,5 @@ int FlashExitCode(FlashOutcome outcome);
 
 // Runs the flash subcommand on `description`; the exit status.
 int RunFlash(CliContext& context, const std::string& description);
+
+}  // namespace gantry::cli

@@ -18,6 +18,10 @@
 #include "common/ProfileFile.h"
 #include "tool/device/SerialTransport.h"
 
+namespace gantry::cli {
+
+using namespace gantry::tool;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -229,3 +233,5 @@ std::vector<PortStatus> InspectComPorts() {
               [](const PortStatus& a, const PortStatus& b) { return a.number < b.number; });
     return ports;
 }
+
+}  // namespace gantry::cli

@@ -8,6 +8,10 @@
 
 #include "tool/device/SetupDiagnosis.h"
 
+namespace gantry::cli {
+
+using namespace gantry::tool;
+
 inline constexpr int f_nMinimumIniPorts = 9;  // COM1..COM9 always get a section
 
 // The serial devices of this machine a gateway may sit behind: /dev/ttyUSB*,
@@ -43,3 +47,5 @@ std::vector<PortStatus> InspectComPorts();
 // Why `path` cannot serve as a serial line (SerialDeviceProblem), or "" when
 // this user can open it as a serial device nobody else holds.
 std::string PortOpenProblem(const std::string& path);
+
+}  // namespace gantry::cli

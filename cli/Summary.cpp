@@ -10,6 +10,10 @@
 #include "tool/model/IoRules.h"
 #include "tool/session/IoListPresentation.h"
 
+namespace gantry::cli {
+
+using namespace gantry::tool;
+
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -183,3 +187,5 @@ std::vector<std::string> ConfigurationDifferences(const CConfiguration& a,
     }
     return lines;
 }
+
+}  // namespace gantry::cli

@@ -8,6 +8,10 @@
 
 #include "tool/model/Configuration.h"
 
+namespace gantry::cli {
+
+using namespace gantry::tool;
+
 // Product, every section the pair has, the two I/O lists as the tool's lists
 // show them (decimal columns), PGN counts with their limits, the point total
 // and the data-table sizes.
@@ -19,3 +23,5 @@ std::string SummaryText(const CConfiguration& config, std::uint32_t formatVersio
 // point by point in list order. Empty when equal. The file's format version
 // and the run state kept in it are not configuration and are not compared.
 std::vector<std::string> ConfigurationDifferences(const CConfiguration& a, const CConfiguration& b);
+
+}  // namespace gantry::cli

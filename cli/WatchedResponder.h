@@ -9,6 +9,10 @@
 
 #include "tool/device/RequestGate.h"
 
+namespace gantry::cli {
+
+using namespace gantry::tool;
+
 class CWatchedResponder : public IDeviceResponder {
 public:
     explicit CWatchedResponder(std::unique_ptr<IDeviceResponder> inner)
@@ -39,3 +43,5 @@ private:
     bool m_reached = false;
     bool m_lost = false;
 };
+
+}  // namespace gantry::cli

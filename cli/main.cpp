@@ -9,6 +9,9 @@
 #include "cli/FlashCommand.h"
 #endif
 
+using namespace gantry::cli;
+using namespace gantry::tool;
+
 int main(int argc, char** argv) {
     CliContext context;
     CLI::App app{"gyconfig-cli: configure Gantry gateways from the command line", "gyconfig-cli"};

@@ -14,6 +14,8 @@
 
 namespace gantry::gateway {
 
+using namespace gantry::tool;
+
 class CGatewayObjects {
 public:
     explicit CGatewayObjects(const GatewayOptions& options);

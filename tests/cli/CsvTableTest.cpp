@@ -4,6 +4,9 @@
 
 #include "cli/CsvTable.h"
 
+using namespace gantry::tool;
+using namespace gantry::cli;
+
 namespace {
 
 CConfiguration ModbusConfiguration() {

@@ -15,6 +15,9 @@
 #include "cli/PortSetup.h"
 #include "common/ProfileFile.h"
 
+using namespace gantry::tool;
+using namespace gantry::cli;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -3,6 +3,9 @@
 
 #include "cli/Summary.h"
 
+using namespace gantry::tool;
+using namespace gantry::cli;
+
 namespace {
 
 CConfiguration J1939Ethernet() {

@@ -6,6 +6,8 @@
 
 #include "tool/device/DeviceRequest.h"
 
+using namespace gantry::tool;
+
 namespace {
 
 std::vector<std::uint8_t> Encode(const DeviceRequest& request) {

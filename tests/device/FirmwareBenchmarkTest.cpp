@@ -13,6 +13,8 @@
 #include "rp1210/GatewayProcess.h"
 #include "tool/device/SerialTransport.h"
 
+using namespace gantry::tool;
+
 using gantry::driver::BuildDf1AppMessage;
 using gantry::driver::ByteMessage;
 

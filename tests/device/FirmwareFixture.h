@@ -9,6 +9,8 @@
 
 #include "tool/device/FirmwareUpdate.h"
 
+using namespace gantry::tool;
+
 struct ShownMessage {
     std::string text;
     std::string caption;

@@ -8,6 +8,8 @@
 
 #include "tool/device/RequestGate.h"
 
+using namespace gantry::tool;
+
 class CTestGateway : public CSimulatorResponder {
 public:
     explicit CTestGateway(std::string profile = "GYSim.ini")

@@ -11,6 +11,8 @@
 #include "TestSupport.h"
 #include "tool/device/InputFile.h"
 
+using namespace gantry::tool;
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

@@ -7,6 +7,8 @@
 #include "ModelTestSupport.h"
 #include "tool/model/ConfigJson.h"
 
+using namespace gantry::tool;
+
 namespace {
 
 using Json = nlohmann::json;

@@ -10,6 +10,8 @@
 #include "TestSupport.h"
 #include "tool/model/DeviceSync.h"
 
+using namespace gantry::tool;
+
 namespace {
 
 // One request as "G 3/1/101", "S 3/1/2 01", "GA 111/4", "SA 111/1 <data>", "Save 111/0".

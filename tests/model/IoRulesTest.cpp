@@ -4,6 +4,8 @@
 
 #include "tool/model/IoRules.h"
 
+using namespace gantry::tool;
+
 namespace {
 
 tagJ1939DataPoint Point(std::uint8_t table, std::uint16_t offset, std::uint16_t length,

@@ -6,6 +6,8 @@
 
 #include "tool/model/J1939IO.h"
 
+using namespace gantry::tool;
+
 namespace {
 
 tagJ1939DataPoint Point(std::uint8_t table, std::uint16_t offset, std::uint32_t pgn = 0) {

@@ -7,6 +7,8 @@
 #include "tool/device/DeviceRequest.h"
 #include "tool/model/ConfigFile.h"
 
+using namespace gantry::tool;
+
 // The five known pairs and two that exercise the remaining sections.
 inline std::vector<std::pair<std::uint32_t, std::uint32_t>> TestPairs() {
     return {{1, 6}, {1, 11}, {9, 8}, {9, 6}, {9, 11}, {12, 9}, {2, 8}};

@@ -4,6 +4,8 @@
 
 #include "tool/model/Configuration.h"
 
+using namespace gantry::tool;
+
 namespace {
 
 TEST(J1939Name, LargestIdentityAndManufacturerFillTheLowFourBytes) {

@@ -15,6 +15,8 @@
 #include "tool/device/Device.h"
 #include "tool/device/SerialTransport.h"
 
+using namespace gantry::tool;
+
 namespace {
 
 using namespace std::chrono_literals;

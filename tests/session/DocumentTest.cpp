@@ -5,6 +5,8 @@
 #include "tool/session/SessionLog.h"
 #include "tool/session/StatusPresentation.h"
 
+using namespace gantry::tool;
+
 namespace {
 
 class DocumentTest : public SessionTest {

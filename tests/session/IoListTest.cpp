@@ -6,6 +6,8 @@
 #include "tool/session/IoPointForm.h"
 #include "tool/session/IoTableCommands.h"
 
+using namespace gantry::tool;
+
 namespace {
 
 tagJ1939DataPoint Point(std::uint8_t table, std::uint16_t offset, std::uint16_t length,

@@ -4,6 +4,8 @@
 #include "tool/session/J1939NameEditor.h"
 #include "tool/session/J1939Screen.h"
 
+using namespace gantry::tool;
+
 namespace {
 
 const J1939Name f_allOnes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};

@@ -8,6 +8,8 @@
 #include "tool/session/FirmwareSession.h"
 #include "tool/session/NetworkLists.h"
 
+using namespace gantry::tool;
+
 namespace {
 
 TEST(NetworkLists, ListsSetByTextKeepTheirSelectionForAValueWithoutAnItem) {

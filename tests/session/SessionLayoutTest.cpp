@@ -4,6 +4,8 @@
 
 #include "tool/session/ConfigurationSession.h"
 
+using namespace gantry::tool;
+
 namespace {
 
 using Rows = std::vector<LayoutRow>;

@@ -22,6 +22,9 @@
 #include "tool/ui/FlashUpdate.h"
 #include "tool/ui/GuiClock.h"
 
+using namespace gantry::tool;
+using namespace gantry::ui;
+
 namespace {
 
 const char* const f_szGateway =

@@ -14,6 +14,9 @@
 #include "session/SessionTestSupport.h"
 #include "tool/ui/MainFrame.h"
 
+using namespace gantry::tool;
+using namespace gantry::ui;
+
 // The one QApplication of a test program goes when the tests are done, before
 // the static objects at exit (Qt's input devices and font caches must still be
 // there when it goes).

@@ -11,6 +11,9 @@
 #include "tool/ui/J1939Config.h"
 #include "tool/ui/J1939DeviceName.h"
 
+using namespace gantry::tool;
+using namespace gantry::ui;
+
 namespace {
 
 using Requests = std::vector<std::string>;

@@ -6,6 +6,9 @@
 #include "FrameTestSupport.h"
 #include "tool/ui/J1939Config.h"
 
+using namespace gantry::tool;
+using namespace gantry::ui;
+
 namespace {
 
 using Requests = std::vector<std::string>;

@@ -26,6 +26,9 @@
 #include "tool/ui/MainFrame.h"
 #include "tool/ui/TableCtrl.h"
 
+using namespace gantry::tool;
+using namespace gantry::ui;
+
 namespace {
 
 using Requests = std::vector<std::string>;

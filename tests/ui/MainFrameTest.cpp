@@ -17,6 +17,9 @@
 #include "tool/ui/J1939ListIO.h"
 #include "tool/ui/TableCtrl.h"
 
+using namespace gantry::tool;
+using namespace gantry::ui;
+
 namespace {
 
 bool Contains(const std::vector<std::string>& list, const std::string& item) {

@@ -11,6 +11,9 @@
 #include "tool/ui/IpConfig.h"
 #include "tool/ui/ModbusConfigEnh.h"
 
+using namespace gantry::tool;
+using namespace gantry::ui;
+
 namespace {
 
 using Requests = std::vector<std::string>;

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+namespace gantry::tool {
+
 namespace {
 
 constexpr std::int16_t f_nAttrRevision = 4;
@@ -165,3 +167,5 @@ int CDevice::ResetDevice() {
     m_nRunState = RS_NotDetected;
     return 1;
 }
+
+}  // namespace gantry::tool

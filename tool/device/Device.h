@@ -9,6 +9,8 @@
 #include "tool/device/DeviceRequest.h"
 #include "tool/device/RequestGate.h"
 
+namespace gantry::tool {
+
 // Run state of the gateway: 0 Idle, 1 Run, 2 Faulted; the tool stores 3 when no
 // gateway answers and starts with -1 (never read).
 enum RunState : int {
@@ -89,3 +91,5 @@ private:
     int m_nRunState = RS_Unknown;
     int m_majorFault = 0;
 };
+
+}  // namespace gantry::tool

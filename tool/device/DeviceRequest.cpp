@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace gantry::tool {
+
 bool DeviceRequest::AppendBytes(std::span<const std::uint8_t> bytes) {
     if (bytes.size() > static_cast<std::size_t>(kDeviceDataSize - dataLength)) {
         return false;
@@ -320,3 +322,5 @@ bool DecodeIoPoint(const std::uint8_t* buffer, int length, IoPointRecord& point)
     point.priority = length >= kIoPointRecordSize ? buffer[14] : kDefaultIoPriority;
     return true;
 }
+
+}  // namespace gantry::tool

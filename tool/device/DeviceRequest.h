@@ -8,6 +8,8 @@
 #include <span>
 #include <string>
 
+namespace gantry::tool {
+
 // Services the tool sends (a reply carries the same code with bit 7 set).
 enum DeviceService : std::uint8_t {
     SVC_GetAttributesAll = 1,     // read one J1939 I/O point record
@@ -198,3 +200,5 @@ int EncodeIoPoint(const IoPointRecord& point, int size, std::uint8_t* buffer, in
 // Reads a record from `length` bytes; a missing priority byte (length 14) gives
 // priority 6. False when fewer than 14 bytes.
 bool DecodeIoPoint(const std::uint8_t* buffer, int length, IoPointRecord& point);
+
+}  // namespace gantry::tool

@@ -13,6 +13,8 @@
 #include "common/ProfileFile.h"
 #include "tool/device/DeviceRequest.h"
 
+namespace gantry::tool {
+
 namespace {
 
 // every value is read into a 260-byte buffer, so at most 259 characters count
@@ -736,3 +738,5 @@ int DeviceSimulator::SimulateRequest(std::uint8_t* buffer, int length, int capac
     }
     return kReplyHeaderSize + static_cast<int>(reply.data.size());
 }
+
+}  // namespace gantry::tool

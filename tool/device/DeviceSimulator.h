@@ -10,6 +10,8 @@
 
 #include "common/Clock.h"
 
+namespace gantry::tool {
+
 class DeviceSimulator {
 public:
     // `profile` is a GYSim.ini-format file; a name without '/' lies in the Gantry directory.
@@ -46,3 +48,5 @@ private:
     std::chrono::milliseconds m_unreachableUntil{0};
     std::uint32_t m_imageSize = 0;
 };
+
+}  // namespace gantry::tool

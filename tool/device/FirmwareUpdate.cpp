@@ -13,6 +13,8 @@
 #include "common/ProfileFile.h"
 #include "tool/device/InputFile.h"
 
+namespace gantry::tool {
+
 namespace {
 
 constexpr std::int16_t f_nAttrAreaRevision = 2;
@@ -559,3 +561,5 @@ FlashOutcome CFirmwareUpdate::Verify() {
                 NotifyIcon::Information);
     return FlashOutcome::Verified;
 }
+
+}  // namespace gantry::tool

@@ -19,6 +19,8 @@
 #include "tool/device/Device.h"
 #include "tool/device/RequestGate.h"
 
+namespace gantry::tool {
+
 inline constexpr int kFirmwareAreaCount = 4;
 // The largest chunk a transfer request can carry: the data area less the
 // 4-byte offset.
@@ -200,3 +202,5 @@ private:
     DeviceAreaRevisions m_deviceRevisions{};
     bool m_startEnabled = false;
 };
+
+}  // namespace gantry::tool

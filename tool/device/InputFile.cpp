@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace gantry::tool {
+
 namespace {
 
 std::string OpenFailure(const std::string& path, int error) {
@@ -72,3 +74,5 @@ InputFileResult ReadInputFile(const std::string& path, std::size_t maxBytes) {
     }
     return result;
 }
+
+}  // namespace gantry::tool

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace gantry::tool {
+
 // Far larger than any valid file of its kind: a .cfg of 200 points and 255
 // addresses is under 4 KiB, its JSON form under 64 KiB, its CSV under 16 KiB.
 inline constexpr std::size_t kMaxConfigurationFileBytes = 1024 * 1024;
@@ -26,3 +28,5 @@ struct InputFileResult {
 // directory, not a file.", "<path> is not a regular file.", "<path> is too
 // large (<n> bytes; at most <max>).", "<path> cannot be read: <reason>."
 InputFileResult ReadInputFile(const std::string& path, std::size_t maxBytes);
+
+}  // namespace gantry::tool

@@ -5,6 +5,8 @@
 
 #include "common/Assert.h"
 
+namespace gantry::tool {
+
 NotifyAnswer CStderrNotifier::Notify(const std::string& text, const std::string& caption,
                                      NotifyButtons buttons, NotifyIcon /*icon*/,
                                      NotifyAnswer /*defaultAnswer*/) {
@@ -148,3 +150,5 @@ void CRequestGate::Report(const DeviceRequest& request, int result, const Device
     encoded.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
     m_observer(encoded, result, reply);
 }
+
+}  // namespace gantry::tool

@@ -24,6 +24,8 @@
 #include "tool/device/DeviceRequest.h"
 #include "tool/device/DeviceSimulator.h"
 
+namespace gantry::tool {
+
 // Message boxes that the device layers raise. The desktop tool shows a modal
 // box; tests record the call and answer it; the command line prints it.
 enum class NotifyButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
@@ -170,3 +172,5 @@ private:
     bool m_offline = false;
     bool m_exchanging = false;  // a request waits for its reply
 };
+
+}  // namespace gantry::tool

@@ -10,6 +10,8 @@
 #include "common/GantryDirectory.h"
 #include "common/TraceLog.h"
 
+namespace gantry::tool {
+
 namespace {
 
 constexpr const char* f_szClassName = "CSerialTransport";
@@ -243,3 +245,5 @@ std::string RP1210LibraryPath() {
     }
     return f_szRP1210Library;
 }
+
+}  // namespace gantry::tool

@@ -16,6 +16,8 @@
 #include "tool/device/DeviceRequest.h"
 #include "tool/device/RequestGate.h"
 
+namespace gantry::tool {
+
 // The reply window of one request: the receive queue is polled every 1 ms for
 // the first 100 ms, then every 10 ms, until 10 s of pauses have passed.
 inline constexpr std::chrono::milliseconds kReplyWait{10000};
@@ -114,3 +116,5 @@ private:
     INotifier* m_notifier = nullptr;
     IClock* m_clock = nullptr;
 };
+
+}  // namespace gantry::tool

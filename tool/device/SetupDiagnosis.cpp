@@ -15,6 +15,8 @@
 #include "common/GantryDirectory.h"
 #include "common/ProfileFile.h"
 
+namespace gantry::tool {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -280,3 +282,5 @@ std::string SimulatorProfileProblem(const std::string& profile) {
     }
     return "";
 }
+
+}  // namespace gantry::tool

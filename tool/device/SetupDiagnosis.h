@@ -10,6 +10,8 @@
 
 #include "tool/device/SerialTransport.h"
 
+namespace gantry::tool {
+
 // The driver `setup` writes into KV121032.INI.
 inline constexpr const char* f_szInstalledDriver = "libKVGYSrl.so";
 // The RP1210 library refuses driver names of this length or more.
@@ -43,3 +45,5 @@ std::string PermissionProblem(const std::string& path, const std::string& group,
 // cannot give an identity: it is missing, empty or unreadable, with the path
 // where it was looked for. "" when it holds something.
 std::string SimulatorProfileProblem(const std::string& profile);
+
+}  // namespace gantry::tool

@@ -7,6 +7,8 @@
 #include "tool/device/DeviceRequest.h"
 #include "tool/device/InputFile.h"
 
+namespace gantry::tool {
+
 namespace {
 
 // Reads little-endian values; every read past the end fails the whole file.
@@ -493,3 +495,5 @@ std::optional<std::vector<std::uint8_t>> ReadFileContents(const std::string& pat
 bool SaveFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
     return WriteFileAtomically(path, bytes);
 }
+
+}  // namespace gantry::tool

@@ -12,6 +12,8 @@
 
 #include "tool/model/Configuration.h"
 
+namespace gantry::tool {
+
 constexpr std::uint32_t f_nConfigFileMagic = 0xBADF00D1;
 constexpr std::uint32_t f_nConfigFileVersion = 6;
 constexpr std::uint32_t f_nJ1939SectionMarker = 0x0000FFFF;
@@ -125,3 +127,5 @@ std::optional<std::vector<std::uint8_t>> ReadFileContents(const std::string& pat
 // flushed, then renamed over it; a replaced file keeps its mode and a link its
 // target. False (and the target untouched) on any error.
 bool SaveFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+
+}  // namespace gantry::tool

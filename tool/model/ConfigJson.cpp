@@ -7,6 +7,8 @@
 
 #include "tool/device/DeviceRequest.h"
 
+namespace gantry::tool {
+
 using Json = nlohmann::ordered_json;
 
 namespace {
@@ -373,3 +375,5 @@ JsonImportResult ImportConfigurationJson(const std::string& text, CConfiguration
     }
     return result;
 }
+
+}  // namespace gantry::tool

@@ -7,6 +7,8 @@
 
 #include "tool/model/Configuration.h"
 
+namespace gantry::tool {
+
 // The document: format_version, client_type, server_type, run_state and one
 // object per section the pair has (devicenet, modbus, modbus_enhanced, j1939,
 // ethernet). Two-space indentation, keys in a fixed order.
@@ -24,3 +26,5 @@ struct JsonImportResult {
 // is valid. The pair's revision-dependent parts take the revision assumed for
 // the pair (as when a file is opened offline).
 JsonImportResult ImportConfigurationJson(const std::string& text, CConfiguration& config);
+
+}  // namespace gantry::tool

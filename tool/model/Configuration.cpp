@@ -1,5 +1,7 @@
 #include "tool/model/Configuration.h"
 
+namespace gantry::tool {
+
 void CConfiguration::SetRevision(std::uint16_t revision) {
     pgnLimits = PgnLimits::FromIdentity(serverType, revision);
     baudChoices = J1939BaudRateChoices(clientType, serverType, revision);
@@ -64,3 +66,5 @@ bool CConfiguration::SameStoredValues(const CConfiguration& o) const {
            (!records.j1939 || (j1939.SameStoredValues(o.j1939) && io == o.io)) &&
            (!records.ethernet || ethernet.SameStoredValues(o.ethernet));
 }
+
+}  // namespace gantry::tool

@@ -11,6 +11,8 @@
 #include "tool/model/Limits.h"
 #include "tool/model/NetworkSettings.h"
 
+namespace gantry::tool {
+
 class CConfiguration {
 public:
     // The interface pair the records belong to (the device identity's pair).
@@ -54,3 +56,5 @@ public:
     // texts ignored).
     bool SameStoredValues(const CConfiguration& other) const;
 };
+
+}  // namespace gantry::tool

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace gantry::tool {
+
 namespace {
 
 bool Get(DeviceLink link, std::uint16_t classId, std::int16_t attribute, DeviceReply& reply) {
@@ -537,3 +539,5 @@ std::string DescribeFailedWrites(const WriteLog& log, bool gatewayLost) {
                         : "\nThe gateway still answers: check its settings and download again.";
     return text;
 }
+
+}  // namespace gantry::tool

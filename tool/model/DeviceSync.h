@@ -13,6 +13,8 @@
 #include "tool/model/ConfigFile.h"
 #include "tool/model/Configuration.h"
 
+namespace gantry::tool {
+
 // What a refresh did with a record's screen.
 enum class RefreshOutcome {
     Disabled,  // no working gateway: texts emptied, controls disabled
@@ -119,3 +121,5 @@ std::optional<RuleMessage> CheckPointCountForDownload(const CJ1939IO& io);
 // Every write and Save is recorded in the result's write log; a failed one
 // does not change the order of the requests that follow.
 DownloadResult DownloadConfiguration(DeviceLink link, const CConfiguration& config);
+
+}  // namespace gantry::tool

@@ -8,6 +8,8 @@
 
 #include "tool/model/NetworkSettings.h"
 
+namespace gantry::tool {
+
 namespace {
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -454,3 +456,5 @@ TableCheck CheckTableBeforeDownload(const CJ1939IO& io, const DataTableLimits& l
     check.messages.insert(check.messages.end(), pgns.messages.begin(), pgns.messages.end());
     return check;
 }
+
+}  // namespace gantry::tool

@@ -12,6 +12,8 @@
 #include "tool/model/J1939IO.h"
 #include "tool/model/Limits.h"
 
+namespace gantry::tool {
+
 // Fields of the edit-point screen a verdict can put the focus on.
 enum class EditField {
     None,
@@ -154,3 +156,5 @@ TableCheck CheckPgnCounts(const CJ1939IO& io, const PgnLimits& pgnLimits);
 // Both checks, both messages; the download goes ahead only when both pass.
 TableCheck CheckTableBeforeDownload(const CJ1939IO& io, const DataTableLimits& limits,
                                     const PgnLimits& pgnLimits);
+
+}  // namespace gantry::tool

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <tuple>
 
+namespace gantry::tool {
+
 bool IsValidTableType(std::uint8_t table) {
     return table <= JT_PreviouslyActiveDtc;
 }
@@ -221,3 +223,5 @@ std::uint32_t CJ1939IO::UsedEnd(IoDirection direction) const {
     }
     return end;
 }
+
+}  // namespace gantry::tool

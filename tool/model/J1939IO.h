@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace gantry::tool {
+
 // One J1939 I/O data point: one PGN, or part of one, mapped into the gateway's
 // data table. Offsets and lengths are in bits, the update rate in ms.
 struct tagJ1939DataPoint {
@@ -83,3 +85,5 @@ private:
     std::vector<tagJ1939DataPoint> m_inputs;
     std::vector<tagJ1939DataPoint> m_outputs;
 };
+
+}  // namespace gantry::tool

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace gantry::tool {
+
 J1939Name PackJ1939Name(const J1939NameComponents& c) {
     J1939Name name{};
     name[0] = static_cast<std::uint8_t>(c.identityNumber & 0xFF);
@@ -166,3 +168,5 @@ bool J1939Settings::SameStoredValues(const J1939Settings& other) const {
            statusInInput == other.statusInInput && offlineTimeMs == other.offlineTimeMs &&
            baudIndex == other.baudIndex;
 }
+
+}  // namespace gantry::tool

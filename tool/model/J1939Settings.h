@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace gantry::tool {
+
 // The 8 NAME bytes, byte 0 the least significant.
 using J1939Name = std::array<std::uint8_t, 8>;
 
@@ -81,3 +83,5 @@ struct J1939Settings {
     // The stored values only (what the file and the gateway hold).
     bool SameStoredValues(const J1939Settings& other) const;
 };
+
+}  // namespace gantry::tool

@@ -1,5 +1,7 @@
 #include "tool/model/Limits.h"
 
+namespace gantry::tool {
+
 DataTableLimits DataTableLimits::ForProfibus(bool statusDataInInput) {
     // the status data takes 12 bytes of the input table
     return statusDataInInput ? DataTableLimits{232, 244, 388} : DataTableLimits{244, 244, 400};
@@ -20,3 +22,5 @@ PgnLimits PgnLimits::FromIdentity(std::uint32_t serverType, std::uint16_t revisi
                        (serverType == 11 && value < 0x103);
     return older ? PgnLimits{50, 50} : PgnLimits{120, 100};
 }
+
+}  // namespace gantry::tool

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace gantry::tool {
+
 // Byte counts of the gateway's data tables. Kept signed and wide: an I/O size
 // below 4 bytes read from a file gives negative sizes that every point exceeds.
 struct DataTableLimits {
@@ -36,3 +38,5 @@ constexpr unsigned RevisionCompareValue(std::uint16_t revision) {
 constexpr std::uint16_t MakeRevision(unsigned major, unsigned minor) {
     return static_cast<std::uint16_t>((major & 0xFF) | ((minor & 0xFF) << 8));
 }
+
+}  // namespace gantry::tool

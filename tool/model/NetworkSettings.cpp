@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace gantry::tool {
+
 void DeviceNetSettings::SetDefaults() {
     macAddress = 63;
     baudIndex = 0;
@@ -280,3 +282,5 @@ std::optional<NetworkRefusal> ValidateEthernet(const EthernetSettings& e) {
     }
     return std::nullopt;
 }
+
+}  // namespace gantry::tool

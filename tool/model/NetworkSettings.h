@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+namespace gantry::tool {
+
 // Values are held as wide as the configuration file keeps them (uint32), so a
 // file's values survive a round trip; the gateway attributes take the low bytes.
 struct DeviceNetSettings {
@@ -131,3 +133,5 @@ struct NetworkRefusal {
 std::optional<NetworkRefusal> ValidateDeviceNet(const DeviceNetSettings& d);
 std::optional<NetworkRefusal> ValidateModbus(const ModbusSettings& m, bool modbusMaster);
 std::optional<NetworkRefusal> ValidateEthernet(const EthernetSettings& e);
+
+}  // namespace gantry::tool

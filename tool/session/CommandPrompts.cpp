@@ -1,5 +1,7 @@
 #include "tool/session/CommandPrompts.h"
 
+namespace gantry::tool {
+
 namespace {
 
 struct PromptEntry {
@@ -56,3 +58,5 @@ std::string CommandPrompt(FrameCommand command) {
 std::string CommandTip(FrameCommand command) {
     return EntryOf(command).tip;
 }
+
+}  // namespace gantry::tool

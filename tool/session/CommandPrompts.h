@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace gantry::tool {
+
 enum class FrameCommand {
     FileNew,
     FileOpen,
@@ -35,3 +37,5 @@ std::string CommandTip(FrameCommand command);
 
 // The message pane when nothing is highlighted and nothing runs.
 inline constexpr const char* f_szIdlePrompt = "Ready";
+
+}  // namespace gantry::tool

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+namespace gantry::tool {
+
 namespace {
 
 // Catalogue numbers of the gateway models each known combination covers, in
@@ -724,3 +726,5 @@ bool ConfigurationSession::ValidateForDownload(const ScreenEntries& entries,
     }
     return refusals.empty() && tablePassed;
 }
+
+}  // namespace gantry::tool

@@ -27,6 +27,8 @@
 #include "tool/session/J1939NameEditor.h"
 #include "tool/session/ScreenLayout.h"
 
+namespace gantry::tool {
+
 // Texts the user left in the number entries, read when a download validates.
 // A missing text means the entry shows the record's value.
 struct OfflineDetectionEntry {
@@ -305,3 +307,5 @@ private:
     CConfiguration m_snapshot;  // the records at the last New, Open, Save or Upload
     std::string m_documentPath;
 };
+
+}  // namespace gantry::tool

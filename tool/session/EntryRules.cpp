@@ -6,6 +6,8 @@
 
 #include "tool/model/NetworkSettings.h"
 
+namespace gantry::tool {
+
 namespace {
 
 EntryMessage Refusal(const char* text, const char* caption, const char* field,
@@ -114,3 +116,5 @@ std::optional<EntryMessage> RemoveNetworkAddressEntry(int selection, J1939Settin
     settings.addressList.erase(settings.addressList.begin() + selection);
     return std::nullopt;
 }
+
+}  // namespace gantry::tool

@@ -11,6 +11,8 @@
 #include "tool/device/RequestGate.h"
 #include "tool/model/J1939Settings.h"
 
+namespace gantry::tool {
+
 // A refused entry: the message box text and caption, its icon, and the field
 // that gets the focus (names as the configuration's JSON form uses them).
 struct EntryMessage {
@@ -68,3 +70,5 @@ inline constexpr const char* f_szAddressListFull =
 inline constexpr const char* f_szSelectAddress =
     "Please select an entry in the list box and click Remove button again";
 inline constexpr const char* f_szRequestFailed = "Request Failed";
+
+}  // namespace gantry::tool

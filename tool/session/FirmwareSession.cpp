@@ -1,5 +1,7 @@
 #include "tool/session/FirmwareSession.h"
 
+namespace gantry::tool {
+
 std::vector<RevisionRow> DeviceRevisionRows(const DeviceAreaRevisions& revisions) {
     std::vector<RevisionRow> rows;
     for (int area = 1; area <= kFirmwareAreaCount; ++area) {
@@ -88,3 +90,5 @@ void CFirmwareSession::ProcessEvents() {
         m_view->ProcessEvents();
     }
 }
+
+}  // namespace gantry::tool

@@ -14,6 +14,8 @@
 #include "tool/device/FirmwareUpdate.h"
 #include "tool/session/ConfigurationSession.h"
 
+namespace gantry::tool {
+
 // One row of the "Device Revisions" or "Image Revisions" list: the columns
 // "Module" and "Revision".
 struct RevisionRow {
@@ -65,3 +67,5 @@ private:
     CFirmwareUpdate m_update;
     bool m_uploadPending = false;
 };
+
+}  // namespace gantry::tool

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace gantry::tool {
+
 namespace {
 
 // Decimal or hexadecimal text of an unsigned quantity. Shown unsigned on
@@ -162,3 +164,5 @@ std::array<int, f_nIoColumnCount> IoColumnWidths(IoDirection list, int clientWid
     widths[f_nIoColumnCount - 1] = width - used;
     return widths;
 }
+
+}  // namespace gantry::tool

@@ -13,6 +13,8 @@
 #include "tool/model/IoRules.h"
 #include "tool/model/J1939IO.h"
 
+namespace gantry::tool {
+
 // The columns in their fixed positions.
 enum class IoColumn {
     TableOffset = 0,
@@ -85,3 +87,5 @@ std::array<int, f_nIoColumnCount> IoColumnWidths(IoDirection list, int clientWid
 // The column header's "Dec / Hex" menu.
 inline constexpr const char* f_szDecimalItem = "&Decimal";
 inline constexpr const char* f_szHexadecimalItem = "&Hexadecimal";
+
+}  // namespace gantry::tool

@@ -1,5 +1,7 @@
 #include "tool/session/IoPointForm.h"
 
+namespace gantry::tool {
+
 namespace {
 
 std::string Trimmed(const std::string& text) {
@@ -155,3 +157,5 @@ PointEntry IoPointForm::Entry() const {
     entry.messageOffset = texts.messageOffset;
     return entry;
 }
+
+}  // namespace gantry::tool

@@ -15,6 +15,8 @@
 #include "tool/model/J1939IO.h"
 #include "tool/session/IoListPresentation.h"
 
+namespace gantry::tool {
+
 // The texts of the entry fields, as shown and as the user left them.
 struct IoPointTexts {
     std::string dataOffset;
@@ -99,3 +101,5 @@ private:
     int m_tableType = JT_Input;  // also the last selected type
     int m_editIndex = -1;
 };
+
+}  // namespace gantry::tool

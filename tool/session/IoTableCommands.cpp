@@ -1,5 +1,7 @@
 #include "tool/session/IoTableCommands.h"
 
+namespace gantry::tool {
+
 namespace {
 
 void Show(ConfigurationSession& session, const RuleMessage& message) {
@@ -92,3 +94,5 @@ bool RemoveAllIoPoints(ConfigurationSession& session, IoDirection list) {
     session.IoTableEdited();
     return true;
 }
+
+}  // namespace gantry::tool

@@ -12,6 +12,8 @@
 #include "tool/session/ConfigurationSession.h"
 #include "tool/session/IoPointForm.h"
 
+namespace gantry::tool {
+
 inline constexpr const char* f_szConfirmDeleteCaption = "Confirm Delete Request";
 // The Remove All question for the list of `list`.
 std::string RemoveAllQuestion(IoDirection list);
@@ -43,3 +45,5 @@ bool RemoveIoPoint(ConfigurationSession& session, IoDirection list, int row);
 // Remove All: asks the list's question (Yes / No); Yes empties that array.
 // Returns whether it was emptied.
 bool RemoveAllIoPoints(ConfigurationSession& session, IoDirection list);
+
+}  // namespace gantry::tool

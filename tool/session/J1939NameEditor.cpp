@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace gantry::tool {
+
 namespace {
 
 struct ComponentInfo {
@@ -197,3 +199,5 @@ void CJ1939NameEditor::ShowComponents() {
             : -1;
     m_arbitraryAddressCapable = components.arbitraryAddressCapable;
 }
+
+}  // namespace gantry::tool

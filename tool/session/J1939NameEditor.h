@@ -16,6 +16,8 @@
 #include "tool/model/J1939Settings.h"
 #include "tool/session/EntryRules.h"
 
+namespace gantry::tool {
+
 // Which group of entries the user edited last.
 enum class NameSource { Bytes, Components };
 
@@ -91,3 +93,5 @@ private:
     bool m_arbitraryAddressCapable = false;
     NameSource m_source = NameSource::Bytes;
 };
+
+}  // namespace gantry::tool

@@ -1,5 +1,7 @@
 #include "tool/session/J1939Screen.h"
 
+namespace gantry::tool {
+
 J1939ScreenView J1939ScreenViewOf(const ConfigurationSession& session) {
     const J1939Settings& s = session.Configuration().j1939;
     const J1939Fields fields = session.J1939ScreenFields();
@@ -29,3 +31,5 @@ J1939ScreenView J1939ScreenViewOf(const ConfigurationSession& session) {
     view.offlineTime = std::to_string(s.offlineTimeMs);
     return view;
 }
+
+}  // namespace gantry::tool

@@ -8,6 +8,8 @@
 
 #include "tool/session/ConfigurationSession.h"
 
+namespace gantry::tool {
+
 struct J1939ScreenView {
     bool enabled = false;  // module present (RunState 0 or 1)
     bool statusDataInInputShown = false;
@@ -28,3 +30,5 @@ struct J1939ScreenView {
 };
 
 J1939ScreenView J1939ScreenViewOf(const ConfigurationSession& session);
+
+}  // namespace gantry::tool

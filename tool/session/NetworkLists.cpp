@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+namespace gantry::tool {
+
 const std::vector<std::string>& NetworkListItems(NetworkList list) {
     static const std::vector<std::string> deviceNetBaud = {"125K", "250K", "500K"};
     static const std::vector<std::string> safeState = {"Retain Last State", "Zero Data"};
@@ -142,3 +144,5 @@ std::optional<Ipv4Address> ParseIpAddress(const std::string& text) {
     }
     return address;
 }
+
+}  // namespace gantry::tool

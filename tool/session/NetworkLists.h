@@ -23,6 +23,8 @@
 
 #include "tool/model/NetworkSettings.h"
 
+namespace gantry::tool {
+
 enum class NetworkList {
     DeviceNetBaudRate,  // "125K", "250K", "500K"
     InputSafeState,     // "Retain Last State", "Zero Data"
@@ -59,3 +61,5 @@ std::optional<std::uint32_t> NetworkListValue(NetworkList list, int selection);
 // as 0.0.0.0.
 std::string FormatIpAddress(const Ipv4Address& address);
 std::optional<Ipv4Address> ParseIpAddress(const std::string& text);
+
+}  // namespace gantry::tool

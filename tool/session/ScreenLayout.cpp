@@ -6,6 +6,8 @@
 #include "tool/model/J1939Settings.h"
 #include "tool/model/NetworkSettings.h"
 
+namespace gantry::tool {
+
 namespace {
 
 bool EitherIs(int clientType, int serverType, int code) {
@@ -136,3 +138,5 @@ ModbusFields ModbusFieldsOf(int c, int s) {
         !IsModbusMasterPair(static_cast<std::uint32_t>(c), static_cast<std::uint32_t>(s));
     return fields;
 }
+
+}  // namespace gantry::tool

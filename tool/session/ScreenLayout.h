@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace gantry::tool {
+
 // The screens a layout can hold.
 enum class ScreenKind {
     StatusView,
@@ -81,3 +83,5 @@ struct ModbusFields {
     bool networkAddress = true;
 };
 ModbusFields ModbusFieldsOf(int clientType, int serverType);
+
+}  // namespace gantry::tool

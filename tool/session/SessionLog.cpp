@@ -2,6 +2,8 @@
 
 #include "common/TraceLog.h"
 
+namespace gantry::tool {
+
 namespace {
 
 void WriteFramedEntry(const char* message) {
@@ -19,3 +21,5 @@ void WriteSessionStartLog() {
 void WriteSessionEndLog() {
     WriteFramedEntry("Session End");
 }
+
+}  // namespace gantry::tool

@@ -4,5 +4,9 @@
 // write them.
 #pragma once
 
+namespace gantry::tool {
+
 void WriteSessionStartLog();
 void WriteSessionEndLog();
+
+}  // namespace gantry::tool

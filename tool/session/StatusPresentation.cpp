@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace gantry::tool {
+
 ModeList ModeListOf(int runState) {
     switch (runState) {
         case RS_Idle:
@@ -37,3 +39,5 @@ StatusTexts StatusTextsOf(const CDevice& device) {
     texts.firmwareRevision = FormatRevision(device.Revision());
     return texts;
 }
+
+}  // namespace gantry::tool

@@ -8,6 +8,8 @@
 
 #include "tool/device/Device.h"
 
+namespace gantry::tool {
+
 // The "Mode:" list: "Idle" and "Run" for a working gateway (the current one
 // selected), "Faulted" alone for a faulted one, "Not Detected" alone for
 // anything else (no gateway, or never read).
@@ -40,3 +42,5 @@ struct StatusTexts {
 StatusTexts StatusTextsOf(const CDevice& device);
 
 inline constexpr const char* f_szUnableToDetect = "Unable to detect the device";
+
+}  // namespace gantry::tool

@@ -12,6 +12,8 @@
 #include "common/GantryDirectory.h"
 #include "common/SharedLibrary.h"
 
+namespace gantry::ui {
+
 namespace {
 
 // The full path of a library of this process whose file name starts with
@@ -89,3 +91,5 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
 }
+
+}  // namespace gantry::ui

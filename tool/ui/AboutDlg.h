@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QString>
 
+namespace gantry::ui {
+
 class CAboutDlg : public QDialog {
     Q_OBJECT
 
@@ -15,3 +17,5 @@ public:
     // The lines the dialog shows, top to bottom.
     static QStringList Lines();
 };
+
+}  // namespace gantry::ui

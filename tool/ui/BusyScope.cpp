@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QStatusBar>
 
+namespace gantry::ui {
+
 namespace {
 
 int g_depth = 0;   // nesting of live scopes
@@ -100,3 +102,5 @@ CBusyScope::Pause::~Pause() {
         QApplication::restoreOverrideCursor();
     }
 }
+
+}  // namespace gantry::ui

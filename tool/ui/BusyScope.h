@@ -15,6 +15,8 @@
 
 class QStatusBar;
 
+namespace gantry::ui {
+
 class CBusyScope {
 public:
     // `statusText` goes to the message pane of `statusBar` (the default one
@@ -46,3 +48,5 @@ public:
 private:
     QStatusBar* m_statusBar = nullptr;
 };
+
+}  // namespace gantry::ui

@@ -1,5 +1,7 @@
 #include "tool/ui/DNetConfig.h"
 
+namespace gantry::ui {
+
 CDNetConfig::CDNetConfig(ConfigurationSession& session, QWidget* parent)
     : CNetworkPane(session, tr("DeviceNet Configuration"), {0.0, 0.35, 0.65}, 3, parent) {
     m_status = MakeText("Status");
@@ -62,3 +64,5 @@ bool CDNetConfig::FocusField(const std::string& field) {
     FocusEdit(m_mac);
     return true;
 }
+
+}  // namespace gantry::ui

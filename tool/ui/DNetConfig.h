@@ -9,6 +9,8 @@
 
 #include "tool/ui/NetworkPane.h"
 
+namespace gantry::ui {
+
 class CDNetConfig : public CNetworkPane {
     Q_OBJECT
 
@@ -46,3 +48,5 @@ private:
     QCheckBox* m_autoBaud = nullptr;
     QComboBox* m_safeState = nullptr;
 };
+
+}  // namespace gantry::ui

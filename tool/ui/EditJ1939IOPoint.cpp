@@ -13,6 +13,10 @@
 
 #include "tool/session/IoTableCommands.h"
 
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 namespace {
 
 QString Text(const std::string& text) {
@@ -232,3 +236,5 @@ bool CEditJ1939IOPoint::eventFilter(QObject* watched, QEvent* event) {
     }
     return QDialog::eventFilter(watched, event);
 }
+
+}  // namespace gantry::ui

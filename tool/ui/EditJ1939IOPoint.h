@@ -19,6 +19,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 class CEditJ1939IOPoint : public QDialog {
     Q_OBJECT
 
@@ -76,3 +80,5 @@ private:
     QPushButton* m_cancel = nullptr;
     QPushButton* m_apply = nullptr;
 };
+
+}  // namespace gantry::ui

@@ -15,6 +15,10 @@
 #include "tool/session/FirmwareSession.h"
 #include "tool/ui/BusyScope.h"
 
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 namespace {
 
 // A revision list: grid lines, whole rows selected, "Module" 90 and
@@ -225,3 +229,5 @@ QLabel* CFlashUpdate::TransferredText() const {
 QLabel* CFlashUpdate::UpdateText() const {
     return m_controls->update;
 }
+
+}  // namespace gantry::ui

@@ -15,12 +15,18 @@
 #include <functional>
 #include <memory>
 
+namespace gantry::tool {
 class ConfigurationSession;
+}  // namespace gantry::tool
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
+
+namespace gantry::ui {
+
+using namespace gantry::tool;
 
 class CFlashUpdate : public QDialog {
     Q_OBJECT
@@ -60,3 +66,5 @@ private:
 
     std::unique_ptr<Controls> m_controls;
 };
+
+}  // namespace gantry::ui

@@ -10,6 +10,10 @@
 
 #include "tool/session/SessionLog.h"
 
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 namespace {
 
 // Reports when the window first painted (an event filter on the frame).
@@ -94,3 +98,5 @@ void CGYConfigApp::AfterStartup() {
     }
     QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
 }
+
+}  // namespace gantry::ui

@@ -14,6 +14,10 @@
 #include "tool/ui/GuiClock.h"
 #include "tool/ui/QtNotifier.h"
 
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 class CMainFrame;
 
 struct StartOptions {
@@ -51,3 +55,5 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
     int m_exitCode = 0;
 };
+
+}  // namespace gantry::ui

@@ -6,6 +6,8 @@
 
 #include "tool/ui/BusyScope.h"
 
+namespace gantry::ui {
+
 namespace {
 
 const char* const f_szFilter = "Gantry Configuration Files (*.cfg)";
@@ -101,3 +103,5 @@ void CGYConfigDoc::AddRecentFile(const QString& path) {
         settings.setValue(RecentKey(i), i < files.size() ? files[i] : QString());
     }
 }
+
+}  // namespace gantry::ui

@@ -15,6 +15,10 @@
 
 class QWidget;
 
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 inline constexpr int f_nRecentFileCount = 4;
 
 class CGYConfigDoc {
@@ -53,3 +57,5 @@ private:
     QWidget* m_window;
     std::function<ScreenEntries()> m_entries;
 };
+
+}  // namespace gantry::ui

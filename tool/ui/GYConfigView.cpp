@@ -7,6 +7,10 @@
 #include "tool/session/StatusPresentation.h"
 #include "tool/ui/BusyScope.h"
 
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 CGYConfigView::CGYConfigView(ConfigurationSession& session, QWidget* parent)
     : CScreenPane(session, parent) {
     auto* outer = new QVBoxLayout(this);
@@ -87,3 +91,5 @@ void CGYConfigView::OnModeActivated(int index) {
     }
     SetModeList(Session().RunState());
 }
+
+}  // namespace gantry::ui

@@ -9,6 +9,10 @@
 
 #include "tool/ui/ScreenPane.h"
 
+class QGridLayout;
+
+namespace gantry::ui {
+
 class CGYConfigView : public CScreenPane {
     Q_OBJECT
 
@@ -33,7 +37,7 @@ private:
     // The user chose a mode: "Idle" or "Run" is sent to the gateway under a
     // wait cursor; the list then shows the gateway's new state.
     void OnModeActivated(int index);
-    QLabel* AddField(class QGridLayout* grid, const QString& label, int row, int column);
+    QLabel* AddField(QGridLayout* grid, const QString& label, int row, int column);
 
     QComboBox* m_mode = nullptr;
     QLabel* m_device = nullptr;
@@ -43,3 +47,5 @@ private:
     QLabel* m_serial = nullptr;
     QLabel* m_firmware = nullptr;
 };
+
+}  // namespace gantry::ui

@@ -4,6 +4,8 @@
 #include <QEventLoop>
 #include <thread>
 
+namespace gantry::ui {
+
 void CGuiClock::Sleep(std::chrono::milliseconds duration) {
     const std::chrono::milliseconds deadline = Now() + duration;
     if (QCoreApplication::instance() != nullptr) {
@@ -20,3 +22,5 @@ std::chrono::milliseconds CGuiClock::Now() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now().time_since_epoch());
 }
+
+}  // namespace gantry::ui

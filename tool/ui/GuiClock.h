@@ -8,8 +8,14 @@
 
 #include "tool/device/RequestGate.h"
 
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 class CGuiClock : public IClock {
 public:
     void Sleep(std::chrono::milliseconds duration) override;
     std::chrono::milliseconds Now() override;
 };
+
+}  // namespace gantry::ui

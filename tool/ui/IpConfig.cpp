@@ -3,6 +3,8 @@
 #include <QIntValidator>
 #include <QRegularExpressionValidator>
 
+namespace gantry::ui {
+
 CIpConfig::CIpConfig(ConfigurationSession& session, QWidget* parent)
     : CNetworkPane(session, tr("Ethernet Configuration"), {0.0, 0.30, 0.70}, 4, parent) {
     m_dhcp = MakeList(NetworkList::EthernetDhcp, "Dhcp");
@@ -119,3 +121,5 @@ bool CIpConfig::FocusField(const std::string& field) {
     FocusEdit(m_ioSize);
     return true;
 }
+
+}  // namespace gantry::ui

@@ -8,6 +8,8 @@
 
 #include "tool/ui/NetworkPane.h"
 
+namespace gantry::ui {
+
 class CIpConfig : public CNetworkPane {
     Q_OBJECT
 
@@ -57,3 +59,5 @@ private:
     QLineEdit* m_ioSize = nullptr;
     bool m_checkingIoSize = false;  // a refusal's box is up: its focus change is not a second leave
 };
+
+}  // namespace gantry::ui

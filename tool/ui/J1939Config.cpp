@@ -10,6 +10,10 @@
 #include "tool/session/J1939Screen.h"
 #include "tool/ui/J1939DeviceName.h"
 
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 namespace {
 
 QGridLayout* TightGrid(QWidget* parent) {
@@ -253,3 +257,5 @@ void CJ1939Config::OnTimeEntryLeft() {
     }
     m_checkingTime = false;
 }
+
+}  // namespace gantry::ui

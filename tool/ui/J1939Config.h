@@ -14,6 +14,8 @@
 
 #include "tool/ui/ScreenPane.h"
 
+namespace gantry::ui {
+
 class CJ1939Config : public CScreenPane {
     Q_OBJECT
 
@@ -78,3 +80,5 @@ private:
     QComboBox* m_baud = nullptr;
     bool m_checkingTime = false;  // a refusal's box is up: its focus change is not a second leave
 };
+
+}  // namespace gantry::ui

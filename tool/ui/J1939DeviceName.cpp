@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+namespace gantry::ui {
+
 CJ1939DeviceName::CJ1939DeviceName(ConfigurationSession& session, const J1939Name& name,
                                    QWidget* parent)
     : QDialog(parent), m_session(session), m_editor(name) {
@@ -160,3 +162,5 @@ void CJ1939DeviceName::FocusField(const std::string& field) {
         entry->selectAll();
     }
 }
+
+}  // namespace gantry::ui

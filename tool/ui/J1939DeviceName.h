@@ -17,6 +17,12 @@
 #include "tool/session/ConfigurationSession.h"
 #include "tool/session/J1939NameEditor.h"
 
+class QGridLayout;
+
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 class CJ1939DeviceName : public QDialog {
     Q_OBJECT
 
@@ -45,7 +51,7 @@ protected:
 private:
     QWidget* BuildBytes();
     QWidget* BuildComponents();
-    QLineEdit* AddComponent(class QGridLayout* grid, NameComponent component, const QString& label,
+    QLineEdit* AddComponent(QGridLayout* grid, NameComponent component, const QString& label,
                             int row, int column);
     // Draws every control from the editor.
     void ShowEditor();
@@ -65,3 +71,5 @@ private:
     QPushButton* m_cancel = nullptr;
     QPushButton* m_apply = nullptr;
 };
+
+}  // namespace gantry::ui

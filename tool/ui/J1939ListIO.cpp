@@ -13,6 +13,10 @@
 #include "tool/ui/MainFrame.h"
 #include "tool/ui/TableCtrl.h"
 
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 namespace {
 
 int Index(IoDirection list) {
@@ -288,3 +292,5 @@ void CJ1939ListIO::SendCommand(IoCommand command) {
     }
     RunIoCommand(command);
 }
+
+}  // namespace gantry::ui

@@ -18,6 +18,11 @@
 
 class QLabel;
 class QMenu;
+
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 class CTableCtrl;
 
 class CJ1939ListIO : public CScreenPane {
@@ -70,3 +75,5 @@ private:
     QLabel* m_total = nullptr;
     int m_fills = 0;  // how often the lists were filled, to skip a second fill
 };
+
+}  // namespace gantry::ui

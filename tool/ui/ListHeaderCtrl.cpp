@@ -3,6 +3,8 @@
 #include <QContextMenuEvent>
 #include <QPainter>
 
+namespace gantry::ui {
+
 CListHeaderCtrl::CListHeaderCtrl(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
     setFixedHeight(f_nHeight);
     setMinimumSectionSize(0);  // the input list's Priority column is 0 wide
@@ -47,3 +49,5 @@ void CListHeaderCtrl::contextMenuEvent(QContextMenuEvent* event) {
     }
     event->accept();
 }
+
+}  // namespace gantry::ui

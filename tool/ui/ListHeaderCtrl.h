@@ -8,6 +8,8 @@
 
 #include <QHeaderView>
 
+namespace gantry::ui {
+
 class CListHeaderCtrl : public QHeaderView {
     Q_OBJECT
 
@@ -27,3 +29,5 @@ protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 };
+
+}  // namespace gantry::ui

@@ -11,12 +11,15 @@
 
 #include "tool/ui/AboutDlg.h"
 #include "tool/ui/BusyScope.h"
+#include "tool/ui/FlashUpdate.h"
 #include "tool/ui/GYConfigView.h"
 
-#if __has_include("tool/ui/FlashUpdate.h")
-#include "tool/ui/FlashUpdate.h"
-#define GYCONFIG_HAVE_FLASH_DIALOG 1
-#endif
+// Qt's resource initialiser must be named from the global namespace.
+static void InitIconResources() {
+    Q_INIT_RESOURCE(icons);  // the icons live in a static library
+}
+
+namespace gantry::ui {
 
 namespace {
 
@@ -55,7 +58,7 @@ CMainFrame::CMainFrame(ConfigurationSession& session, QWidget* parent)
     : QMainWindow(parent),
       m_session(session),
       m_doc(session, this, [this] { return CollectEntries(); }) {
-    Q_INIT_RESOURCE(icons);  // the icons live in a static library
+    InitIconResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/about.svg")));
     CreateActions();
     CreateMenus();
@@ -348,7 +351,6 @@ void CMainFrame::OnFlashUpdate() {
     if (CBusyScope::IsBusy()) {
         return;
     }
-#ifdef GYCONFIG_HAVE_FLASH_DIALOG
     {
         // the dialog keeps itself alive while it writes the images
         CFlashUpdate dialog(m_session, this);
@@ -357,7 +359,6 @@ void CMainFrame::OnFlashUpdate() {
     if (CGYConfigView* view = StatusView()) {
         view->SetModeList(m_session.RunState());
     }
-#endif
     UpdateCommandUI();
 }
 
@@ -411,3 +412,5 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     QMainWindow::closeEvent(event);
 }
+
+}  // namespace gantry::ui

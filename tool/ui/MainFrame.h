@@ -21,6 +21,12 @@
 #include "tool/ui/GYConfigDoc.h"
 #include "tool/ui/ScreenPane.h"
 
+class QToolBar;
+
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 class CGYConfigView;
 
 class CMainFrame : public QMainWindow, public ISessionListener {
@@ -102,7 +108,7 @@ private:
     std::vector<QAction*> m_recentActions;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
-    class QToolBar* m_toolBar = nullptr;
+    QToolBar* m_toolBar = nullptr;
     QLabel* m_modulePane = nullptr;
     QProgressBar* m_progress = nullptr;
     QSplitter* m_splitter = nullptr;
@@ -111,3 +117,5 @@ private:
     RequestObserver m_forward;
     int m_ioPointTotal = 0;  // points of the I/O table transfer under way
 };
+
+}  // namespace gantry::ui

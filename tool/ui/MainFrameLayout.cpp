@@ -13,6 +13,8 @@
 #include "tool/ui/MainFrame.h"
 #include "tool/ui/NewModuleDlg.h"
 
+namespace gantry::ui {
+
 namespace {
 
 constexpr int f_nFrameWidth = 940;
@@ -153,3 +155,5 @@ void CMainFrame::OnRequest(const std::vector<std::uint8_t>& encoded, int result,
         m_forward(encoded, result, reply);
     }
 }
+
+}  // namespace gantry::ui

@@ -2,6 +2,8 @@
 
 #include <QIntValidator>
 
+namespace gantry::ui {
+
 CModbusConfig::CModbusConfig(ConfigurationSession& session, QWidget* parent)
     : CModbusConfig(session, 2, tr("Watchdog Timeout (ms)"), parent) {
     RefreshFromSession();
@@ -76,3 +78,5 @@ bool CModbusConfig::FocusField(const std::string& field) {
     FocusEdit(m_address);
     return true;
 }
+
+}  // namespace gantry::ui

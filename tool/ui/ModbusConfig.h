@@ -7,6 +7,8 @@
 
 #include "tool/ui/NetworkPane.h"
 
+namespace gantry::ui {
+
 class CModbusConfig : public CNetworkPane {
     Q_OBJECT
 
@@ -50,3 +52,5 @@ private:
     QComboBox* m_stopBits = nullptr;
     QLineEdit* m_watchdog = nullptr;
 };
+
+}  // namespace gantry::ui

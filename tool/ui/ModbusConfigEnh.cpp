@@ -1,5 +1,7 @@
 #include "tool/ui/ModbusConfigEnh.h"
 
+namespace gantry::ui {
+
 CModbusConfigEnh::CModbusConfigEnh(ConfigurationSession& session, QWidget* parent)
     : CModbusConfig(session, 3, tr("Watchdog Timeout:"), parent) {
     m_type = MakeList(NetworkList::NetworkType, "NetworkType");
@@ -27,3 +29,5 @@ void CModbusConfigEnh::CollectEntries(ScreenEntries& entries) const {
     CModbusConfig::CollectEntries(own);
     entries.enhancedModbusNetworkAddress = own.modbusNetworkAddress;
 }
+
+}  // namespace gantry::ui

@@ -5,6 +5,8 @@
 
 #include "tool/ui/ModbusConfig.h"
 
+namespace gantry::ui {
+
 class CModbusConfigEnh : public CModbusConfig {
     Q_OBJECT
 
@@ -27,3 +29,5 @@ private:
     QComboBox* m_type = nullptr;
     QComboBox* m_duplex = nullptr;
 };
+
+}  // namespace gantry::ui

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <functional>
 
+namespace gantry::ui {
+
 namespace {
 
 constexpr int f_nMargin = 6;      // between the view's edge and the group box
@@ -180,3 +182,5 @@ void CNetworkPane::LayoutForm() {
         cell.control->setGeometry(x, y, std::max(end - x, 20), h);
     }
 }
+
+}  // namespace gantry::ui

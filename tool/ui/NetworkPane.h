@@ -21,6 +21,10 @@
 class QGroupBox;
 class QScrollArea;
 
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 class CNetworkPane : public CScreenPane {
     Q_OBJECT
 
@@ -87,3 +91,5 @@ private:
     std::vector<Cell> m_cells;
     bool m_controlsEnabled = true;
 };
+
+}  // namespace gantry::ui

@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace gantry::ui {
+
 CNewModuleDlg::CNewModuleDlg(const std::vector<std::string>& items, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(tr("New Module Configuration"));
@@ -25,3 +27,5 @@ CNewModuleDlg::CNewModuleDlg(const std::vector<std::string>& items, QWidget* par
     layout->addWidget(m_list);
     layout->addWidget(buttons);
 }
+
+}  // namespace gantry::ui

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace gantry::ui {
+
 class CNewModuleDlg : public QDialog {
     Q_OBJECT
 
@@ -22,3 +24,5 @@ public:
 private:
     QComboBox* m_list = nullptr;
 };
+
+}  // namespace gantry::ui

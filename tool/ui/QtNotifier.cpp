@@ -5,6 +5,8 @@
 
 #include "tool/ui/BusyScope.h"
 
+namespace gantry::ui {
+
 namespace {
 
 struct ButtonOf {
@@ -86,3 +88,5 @@ NotifyAnswer CQtNotifier::Notify(const std::string& text, const std::string& cap
     // closed without a button: the escape answer of the set
     return answers.size() == 1 ? answers.front() : answers.back();
 }
+
+}  // namespace gantry::ui

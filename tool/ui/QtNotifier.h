@@ -9,6 +9,10 @@
 
 #include "tool/device/RequestGate.h"
 
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 class CQtNotifier : public INotifier {
 public:
     // Boxes are centred on `parent` (may be null, or set later).
@@ -21,3 +25,5 @@ public:
 private:
     QPointer<QWidget> m_parent;
 };
+
+}  // namespace gantry::ui

@@ -13,6 +13,8 @@
 #include "tool/ui/ModbusConfigEnh.h"
 #include "tool/ui/ScreenPane.h"
 
+namespace gantry::ui {
+
 namespace {
 
 const char* GroupTitleOf(ScreenKind kind) {
@@ -75,3 +77,5 @@ CScreenPane* CreateScreenPane(ScreenKind kind, ConfigurationSession& session, QW
     }
     return new CPlaceholderPane(kind, session, parent);
 }
+
+}  // namespace gantry::ui

@@ -11,6 +11,10 @@
 
 #include "tool/session/ConfigurationSession.h"
 
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 // The commands of the I/O menu and the lists' pop-up menu.
 enum class IoCommand { Add, Edit, Remove, RemoveAll };
 
@@ -54,3 +58,5 @@ private:
 // Builds the pane of `kind` (never null). A screen whose pane is not built yet
 // gets a placeholder of its row height showing its group title.
 CScreenPane* CreateScreenPane(ScreenKind kind, ConfigurationSession& session, QWidget* parent);
+
+}  // namespace gantry::ui

@@ -6,6 +6,8 @@
 
 #include "tool/ui/ListHeaderCtrl.h"
 
+namespace gantry::ui {
+
 CTableCtrl::CTableCtrl(IoDirection list, QWidget* parent)
     : QTableWidget(0, f_nIoColumnCount, parent), m_list(list), m_header(new CListHeaderCtrl(this)) {
     setHorizontalHeader(m_header);
@@ -118,3 +120,5 @@ void CTableCtrl::ApplyColumnWidths() {
         m_header->resizeSection(column, widths[static_cast<std::size_t>(column)]);
     }
 }
+
+}  // namespace gantry::ui

@@ -13,6 +13,10 @@
 
 #include "tool/session/IoListPresentation.h"
 
+namespace gantry::ui {
+
+using namespace gantry::tool;
+
 class CListHeaderCtrl;
 
 class CTableCtrl : public QTableWidget {
@@ -56,3 +60,5 @@ private:
     IoDirection m_list;
     CListHeaderCtrl* m_header;
 };
+
+}  // namespace gantry::ui

@@ -7,6 +7,9 @@
 #include "tool/device/SerialTransport.h"
 #include "tool/ui/GYConfigApp.h"
 
+using namespace gantry::ui;
+using namespace gantry::tool;
+
 namespace {
 
 const char* const f_szUsage =

@@ -8,6 +8,8 @@
 #include "tool/device/DeviceRequest.h"
 #include "tool/device/DeviceSimulator.h"
 
+using namespace gantry::tool;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1 || size > kTransferBufferSize) {
         return 0;

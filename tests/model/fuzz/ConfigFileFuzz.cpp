@@ -7,6 +7,8 @@
 
 #include "tool/model/ConfigFile.h"
 
+using namespace gantry::tool;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> bytes(data, size);
     CConfiguration config;
