@@ -30,6 +30,8 @@
 #include "gateway/PseudoTerminal.h"
 #include "gateway/VirtualGateway.h"
 
+using namespace gantry;
+
 using namespace gantry::gateway;
 
 namespace {

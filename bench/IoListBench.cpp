@@ -21,6 +21,8 @@
 #include "tool/ui/J1939ListIO.h"
 #include "tool/ui/TableCtrl.h"
 
+using namespace gantry;
+
 using namespace gantry::tool;
 using namespace gantry::ui;
 

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <filesystem>
 
+namespace gantry {
+
 namespace {
 
 constexpr int f_nNameAttempts = 100;
@@ -92,3 +94,5 @@ bool WriteFileAtomically(const std::string& path, const std::string& text) {
         path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()),
                                             text.size()));
 }
+
+}  // namespace gantry

@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+namespace gantry {
+
 // Replaces the file at `path` with `bytes`: a temporary file beside it is
 // written, flushed and renamed over it, so a reader sees the old file or the
 // new one, never a part. A symbolic link at `path` stays a link and the file
@@ -17,3 +19,5 @@
 // (a missing directory among them). Any thread may call it.
 bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 bool WriteFileAtomically(const std::string& path, const std::string& text);
+
+}  // namespace gantry

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <thread>
 
+namespace gantry {
+
 std::uint32_t GetTickCount32() {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<std::uint32_t>(
@@ -43,3 +45,5 @@ void CInstantClock::Sleep(std::chrono::milliseconds duration) {
     m_slept += duration.count();
     ++m_sleeps;
 }
+
+}  // namespace gantry

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace gantry {
+
 // Milliseconds of a monotonic clock, truncated to 32 bits (wraps after ~49 days;
 // compare tick counts by unsigned difference).
 std::uint32_t GetTickCount32();
@@ -48,3 +50,5 @@ private:
     std::atomic<std::int64_t> m_slept{0};
     std::atomic<int> m_sleeps{0};
 };
+
+}  // namespace gantry

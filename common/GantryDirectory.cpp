@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+namespace gantry {
+
 namespace {
 
 std::string EnvironmentValue(const char* name) {
@@ -41,3 +43,5 @@ bool MakeDirectories(const std::string& path) {
     std::filesystem::create_directories(path, error);
     return std::filesystem::is_directory(path, error);
 }
+
+}  // namespace gantry

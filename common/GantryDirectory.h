@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace gantry {
+
 // $GANTRY_DIR when set and not empty, else $XDG_CONFIG_HOME/gantry, else
 // $HOME/.config/gantry (else ./gantry when even HOME is unset). Never creates it.
 std::string GantryDirectory();
@@ -14,3 +16,5 @@ std::string ResolveGantryPath(const std::string& name);
 
 // Creates `path` and its parents as needed; true when it exists afterwards.
 bool MakeDirectories(const std::string& path);
+
+}  // namespace gantry

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace gantry {
+
 namespace {
 
 int ClampLength(int length) {
@@ -117,3 +119,5 @@ std::int32_t CCmdPacket::WriteTo(std::uint8_t* buffer, std::int32_t size) const 
     std::memcpy(buffer, m_data, length);
     return length;
 }
+
+}  // namespace gantry

@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace gantry {
+
 // Protocol codes; also the type of a client's transmit and receive queues.
 enum EProtocolCode : std::int32_t {
     PROTOCOL_CIP = 1,
@@ -152,3 +154,5 @@ static_assert(offsetof(CCmdPacket, m_nCommand) == 2064);
 static_assert(offsetof(CCmdPacket, m_nValue) == 2066);
 static_assert(sizeof(CCmdPacket) == 2072);
 #pragma GCC diagnostic pop
+
+}  // namespace gantry

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+namespace gantry {
+
 // The field order both libraries rely on.
 void CPacketQueue::CheckLayout() {
 #pragma GCC diagnostic push
@@ -118,3 +120,5 @@ std::uint32_t CPacketQueue::WriteIndex() const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_nWrite;
 }
+
+}  // namespace gantry

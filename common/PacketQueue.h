@@ -12,6 +12,8 @@
 
 #include "common/Packet.h"
 
+namespace gantry {
+
 class CPacketQueue {
 public:
     enum EState : std::uint32_t { QS_Empty = 0, QS_Full = 1, QS_Partial = 2 };
@@ -66,3 +68,5 @@ private:
     std::uint32_t m_nState = QS_Empty;
     mutable std::mutex m_lock;  // protects the indices, the state and the slots
 };
+
+}  // namespace gantry

@@ -15,6 +15,8 @@
 #include "common/AtomicFile.h"
 #include "common/GantryDirectory.h"
 
+namespace gantry {
+
 namespace {
 
 // One line of the file: its text without the line end, and the line end itself
@@ -471,3 +473,5 @@ bool DeleteProfileKey(const std::string& file, const std::string& section, const
         return false;
     }
 }
+
+}  // namespace gantry

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+namespace gantry {
+
 // The value of `key` in `section`, or `defaultValue`.
 std::string ReadProfileString(const std::string& file, const std::string& section,
                               const std::string& key, const std::string& defaultValue);
@@ -53,3 +55,5 @@ bool DeleteProfileKey(const std::string& file, const std::string& section, const
 // program changed is read again. What the functions above return is the same
 // either way.
 void KeepProfileInMemory(const std::string& file);
+
+}  // namespace gantry

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+namespace gantry {
+
 namespace {
 
 std::string TakeLoaderError() {
@@ -56,3 +58,5 @@ void CSharedLibrary::Close() {
         m_hModule = nullptr;
     }
 }
+
+}  // namespace gantry

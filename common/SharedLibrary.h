@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace gantry {
+
 class CSharedLibrary {
 public:
     CSharedLibrary() = default;
@@ -33,3 +35,5 @@ private:
     void* m_hModule = nullptr;
     std::string m_error;
 };
+
+}  // namespace gantry

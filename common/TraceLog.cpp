@@ -7,6 +7,8 @@
 
 #include "common/GantryDirectory.h"
 
+namespace gantry {
+
 std::string FormatTraceTime(std::time_t when) {
     // Names spelled out here rather than through strftime: the tool may run
     // under any locale and the log is read in English.
@@ -60,3 +62,5 @@ void WriteTraceLog(std::string className, std::string methodName, std::string me
         // logging never changes the outcome of the caller
     }
 }
+
+}  // namespace gantry

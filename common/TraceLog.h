@@ -5,6 +5,8 @@
 #include <ctime>
 #include <string>
 
+namespace gantry {
+
 // Appends one record: the 24-character local time stamp ("Mon Dec 07 20:23:48
 // 2026", English whatever the locale), then a tab and the class name unless it
 // is empty, then "::" and the method name unless it is empty, then two tabs,
@@ -20,3 +22,5 @@ std::string FormatTraceRecord(std::time_t when, const std::string& className,
 
 // The 24-character time stamp of `when` in local time.
 std::string FormatTraceTime(std::time_t when);
+
+}  // namespace gantry

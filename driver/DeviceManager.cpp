@@ -101,6 +101,7 @@ std::uint8_t DeviceManager::TrafficDetected(std::int32_t deviceId) {
 
 namespace {
 
+using gantry::CPacketQueue;
 using gantry::driver::DE_UnknownDriverError;
 using gantry::driver::DeviceManager;
 

@@ -3,7 +3,9 @@
 
 #include <cstdint>
 
+namespace gantry {
 class CPacketQueue;
+}  // namespace gantry
 
 // The declarations the driver defines and its client's function types derive
 // from, so that a change on either side fails to compile.
@@ -14,8 +16,9 @@ class CPacketQueue;
 SP_API std::uint64_t SP_GetDllVersionInfo();
 // 0 = connected, else the driver error negated (-135, -136, -142, -240, ...).
 SP_API std::int16_t SP_Connect(std::int32_t deviceId, const char* portName, std::int32_t protocol,
-                               CPacketQueue* transmitQueue, CPacketQueue* commandQueue,
-                               CPacketQueue* receiveQueue);
+                               gantry::CPacketQueue* transmitQueue,
+                               gantry::CPacketQueue* commandQueue,
+                               gantry::CPacketQueue* receiveQueue);
 // 0 = disconnected or no such device, else the driver error (positive).
 SP_API std::int16_t SP_Disconnect(std::int32_t deviceId);
 // 1 = the device exists and took the flag (its low byte), 0 = no such device.

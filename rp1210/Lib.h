@@ -11,7 +11,9 @@
 #include <memory>
 #include <string>
 
+namespace gantry {
 class CPacketQueue;
+}  // namespace gantry
 
 namespace gantry::rp1210 {
 

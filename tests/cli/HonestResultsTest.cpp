@@ -16,6 +16,8 @@
 #include "tool/device/DeviceRequest.h"
 #include "tool/model/ConfigFile.h"
 
+using namespace gantry;
+
 using namespace gantry::tool;
 
 namespace fs = std::filesystem;

@@ -15,6 +15,8 @@
 #include "cli/PortSetup.h"
 #include "common/ProfileFile.h"
 
+using namespace gantry;
+
 using namespace gantry::tool;
 using namespace gantry::cli;
 

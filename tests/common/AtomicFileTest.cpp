@@ -13,6 +13,8 @@
 #include "TestSupport.h"
 #include "common/AtomicFile.h"
 
+using namespace gantry;
+
 namespace {
 
 // Sets the process umask for the lifetime of the object.

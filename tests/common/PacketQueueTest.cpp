@@ -2,6 +2,8 @@
 
 #include "common/PacketQueue.h"
 
+using namespace gantry;
+
 namespace {
 
 CPacketCIP Numbered(std::uint8_t number) {

@@ -4,6 +4,8 @@
 
 #include "common/PacketQueue.h"
 
+using namespace gantry;
+
 namespace {
 
 // Length and contents both derive from the sequence number, so a packet that

@@ -5,6 +5,8 @@
 
 #include "common/Packet.h"
 
+using namespace gantry;
+
 namespace {
 
 std::vector<std::uint8_t> Bytes(int count, std::uint8_t first = 1) {

@@ -9,6 +9,8 @@
 #include "TestSupport.h"
 #include "common/ProfileFile.h"
 
+using namespace gantry;
+
 namespace {
 
 const char kHandWritten[] =

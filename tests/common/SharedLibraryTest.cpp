@@ -2,6 +2,8 @@
 
 #include "common/SharedLibrary.h"
 
+using namespace gantry;
+
 namespace {
 
 TEST(SharedLibrary, LoadsAndResolvesExportedNamesOnly) {

@@ -8,6 +8,8 @@
 #include "TestSupport.h"
 #include "common/TraceLog.h"
 
+using namespace gantry;
+
 namespace {
 
 // "Www Mmm dd hh:mm:ss yyyy" with English day and month names.

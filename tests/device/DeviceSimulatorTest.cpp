@@ -10,6 +10,8 @@
 #include "tool/device/DeviceSimulator.h"
 #include "tool/device/RequestGate.h"
 
+using namespace gantry;
+
 using namespace gantry::tool;
 
 namespace {

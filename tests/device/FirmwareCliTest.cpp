@@ -10,6 +10,8 @@
 #include "TestSupport.h"
 #include "common/ProfileFile.h"
 
+using namespace gantry;
+
 namespace {
 
 const char* const f_szGateway =

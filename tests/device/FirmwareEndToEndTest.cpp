@@ -13,6 +13,8 @@
 #include "rp1210/GatewayProcess.h"
 #include "tool/device/SerialTransport.h"
 
+using namespace gantry;
+
 using namespace gantry::tool;
 
 namespace {

@@ -15,6 +15,8 @@
 #include "common/ProfileFile.h"
 #include "gateway/GatewayObjects.h"
 
+using namespace gantry;
+
 using namespace gantry::gateway;
 
 namespace {

@@ -7,6 +7,8 @@
 #include "common/ProfileFile.h"
 #include "tool/device/RequestGate.h"
 
+using namespace gantry;
+
 using namespace gantry::tool;
 
 namespace {

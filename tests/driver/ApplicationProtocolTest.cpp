@@ -9,6 +9,8 @@
 #include "driver/ApplicationProtocol.h"
 #include "driver/ComPortImp.h"
 
+using namespace gantry;
+
 using namespace gantry::driver;
 
 namespace {

@@ -11,6 +11,8 @@
 #include "driver/Df1Protocol.h"
 #include "driver/DriverError.h"
 
+using namespace gantry;
+
 using namespace gantry::driver;
 
 namespace {

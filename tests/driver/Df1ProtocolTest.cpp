@@ -11,6 +11,8 @@
 #include "driver/ComPortImp.h"
 #include "driver/Df1Protocol.h"
 
+using namespace gantry;
+
 using namespace gantry::driver;
 
 namespace {

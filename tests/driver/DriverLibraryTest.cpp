@@ -13,6 +13,8 @@
 #include "driver/ComPortImp.h"
 #include "driver/DriverInterface.h"
 
+using namespace gantry;
+
 using namespace gantry::driver;
 
 namespace {

@@ -22,6 +22,8 @@
 #include "driver/ComPort.h"
 #include "driver/Df1Utils.h"
 
+using namespace gantry;
+
 using namespace gantry::driver;
 
 using Bytes = std::vector<std::uint8_t>;

@@ -15,6 +15,8 @@
 #include "common/SharedLibrary.h"
 #include "driver/DriverInterface.h"
 
+using namespace gantry;
+
 TEST(GatewayProgram, LinkedLine_ServesTheDriverAndGoesAwayOnSigterm) {
     ScopedGantryDir dir;
     WriteFileBytes(dir.File("GYSim.ini"), "[Identity]\nProduct Name=Prog\n");

@@ -15,6 +15,8 @@
 #include "gateway/PseudoTerminal.h"
 #include "gateway/VirtualGateway.h"
 
+using namespace gantry;
+
 using namespace gantry::driver;
 using namespace gantry::gateway;
 

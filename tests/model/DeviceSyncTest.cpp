@@ -10,6 +10,8 @@
 #include "TestSupport.h"
 #include "tool/model/DeviceSync.h"
 
+using namespace gantry;
+
 using namespace gantry::tool;
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include "Rp1210Fixture.h"
 
+using namespace gantry;
+
 namespace {
 
 class Connections : public Rp1210Test {

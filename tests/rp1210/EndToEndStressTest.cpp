@@ -10,6 +10,8 @@
 #include "Rp1210Fixture.h"
 #include "common/GantryDirectory.h"
 
+using namespace gantry;
+
 namespace {
 
 using namespace std::chrono_literals;

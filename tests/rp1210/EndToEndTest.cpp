@@ -15,6 +15,8 @@
 #include "tool/device/Device.h"
 #include "tool/device/SerialTransport.h"
 
+using namespace gantry;
+
 using namespace gantry::tool;
 
 namespace {

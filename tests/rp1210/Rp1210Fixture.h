@@ -17,6 +17,8 @@
 #include "common/SharedLibrary.h"
 #include "rp1210/RP1210.h"
 
+using namespace gantry;
+
 inline std::string StubPath(const std::string& name) {
     return std::string(STUB_DIR) + "/lib" + name + ".so";
 }

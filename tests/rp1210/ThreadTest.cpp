@@ -11,6 +11,8 @@
 
 #include "Rp1210Fixture.h"
 
+using namespace gantry;
+
 namespace {
 
 using namespace std::chrono_literals;

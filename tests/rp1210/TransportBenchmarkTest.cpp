@@ -15,6 +15,8 @@
 #include "tool/device/SerialTransport.h"
 #include "tool/session/ConfigurationSession.h"
 
+using namespace gantry;
+
 using namespace gantry::tool;
 
 using gantry::driver::BuildDf1AppMessage;

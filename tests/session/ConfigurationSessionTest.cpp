@@ -5,6 +5,8 @@
 
 #include "SessionTestSupport.h"
 
+using namespace gantry;
+
 namespace {
 
 using Requests = std::vector<std::string>;

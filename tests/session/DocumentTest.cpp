@@ -5,6 +5,8 @@
 #include "tool/session/SessionLog.h"
 #include "tool/session/StatusPresentation.h"
 
+using namespace gantry;
+
 using namespace gantry::tool;
 
 namespace {

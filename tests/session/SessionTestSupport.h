@@ -14,6 +14,8 @@
 #include "TestSupport.h"
 #include "tool/session/ConfigurationSession.h"
 
+using namespace gantry;
+
 using namespace gantry::tool;
 
 // The simulator as a gateway that can be unplugged: from the armed request on

@@ -22,6 +22,8 @@
 #include "tool/ui/FlashUpdate.h"
 #include "tool/ui/GuiClock.h"
 
+using namespace gantry;
+
 using namespace gantry::tool;
 using namespace gantry::ui;
 

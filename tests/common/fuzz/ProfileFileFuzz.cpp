@@ -9,6 +9,8 @@
 #include "TestSupport.h"
 #include "common/ProfileFile.h"
 
+using namespace gantry;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path = [] {
         std::string directory = "/tmp/gantry-fuzz-XXXXXX";

@@ -8,6 +8,8 @@
 #include "driver/Df1Protocol.h"
 #include "driver/Df1Utils.h"
 
+using namespace gantry;
+
 using namespace gantry::driver;
 
 namespace {

@@ -23,6 +23,8 @@
 #include "common/GantryDirectory.h"
 #include "common/PacketQueue.h"
 
+using namespace gantry;
+
 #define STUB_EXPORT extern "C" __attribute__((visibility("default")))
 
 #ifndef STUB_VERSION
