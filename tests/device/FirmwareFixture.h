@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "tool/device/FirmwareUpdate.h"
 
 using namespace gantry::tool;
@@ -143,4 +144,15 @@ inline std::string ImageBytes(std::size_t size) {
         bytes[i] = static_cast<char>(i * 7 + 3);
     }
     return bytes;
+}
+
+// The files of a two-image update in `directory`: boot.bin (600 bytes, area 2,
+// revision 1.3), carrier.bin (`carrierSize` bytes, area 1, revision 0x2.10)
+// and two.nvs describing both in that order.
+inline void WriteTwoImageUpdate(const std::string& directory, std::size_t carrierSize) {
+    WriteFileBytes(directory + "/boot.bin", ImageBytes(600));
+    WriteFileBytes(directory + "/carrier.bin", ImageBytes(carrierSize));
+    WriteFileBytes(directory + "/two.nvs",
+                   DeviceSection("2") + UpdateSection(1, 2, "1", "3", "boot.bin", 600) +
+                       UpdateSection(2, 1, "0x2", "10", "carrier.bin", carrierSize));
 }

@@ -88,11 +88,7 @@ protected:
         WriteFileBytes(
             m_dir.File("KV121032.INI"),
             std::string("[DeviceInformation104]\r\nDeviceParams=") + KVGYSRL_PATH + " COM4\r\n");
-        WriteFileBytes(m_dir.File("boot.bin"), ImageBytes(600));
-        WriteFileBytes(m_dir.File("carrier.bin"), ImageBytes(3000));
-        WriteFileBytes(m_dir.File("two.nvs"),
-                       DeviceSection("2") + UpdateSection(1, 2, "1", "3", "boot.bin", 600) +
-                           UpdateSection(2, 1, "0x2", "10", "carrier.bin", 3000));
+        WriteTwoImageUpdate(m_dir.Path(), 3000);
     }
     void TearDown() override {
         m_dialog.reset();

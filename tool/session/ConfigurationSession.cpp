@@ -118,10 +118,9 @@ bool ConfigurationSession::Upload() {
     const bool present = IsModulePresent(state);
     // the save-changes question comes before the records take the new pair:
     // an untouched document asks nothing, and a saved one keeps its own pair
-    const bool replace =
-        present && RebuildsLayout(m_layout, m_device.ClientType(), m_device.ServerType())
-            ? SaveModified()
-            : false;
+    const bool replace = present &&
+                         RebuildsLayout(m_layout, m_device.ClientType(), m_device.ServerType()) &&
+                         SaveModified();
     const bool rebuilt = present && Relayout(m_device.ClientType(), m_device.ServerType());
     if (rebuilt && replace) {
         ResetToDefaults();
