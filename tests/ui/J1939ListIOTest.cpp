@@ -107,6 +107,20 @@ protected:
         m_window->show();
         m_elsewhere->setFocus();
     }
+    // The same gateway with the pane in a started main frame.
+    void OpenInFrame() {
+        Plug(f_ethernetJ1939, f_table);
+        m_frame = std::make_unique<CMainFrame>(*m_session);
+        m_frame->show();
+        bool started = false;
+        QObject::connect(m_frame.get(), &CMainFrame::StartupFinished,
+                         [&started] { started = true; });
+        m_frame->PostStartupRefresh();
+        ASSERT_TRUE(QTest::qWaitFor([&started] { return started; }, 10000));
+        m_pane = qobject_cast<CJ1939ListIO*>(m_frame->Pane(ScreenKind::J1939IoLists));
+        ASSERT_NE(m_pane, nullptr);
+        ASSERT_EQ(List(IoDirection::Output)->rowCount(), 1);
+    }
     CTableCtrl* List(IoDirection list) const { return m_pane->List(list); }
     std::string Cell(IoDirection list, int row, IoColumn column) const {
         const QTableWidgetItem* item = List(list)->item(row, static_cast<int>(column));
@@ -336,27 +350,6 @@ TEST_F(J1939ListIOTest, RemoveAllAsks_NoKeepsTheTable_RemoveKeepsTheRest) {
     EXPECT_EQ(m_pane->TotalCountLabel()->text(), "3");
 }
 
-TEST_F(J1939ListIOTest, RightClickInAListShowsTheIoMenuAfterSelectingTheRow) {
-    Open();
-    CTableCtrl* output = List(IoDirection::Output);
-    const QPoint at = output->visualRect(output->model()->index(0, 2)).center();
-    std::vector<bool> enabled;
-    QTimer::singleShot(0, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr);
-        for (QAction* action : menu->actions()) {
-            enabled.push_back(action->isEnabled());
-        }
-        menu->close();
-    });
-    QTest::mousePress(output->viewport(), Qt::RightButton, {}, at);
-    QContextMenuEvent click(QContextMenuEvent::Mouse, at, output->viewport()->mapToGlobal(at));
-    QApplication::sendEvent(output->viewport(), &click);
-    QTest::mouseRelease(output->viewport(), Qt::RightButton, {}, at);
-    EXPECT_EQ(output->SelectedRow(), 0);
-    EXPECT_EQ(enabled, (std::vector<bool>{true, true, true, true}));
-}
-
 TEST_F(J1939ListIOTest, ADownloadAfterAddingWritesTheTableInOrder) {
     Open();
     ClickRow(IoDirection::Input, 0);
@@ -467,16 +460,7 @@ TEST_F(J1939ListIOTest, EditKeepsTheViewAndSelectsTheEditedRow_RemoveKeepsTheVie
 // ---- through the main frame ----
 
 TEST_F(J1939ListIOTest, TheFramesIoMenuFollowsTheFocusAndActsOnTheFocusedList) {
-    Plug(f_ethernetJ1939, f_table);
-    m_frame = std::make_unique<CMainFrame>(*m_session);
-    m_frame->show();
-    bool started = false;
-    QObject::connect(m_frame.get(), &CMainFrame::StartupFinished, [&started] { started = true; });
-    m_frame->PostStartupRefresh();
-    ASSERT_TRUE(QTest::qWaitFor([&started] { return started; }, 10000));
-    m_pane = qobject_cast<CJ1939ListIO*>(m_frame->Pane(ScreenKind::J1939IoLists));
-    ASSERT_NE(m_pane, nullptr);
-    ASSERT_EQ(List(IoDirection::Output)->rowCount(), 1);
+    OpenInFrame();
 
     m_frame->UpdateCommandUI();
     EXPECT_TRUE(m_frame->Action(FrameCommand::AddIoPoint)->isEnabled());
@@ -500,6 +484,27 @@ TEST_F(J1939ListIOTest, TheFramesIoMenuFollowsTheFocusAndActsOnTheFocusedList) {
         [&](CEditJ1939IOPoint& dialog) { type = dialog.TypeList()->currentText().toStdString(); });
     m_frame->Action(FrameCommand::AddIoPoint)->trigger();
     EXPECT_EQ(type, "Output");
+}
+
+TEST_F(J1939ListIOTest, RightClickInAListShowsTheIoMenuAfterSelectingTheRow) {
+    OpenInFrame();
+    CTableCtrl* output = List(IoDirection::Output);
+    const QPoint at = output->visualRect(output->model()->index(0, 2)).center();
+    std::vector<bool> enabled;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions()) {
+            enabled.push_back(action->isEnabled());
+        }
+        menu->close();
+    });
+    QTest::mousePress(output->viewport(), Qt::RightButton, {}, at);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, output->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(output->viewport(), &click);
+    QTest::mouseRelease(output->viewport(), Qt::RightButton, {}, at);
+    EXPECT_EQ(output->SelectedRow(), 0);
+    EXPECT_EQ(enabled, (std::vector<bool>{true, true, true, true}));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <QEventLoop>
 #include <thread>
 
+#include "common/Clock.h"
+
 namespace gantry::ui {
 
 void CGuiClock::Sleep(std::chrono::milliseconds duration) {
@@ -19,8 +21,7 @@ void CGuiClock::Sleep(std::chrono::milliseconds duration) {
 }
 
 std::chrono::milliseconds CGuiClock::Now() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch());
+    return SystemClock().Now();
 }
 
 }  // namespace gantry::ui

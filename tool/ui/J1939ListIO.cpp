@@ -37,20 +37,6 @@ FrameCommand FrameCommandOf(IoCommand command) {
     return FrameCommand::AddIoPoint;
 }
 
-const char* MenuText(IoCommand command) {
-    switch (command) {
-        case IoCommand::Add:
-            return "&Add I/O Point";
-        case IoCommand::Edit:
-            return "&Edit I/O Point";
-        case IoCommand::Remove:
-            return "&Remove I/O Point";
-        case IoCommand::RemoveAll:
-            return "Re&move All I/O Points";
-    }
-    return "";
-}
-
 constexpr IoCommand f_ioCommands[] = {IoCommand::Add, IoCommand::Edit, IoCommand::Remove,
                                       IoCommand::RemoveAll};
 
@@ -261,22 +247,15 @@ void CJ1939ListIO::ShowColumnMenu(int column, const QPoint& globalPos) {
 }
 
 void CJ1939ListIO::ShowIoMenu(const QPoint& globalPos) {
-    QMenu menu(this);
+    // the frame's own I/O commands, with their texts and enable rules
     auto* frame = qobject_cast<CMainFrame*>(window());
-    if (frame != nullptr) {
-        frame->UpdateCommandUI();  // the click may have moved the focus into a list
-        for (IoCommand command : f_ioCommands) {
-            menu.addAction(frame->Action(FrameCommandOf(command)));
-        }
-        menu.exec(globalPos);
+    if (frame == nullptr) {
         return;
     }
+    frame->UpdateCommandUI();  // the click may have moved the focus into a list
+    QMenu menu(this);
     for (IoCommand command : f_ioCommands) {
-        QAction* action = menu.addAction(tr(MenuText(command)));
-        action->setEnabled(Session().IsCommandEnabled(
-            command == IoCommand::Add ? SessionCommand::AddIoPoint : SessionCommand::EditIoPoint,
-            HasIoListFocus()));
-        connect(action, &QAction::triggered, this, [this, command] { RunIoCommand(command); });
+        menu.addAction(frame->Action(FrameCommandOf(command)));
     }
     menu.exec(globalPos);
 }

@@ -63,6 +63,7 @@ private:
     std::optional<IoDirection> RunDialog(const IoPointForm& form);
     void RefillUnlessRedrawn(int fillsBefore);
     void ShowColumnMenu(int column, const QPoint& globalPos);
+    // The pop-up menu of a list: the main frame's I/O commands (none without a frame).
     void ShowIoMenu(const QPoint& globalPos);
     // A command from the lists themselves goes through the main frame when
     // there is one (its enable rules and busy state), else straight here.
