@@ -351,6 +351,15 @@ std::string ReadProfileString(const std::string& file, const std::string& sectio
                        });
 }
 
+std::string ReadProfileText(const std::string& content, const std::string& section,
+                            const std::string& key, const std::string& defaultValue) {
+    const Document document = Parse(content);
+    const auto range = FindSection(document, section);
+    const auto index =
+        range ? FindKey(document, range->first, range->second, key) : std::optional<std::size_t>();
+    return index ? KeyValue(Visible(document, *index))->second : defaultValue;
+}
+
 void KeepProfileInMemory(const std::string& file) {
     const std::string path = ResolveGantryPath(file);
     std::lock_guard<std::mutex> guard(g_heldLock);

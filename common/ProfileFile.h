@@ -22,6 +22,11 @@ namespace gantry {
 std::string ReadProfileString(const std::string& file, const std::string& section,
                               const std::string& key, const std::string& defaultValue);
 
+// The same for a profile held in memory: `content` is the text of a whole
+// file, read by the same rules. No I/O.
+std::string ReadProfileText(const std::string& content, const std::string& section,
+                            const std::string& key, const std::string& defaultValue);
+
 // Buffer form: copies at most size - 1 characters and a terminating zero into
 // `buffer`; returns the number of characters copied (size - 1 when the value
 // was cut). A null default counts as "". Size 0 or a null buffer copies nothing.

@@ -1,8 +1,6 @@
 #include "tool/device/FirmwareUpdate.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +8,6 @@
 #include <new>
 #include <span>
 
-#include "common/ProfileFile.h"
 #include "tool/device/InputFile.h"
 
 namespace gantry::tool {
@@ -48,10 +45,6 @@ std::string DeviceRevisionText(const DeviceReply& reply) {
     return text;
 }
 
-bool HasHexPrefix(const std::string& text) {
-    return text.find("0x") != std::string::npos || text.find("0X") != std::string::npos;
-}
-
 // A description file named without any directory lies in the current
 // directory, like its images; the profile reader would otherwise look in the
 // Gantry directory.
@@ -65,41 +58,6 @@ const char* FirmwareAreaName(int area) {
     static const char* const names[kFirmwareAreaCount] = {"Carrier Board", "Boot", "Fieldbus 1",
                                                           "Fieldbus 2"};
     return area >= 1 && area <= kFirmwareAreaCount ? names[area - 1] : "";
-}
-
-std::optional<std::uint64_t> ReadDescriptionNumber(const std::string& text, int base,
-                                                   std::uint64_t max) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    const std::size_t last = text.find_last_not_of(" \t");
-    if (first == std::string::npos) {
-        return std::nullopt;
-    }
-    const std::string number = text.substr(first, last - first + 1);
-    if (!std::isxdigit(static_cast<unsigned char>(number[0]))) {
-        return std::nullopt;  // no sign, no blank inside
-    }
-    if (base == 16 && !HasHexPrefix(number)) {
-        base = 10;
-    }
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(number.c_str(), &end, base);
-    if (errno == ERANGE || end != number.c_str() + number.size() || value > max) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-long ParseDescriptionDecimal(const std::string& text) {
-    return std::strtol(text.c_str(), nullptr, 10);
-}
-
-long ParseDescriptionRevision(const std::string& text) {
-    return std::strtol(text.c_str(), nullptr, HasHexPrefix(text) ? 16 : 10);
-}
-
-std::uint32_t ParseDescriptionLocation(const std::string& text) {
-    return static_cast<std::uint32_t>(std::strtoul(text.c_str(), nullptr, 0));
 }
 
 std::string FirmwareImageDirectory(const std::string& path) {
@@ -190,114 +148,30 @@ bool CFirmwareUpdate::SelectFile(const std::string& path) {
     }
     m_numberUpdates = 0;
     m_path = path;
-    const std::string file = DescriptionFile(path);
     // a directory, a FIFO or a huge file is no description: said before reading it
-    const InputFileResult readable = ReadInputFile(file, kMaxDescriptionFileBytes);
+    const InputFileResult readable = ReadInputFile(DescriptionFile(path), kMaxDescriptionFileBytes);
     if (!readable.bytes) {
         ShowMessage(readable.error, f_szError, NotifyIcon::Error);
         m_startEnabled = false;
         return false;
     }
-    m_description = ReadProfileString(file, "Device", "Description", "");
-    const std::string count = ReadProfileString(file, "Device", "NumberUpdates", "");
-    if (count.empty()) {
-        ShowMessage("Invalid configuration file format. NumberUpdates entry not found.", f_szError,
-                    NotifyIcon::Error);
-        return false;
-    }
-    const long updates =
-        static_cast<long>(ReadDescriptionNumber(count, 10, kFirmwareAreaCount).value_or(0));
-    if (updates < 1 || updates > kFirmwareAreaCount) {
-        ShowMessage("Invalid configuration file format. Number of updates is invalid.", f_szError,
-                    NotifyIcon::Error);
-        return false;
-    }
-    m_numberUpdates = static_cast<int>(updates);
-    for (int update = 1; update <= m_numberUpdates; ++update) {
-        if (!ReadUpdateSection(update)) {
-            return false;
+    const DescriptionReading reading =
+        ReadFirmwareDescription(std::string(readable.bytes->begin(), readable.bytes->end()));
+    m_description = reading.description.description;
+    m_numberUpdates = reading.description.numberUpdates;
+    for (std::size_t index = 0; index < m_images.size(); ++index) {
+        if (reading.description.images[index].used) {
+            m_images[index] = reading.description.images[index];
         }
+    }
+    if (!reading.error.empty()) {
+        // the areas read so far stay filled; only a bad number disables Start
+        ShowMessage(reading.error, f_szError, NotifyIcon::Error);
+        m_startEnabled = m_startEnabled && !reading.badNumber;
+        return false;
     }
     m_startEnabled = true;
     return true;
-}
-
-bool CFirmwareUpdate::ReadUpdateSection(int update) {
-    const std::string file = DescriptionFile(m_path);
-    const std::string section = "Update" + std::to_string(update);
-    const auto read = [&](const char* key, const char* fallback) {
-        return ReadProfileString(file, section, key, fallback);
-    };
-    const auto missing = [this](const char* key) {
-        ShowMessage(std::string("Invalid configuration file format. ") + key + " entry not found.",
-                    f_szError, NotifyIcon::Error);
-        return false;
-    };
-    const std::string instance = read("NVSInstance", "");
-    if (instance.empty()) {
-        return missing("NVSInstance");
-    }
-    const long area =
-        static_cast<long>(ReadDescriptionNumber(instance, 10, kFirmwareAreaCount).value_or(0));
-    if (area < 1 || area > kFirmwareAreaCount) {
-        ShowMessage("Invalid NVSInstance entry.", f_szError, NotifyIcon::Error);
-        return false;
-    }
-    FirmwareImageEntry& entry = m_images[static_cast<std::size_t>(area - 1)];
-    entry = FirmwareImageEntry{};
-    entry.used = true;
-    entry.updateNumber = update;
-    const std::string major = read("MajorRevision", "");
-    if (major.empty()) {
-        return missing("MajorRevision");
-    }
-    const std::string minor = read("MinorRevision", "");
-    if (minor.empty()) {
-        return missing("MinorRevision");
-    }
-    return ReadUpdateNumbers(section, major, minor, entry);
-}
-
-bool CFirmwareUpdate::ReadUpdateNumbers(const std::string& section, const std::string& major,
-                                        const std::string& minor, FirmwareImageEntry& entry) {
-    const std::string file = DescriptionFile(m_path);
-    // Every number is read before anything is sent: a text that is not a
-    // whole number in range is an error of the description, never a 0.
-    bool valid = true;
-    const auto number = [&](const char* key, const std::string& text, int base,
-                            std::uint64_t max) -> std::uint64_t {
-        const std::optional<std::uint64_t> value =
-            valid ? ReadDescriptionNumber(text, base, max) : std::optional<std::uint64_t>(0);
-        if (!value) {
-            valid = false;
-            ShowMessage(std::string("Invalid configuration file format. ") + key + " of [" +
-                            section + "] is not a whole number from 0 to " + std::to_string(max) +
-                            ": \"" + text + "\".",
-                        f_szError, NotifyIcon::Error);
-        }
-        return value.value_or(0);
-    };
-    const auto read = [&](const char* key, const char* fallback) {
-        return ReadProfileString(file, section, key, fallback);
-    };
-    entry.majorRevision = static_cast<int>(number("MajorRevision", major, 16, 255));
-    entry.minorRevision = static_cast<int>(number("MinorRevision", minor, 16, 255));
-    char text[32];
-    std::snprintf(text, sizeof text, "%d.%02d", entry.majorRevision, entry.minorRevision);
-    entry.revisionText = text;
-    entry.dataFileName = read("DataFileName", "");
-    entry.fileSize =
-        static_cast<std::uint32_t>(number("FileSize", read("FileSize", "0"), 10, 0xFFFFFFFF));
-    entry.maxTimeoutSeconds = static_cast<int>(
-        number("MaxTimeoutSeconds", read("MaxTimeoutSeconds", "30"), 10, kMaxTimeoutSeconds));
-    entry.autoResetOnError = number("AutoResetOnError", read("AutoResetOnError", "1"), 10, 1) != 0;
-    entry.updateReset = number("UpdateReset", read("UpdateReset", "1"), 10, 1) != 0;
-    entry.startingLocation = static_cast<std::uint32_t>(
-        number("StartingLocation", read("StartingLocation", "0x0"), 0, 0xFFFFFFFF));
-    if (!valid) {
-        m_startEnabled = false;
-    }
-    return valid;
 }
 
 bool CFirmwareUpdate::WritesAnything() const {

@@ -17,32 +17,17 @@
 #include <string>
 
 #include "tool/device/Device.h"
+#include "tool/device/FirmwareDescription.h"
 #include "tool/device/RequestGate.h"
 
 namespace gantry::tool {
 
-inline constexpr int kFirmwareAreaCount = 4;
 // The largest chunk a transfer request can carry: the data area less the
 // 4-byte offset.
 inline constexpr int kMaxTransferChunk = kDeviceDataSize - 4;
 
 // "Carrier Board", "Boot", "Fieldbus 1", "Fieldbus 2" for areas 1 to 4; "" else.
 const char* FirmwareAreaName(int area);
-
-// One storage area as an update description names it.
-struct FirmwareImageEntry {
-    bool used = false;
-    int updateNumber = 0;  // the "Update%d" section it came from
-    int majorRevision = 0;
-    int minorRevision = 0;
-    std::string revisionText;  // "%d.%02d" of major and minor
-    int maxTimeoutSeconds = 30;
-    std::string dataFileName;  // empty: the area is not written
-    std::uint32_t fileSize = 0;
-    bool autoResetOnError = true;
-    bool updateReset = true;  // reset and reconnect after this image
-    std::uint32_t startingLocation = 0;
-};
 
 // What the gateway reported for one storage area.
 struct DeviceAreaRevision {
@@ -95,27 +80,11 @@ enum class FlashOutcome {
     NotReconnected,         // no gateway answered after a reset
 };
 
-// The longest wait for the gateway after a reset a description may ask for.
-inline constexpr std::uint64_t kMaxTimeoutSeconds = 3600;
 // Start refuses a description that names no image for an area the gateway has.
 inline constexpr const char* f_szNothingToWrite =
     "The update description writes nothing: it names no image file for a storage area this "
     "gateway has.";
 
-// A number key of the description: blanks around it allowed; base 10, base
-// 16 when `base` is 16 and the text starts with "0x"/"0X", or the C rules
-// when `base` is 0 (0x hexadecimal, a leading 0 octal). Nothing when the text
-// holds anything else (a sign, "1abc") or the value exceeds `max`.
-std::optional<std::uint64_t> ReadDescriptionNumber(const std::string& text, int base,
-                                                   std::uint64_t max);
-// Parses "decimal" values of the description: leading blanks, a sign and
-// digits; anything else gives 0.
-long ParseDescriptionDecimal(const std::string& text);
-// Revision numbers: base 16 when the text contains "0x" or "0X", else base 10.
-long ParseDescriptionRevision(const std::string& text);
-// StartingLocation: base chosen by the text (0x hexadecimal, leading 0 octal,
-// else decimal), unsigned.
-std::uint32_t ParseDescriptionLocation(const std::string& text);
 // The directory images are taken from: `path` up to and including its last
 // '/' or '\\'; "./" (the current directory) when it has neither.
 std::string FirmwareImageDirectory(const std::string& path);
@@ -167,10 +136,6 @@ public:
     const DeviceAreaRevisions& DeviceRevisions() const { return m_deviceRevisions; }
 
 private:
-    bool ReadUpdateSection(int update);
-    // The number keys of one section; false after the first bad one's message.
-    bool ReadUpdateNumbers(const std::string& section, const std::string& major,
-                           const std::string& minor, FirmwareImageEntry& entry);
     // Some used area names an image and the gateway has that area.
     bool WritesAnything() const;
     bool CheckImages();
