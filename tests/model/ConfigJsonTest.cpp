@@ -122,6 +122,10 @@ TEST(ConfigJson, ImportRefusesMissingKeysAndValuesOutOfRangeByName) {
                   .error.rfind("not a JSON document: line 1, column 3: syntax error", 0),
               0u);
     EXPECT_FALSE(ImportConfigurationJson("[]", config).imported);
+    // a number no double holds is refused like any other bad document, never thrown
+    const JsonImportResult huge = ImportConfigurationJson("{\"format_version\": 1E400}", config);
+    EXPECT_FALSE(huge.imported);
+    EXPECT_EQ(huge.error, "not a JSON document: number overflow parsing '1E400'");
 }
 
 TEST(ConfigJson, FileOpenedThenExportedHoldsTheRecordsAfterTheOpenRules) {

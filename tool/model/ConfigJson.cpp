@@ -353,6 +353,11 @@ JsonImportResult ImportConfigurationJson(const std::string& text, CConfiguration
         result.error = "not a JSON document: " + ParseErrorPlace(text, error.byte) + ": " +
                        ParseErrorReason(error.what());
         return result;
+    } catch (const nlohmann::json::exception& error) {
+        // a number beyond any double ("1E400") stops the parser with out_of_range
+        const std::string what = error.what();
+        result.error = "not a JSON document: " + what.substr(what.find("] ") + 2);
+        return result;
     }
     try {
         const CJsonReader in(doc, "");
