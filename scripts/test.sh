@@ -33,7 +33,9 @@ echo "== libFuzzer (bounded runs over the decoders)"
 CXX=clang++-14 CC=clang-14 cmake -S . -B build-fuzz -G Ninja -DGANTRY_SANITIZE=fuzz \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGANTRY_WERROR=ON >/dev/null
 cmake --build build-fuzz -j "$jobs" --target fuzz_targets
+rm -f build-fuzz/fuzz-corpus/runs.txt
 ctest --test-dir build-fuzz --no-tests=error --output-on-failure -j "$jobs" -L fuzz
+sort build-fuzz/fuzz-corpus/runs.txt
 
 echo "== Release build, install and Debian package"
 scripts/check-install.sh build-release
