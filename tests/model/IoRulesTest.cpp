@@ -111,6 +111,30 @@ TEST(OverlapCheck, TouchingIsFreeAndEveryCollisionIsReported) {
     EXPECT_FALSE(OverlapsAnotherPoint(io, IoDirection::Output, 0, 48, -1));
 }
 
+TEST(PointBoundaries, EachLimitItselfIsAcceptedBesideTheFirstValueRefused) {
+    CJ1939IO io;
+    io.Add(Point(JT_Output, 16, 16));
+    PointEntry entry = Entry(JT_Output, "0", "16");
+    entry.address = "255";
+    entry.priority = 7;
+    entry.updateRate = "10";
+    auto result = ValidatePointEntry(entry, {}, -1, io, f_profibus, {});
+    ASSERT_FALSE(result.failure) << result.failure->text;
+    EXPECT_EQ(result.point.address, 255);
+    EXPECT_EQ(result.point.priority, 7);
+    entry.updateRate = "9";
+    result = ValidatePointEntry(entry, {}, -1, io, f_profibus, {});
+    ASSERT_TRUE(result.failure);
+    EXPECT_EQ(result.failure->field, EditField::UpdateRate);
+    // a new point ending exactly where another ends shares its last bits
+    entry = Entry(JT_Output, "8", "24");
+    EXPECT_TRUE(OverlapsAnotherPoint(io, IoDirection::Output, 8, 24, -1));
+    result = ValidatePointEntry(entry, {}, -1, io, f_profibus, {});
+    ASSERT_TRUE(result.failure);
+    EXPECT_EQ(result.failure->text,
+              "Specified Data Table space is already occupied by another I/O Point");
+}
+
 TEST(PgnCounting, DistinctPairsAndTheLimitForANewPair) {
     CJ1939IO io;
     for (std::uint32_t i = 0; i < 50; ++i) {
@@ -360,6 +384,28 @@ TEST(WholeTableCheck, CountsPointsOutsideEachTableAndTheCombinedSpace) {
               "Total I/O space is larger than combined Data Table limit of 400 bytes");
     EXPECT_EQ(check.messages[2].caption, "Invalid Parameters");
     EXPECT_TRUE(CheckWholeTable(nullptr, f_profibus).passed);  // not bound to a screen
+}
+
+TEST(WholeTableCheck, AnOutputPointOutOfBoundsIsEnoughToFail) {
+    CJ1939IO io;
+    io.Add(Point(JT_Input, 0, 8));
+    io.Add(Point(JT_Output, 1952, 8));  // one bit past the 244-byte output table
+    const auto check = CheckWholeTable(&io, f_profibus);
+    EXPECT_FALSE(check.passed);
+    ASSERT_EQ(check.messages.size(), 1u);
+    EXPECT_EQ(check.messages[0].text,
+              "1 Output datapoints are outside of the Data Table bound of 244 bytes");
+    EXPECT_FALSE(CheckTableBeforeDownload(io, f_profibus, {}).passed);
+}
+
+TEST(WholeTableCheck, DtcLengthsOffThePatternShowTheWholeDtcsTheyHold) {
+    // a file may hold any length; the count is of whole 32-bit DTCs after 16 bits
+    EXPECT_EQ(ShowDtcCount(64, false), "1");
+    EXPECT_EQ(ShowDtcCount(79, false), "1");
+    EXPECT_EQ(ShowDtcCount(48, false), "1");
+    EXPECT_EQ(ShowDtcCount(47, false), "0");
+    EXPECT_EQ(ShowDtcCount(15, false), "0");
+    EXPECT_EQ(ShowDtcCount(65535, true), "7FF");
 }
 
 TEST(DownloadGate, BothChecksRunAndBothMessagesAppear) {
