@@ -151,6 +151,108 @@ TEST(ConfigFileVersions, Version3EthernetFileHasIoSize500) {
     EXPECT_EQ(config.ethernet.ip, written.ethernet.ip);
 }
 
+// A file laid out by hand as `version` writes it, with values unlike every
+// default and 16-bit fields that need both bytes (offset 712, rate 1000).
+Bytes HandBuiltFile(std::uint32_t version, std::uint32_t client, std::uint32_t server) {
+    Bytes bytes = Header(version, client, server);
+    auto longs = [&bytes](std::initializer_list<std::uint32_t> values) {
+        for (std::uint32_t value : values) {
+            PutLong(bytes, value);
+        }
+    };
+    if (client == 1) {
+        longs({12, 2, 1, 1});
+        if (version >= 3) {
+            longs({1, 1});
+        }
+    }
+    if (server == 8) {
+        longs({17, 9600, 2, 2, 1234});
+    }
+    if (client == 12) {
+        longs({33, 4800, 1, 2, 750, 1, 1});
+    }
+    if (client == 9 || server == 9) {
+        bytes.insert(bytes.end(), {1, 2, 3, 4, 5, 6, 7, 8});
+        longs({0xFFFF, 1, 0xFFFF, 1});
+        if (version >= 3) {
+            longs({1});
+        }
+        longs({2});
+        bytes.insert(bytes.end(), {128, 129});
+        if (version >= 5) {
+            longs({2500});
+        }
+        longs({2});
+        for (std::uint8_t table : {0, 1}) {
+            // table, address, PGN, length, offset 712, rate 1000, message offset 300
+            bytes.insert(bytes.end(),
+                         {table, 7, 0x04, 0xF0, 0, 0, 16, 0, 0xC8, 0x02, 0xE8, 0x03, 0x2C, 0x01});
+            if (version >= 2) {
+                bytes.push_back(3);
+            }
+        }
+    }
+    if (server == 6) {
+        bytes.insert(bytes.end(), {192, 168, 1, 20, 255, 255, 255, 0, 192, 168, 1, 1});
+        longs({0, 2, 1, 1000});
+        if (version >= 4) {
+            longs({300});
+        }
+    }
+    return bytes;
+}
+
+TEST(ConfigFileVersions, HandBuiltFilesOfVersions1To5ReadToTheirKnownValues) {
+    for (std::uint32_t version = 1; version <= 5; ++version) {
+        SCOPED_TRACE("version " + std::to_string(version));
+        CConfiguration net;  // DeviceNet and Ethernet
+        ASSERT_TRUE(OpenOffline(HandBuiltFile(version, 1, 6), net).opened);
+        EXPECT_EQ(net.deviceNet.macAddress, 12u);
+        EXPECT_EQ(net.deviceNet.baudIndex, 2u);
+        EXPECT_TRUE(net.deviceNet.autobaud && net.deviceNet.swapIo);
+        EXPECT_EQ(net.deviceNet.statusInInput, version >= 3);
+        EXPECT_EQ(net.deviceNet.inputSafeState, version >= 3 ? 1u : 0u);
+        EXPECT_EQ(net.ethernet.ip, (Ipv4Address{192, 168, 1, 20}));
+        EXPECT_EQ(net.ethernet.subnetMask, (Ipv4Address{255, 255, 255, 0}));
+        EXPECT_EQ(net.ethernet.gateway, (Ipv4Address{192, 168, 1, 1}));
+        EXPECT_EQ(net.ethernet.dhcpIndex, 0u);
+        EXPECT_EQ(net.ethernet.speedIndex, 2u);
+        EXPECT_EQ(net.ethernet.duplexIndex, 1u);
+        EXPECT_EQ(net.ethernet.modbusTimeoutMs, 1000u);
+        EXPECT_EQ(net.ethernet.ioSize, version >= 4 ? 300u : 500u);
+
+        CConfiguration j1939;  // Modbus and J1939
+        ASSERT_TRUE(OpenOffline(HandBuiltFile(version, 9, 8), j1939).opened);
+        EXPECT_EQ(j1939.modbus.networkAddress, 17u);
+        EXPECT_EQ(j1939.modbus.baudRate, 9600u);
+        EXPECT_EQ(j1939.modbus.parity, 2u);
+        EXPECT_EQ(j1939.modbus.stopBits, 2u);
+        EXPECT_EQ(j1939.modbus.watchdogMs, 1234u);
+        EXPECT_EQ(j1939.j1939.name, (J1939Name{1, 2, 3, 4, 5, 6, 7, 8}));
+        EXPECT_TRUE(j1939.j1939.busOffReset && j1939.j1939.swapIo);
+        EXPECT_EQ(j1939.j1939.statusInInput, version >= 3);
+        EXPECT_EQ(j1939.j1939.addressList, (std::vector<std::uint8_t>{128, 129}));
+        EXPECT_EQ(j1939.j1939.offlineTimeMs, version >= 5 ? 2500u : 0u);
+        ASSERT_EQ(j1939.io.Inputs().size(), 1u);
+        ASSERT_EQ(j1939.io.Outputs().size(), 1u);
+        const std::uint8_t priority = version >= 2 ? 3 : 6;
+        EXPECT_EQ(j1939.io.Inputs()[0],
+                  (tagJ1939DataPoint{JT_Input, 712, 16, 1000, 7, 61444u, 300, priority}));
+        EXPECT_EQ(j1939.io.Outputs()[0].table, JT_Output);
+
+        CConfiguration enhanced;  // enhanced Modbus
+        ASSERT_TRUE(OpenOffline(HandBuiltFile(version, 12, 9), enhanced).opened);
+        EXPECT_EQ(enhanced.modbusEnhanced.networkAddress, 33u);
+        EXPECT_EQ(enhanced.modbusEnhanced.baudRate, 4800u);
+        EXPECT_EQ(enhanced.modbusEnhanced.stopBits, 2u);
+        EXPECT_EQ(enhanced.modbusEnhanced.watchdogMs, 750u);
+        EXPECT_EQ(enhanced.modbusEnhanced.networkType, 1u);
+        EXPECT_EQ(enhanced.modbusEnhanced.networkDuplex, 1u);
+        EXPECT_EQ(enhanced.j1939.addressList.size(), 2u);
+    }
+}
+
 TEST(ConfigFileVersions, VersionAbove6ReadsAs6) {
     const CConfiguration written = MakeTestConfiguration(9, 11);
     Bytes bytes = WriteConfigFile(written, 0);
@@ -308,12 +410,18 @@ TEST(ConfigFileFailures, EveryTruncationIsRefusedAndChangesNothing) {
     }
 }
 
-TEST(ConfigFileFailures, AddressCountAbove255AndHugePointCountsAreRefused) {
+// A version-6 J1939-to-PROFIBUS file up to its address count.
+Bytes FileUpToAddressCount(std::uint32_t count) {
     Bytes bytes = Header(6, 9, 11);
     bytes.insert(bytes.end(), 8, 0);
-    for (std::uint32_t value : {0xFFFFu, 0u, 0xFFFFu, 0u, 0u, 256u}) {
+    for (std::uint32_t value : {0xFFFFu, 0u, 0xFFFFu, 0u, 0u, count}) {
         PutLong(bytes, value);
     }
+    return bytes;
+}
+
+TEST(ConfigFileFailures, AddressCountAbove255AndHugePointCountsAreRefused) {
+    Bytes bytes = FileUpToAddressCount(256);
     bytes.insert(bytes.end(), 300, 1);
     CConfiguration config;
     EXPECT_EQ(OpenOffline(bytes, config).message, "Unexpected file format.");
@@ -325,6 +433,31 @@ TEST(ConfigFileFailures, AddressCountAbove255AndHugePointCountsAreRefused) {
     }
     many.insert(many.end(), 15, 0);
     EXPECT_EQ(OpenOffline(many, config).message, "Unexpected file format.");
+}
+
+TEST(ConfigFileFailures, AnAddressListOfExactly255EntriesReads) {
+    Bytes bytes = FileUpToAddressCount(255);
+    bytes.insert(bytes.end(), 255, 42);
+    for (std::uint32_t value : {0u, 0u, 0u}) {  // offline time, baud index, no points
+        PutLong(bytes, value);
+    }
+    CConfiguration config;
+    ASSERT_TRUE(OpenOffline(bytes, config).opened);
+    EXPECT_EQ(config.j1939.addressList, std::vector<std::uint8_t>(255, 42));
+}
+
+TEST(ConfigFileFailures, VersionZeroIsRefusedForItsVersionAlone) {
+    // a body that reads as a version-2 file without markers: the version is the only fault
+    Bytes body(8, 0);
+    PutLong(body, 0);  // no addresses
+    PutLong(body, 0);  // no points
+    Bytes good = Header(2, 9, 11);
+    good.insert(good.end(), body.begin(), body.end());
+    ASSERT_TRUE(ParseConfigFile(good).has_value());
+    Bytes zero = good;
+    zero[4] = 0;
+    EXPECT_FALSE(ParseConfigFile(zero).has_value());
+    EXPECT_FALSE(ParseConfigFilePair(zero).has_value());
 }
 
 TEST(ConfigFileSaving, WritesAtomicallyAndLeavesNoTemporaryFile) {
