@@ -66,6 +66,14 @@ TEST(Df1Framing, Validity_RejectsLoneDleShortAndBadEnds) {
     EXPECT_FALSE(IsValidDf1AppMessage(ToMessage({0x10, 0x02, 0x01, 0x10, 0x10, 0x03, 0x00})));
 }
 
+TEST(Df1Framing, AnEtxWithoutTheDleBeforeItEndsNoFrame) {
+    const Bytes bare{0x10, 0x02, 0x01, 0x02, 0x03, 0xFA};
+    EXPECT_FALSE(IsValidDf1AppMessage(ToMessage(bare)));
+    ByteMessage buffer = ToMessage(bare);
+    EXPECT_EQ(ToBytes(CutDf1Unit(buffer)), (Bytes{0x10, 0x02}));
+    EXPECT_EQ(CompleteAfter(bare), 0u);
+}
+
 TEST(Df1Framing, ControlMessages_AreExactlyDleAndEnqAckOrNak) {
     EXPECT_TRUE(IsDf1ControlMessage(ToMessage({0x10, 0x05})));
     EXPECT_TRUE(IsDf1ControlMessage(ToMessage({0x10, 0x06})));

@@ -154,6 +154,16 @@ TEST_F(Connections, MidFilterPassesListedMidsAndSurvivesDiscardAll) {
                                                        "3,0,", "7,0,\x80"}));
 }
 
+TEST_F(Connections, MidFilterOfTheLargestSizeTravelsWhole) {
+    ASSERT_EQ(Connect(101, "J1708"), 0);
+    const std::string mids(f_nPacketDataSize, '\x80');  // one packet's whole data area
+    EXPECT_EQ(SendCommand(7, 0, const_cast<char*>(mids.data()), f_nPacketDataSize), 0);
+    const std::vector<std::string> commands = Commands(101);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0].size(), 4u + f_nPacketDataSize);
+    EXPECT_TRUE(commands[0].ends_with(mids));
+}
+
 TEST_F(Connections, J1708ReadNeedsRoomForEachPartExactly) {
     ASSERT_EQ(Connect(101, "J1708"), 0);
     ASSERT_EQ(SendCommand(3, 0, nullptr, 0), 0);

@@ -127,6 +127,17 @@ TEST_F(DriverBinding, ClientIdsAreTheLowestFreeOnesUpTo127ThenClientAreaFull) {
     EXPECT_EQ(Connect(101, "CIP"), 64);
 }
 
+TEST_F(DriverBinding, AConnectRefusedForWantOfAClientIdUnloadsTheDriverItLoaded) {
+    WriteIni(
+        {{101, StubPath("StubDriver") + " COM1"}, {102, StubPath("StubDriverOther") + " COM2"}});
+    for (int expected = 0; expected <= 127; ++expected) {
+        ASSERT_EQ(Connect(101, "CIP"), expected);
+    }
+    EXPECT_EQ(Connect(102, "CIP"), 131);
+    EXPECT_FALSE(StubLoaded("StubDriverOther"));
+    EXPECT_EQ(StubLog("StubDriverOther").back(), "unload");
+}
+
 TEST_F(DriverBinding, LibraryUnloadDisconnectsEveryRemainingClientAndUnloadsTheDriver) {
     WriteIni({{101, StubPath("StubDriver") + " COM1"}, {102, StubPath("StubDriver") + " COM2"}});
     ASSERT_EQ(Connect(101, "CIP"), 0);

@@ -129,4 +129,11 @@ TEST_F(EntryPoints, SendCommand_PreCheckComesBeforeTheClientId) {
     }
 }
 
+TEST_F(EntryPoints, SendCommand_AFirstByteOf0xFFIsNoFlagEvenThoughCharIsSigned) {
+    char all[1] = {static_cast<char>(0xFF)};
+    for (const std::int16_t command : {15, 16, 18}) {
+        EXPECT_EQ(SendCommand(command, 3, all, 1), 144) << command;
+    }
+}
+
 }  // namespace

@@ -158,6 +158,42 @@ TEST(IoPointForm, LeavingTheOffsetApplyAndPriorityTexts) {
     }
 }
 
+TEST(IoPointForm, EachEntryReachesItsOwnFieldOfThePoint) {
+    CJ1939IO io;
+    IoPointForm form = IoPointForm::ForNewPoint(io, IoDirection::Output, IoColumnModes{});
+    form.texts = IoPointTexts{"0", "2,0", "65280", "5", "100", "0", "9"};
+    PointValidation result = form.Confirm(io, DataTableLimits{}, PgnLimits{});
+    ASSERT_TRUE(result.failure);
+    EXPECT_EQ(result.failure->text, "Priority must be 0-7");
+    EXPECT_EQ(result.failure->field, EditField::Priority);
+    form.texts.priority = "3";
+    result = form.Confirm(io, DataTableLimits{}, PgnLimits{});
+    ASSERT_FALSE(result.failure) << result.failure->text;
+    EXPECT_EQ(result.point.priority, 3);
+    EXPECT_EQ(result.point.address, 5);
+
+    EXPECT_FALSE(form.Apply());
+    EXPECT_EQ(form.texts.dataOffset, "0 (0,0)");
+    EXPECT_EQ(form.texts.dataLength, "16 (2,0)");
+
+    // blanks and tabs around the priority are both dropped ("0" is read strictly)
+    for (const char* text : {" 0 ", "\t0\t", " \t0\t "}) {
+        EXPECT_EQ(ReadPriorityEntry(text), 0u) << text;
+    }
+}
+
+TEST(IoPointForm, EachOffsetLabelFollowsItsOwnColumnOnly) {
+    IoColumnModes table;
+    table.SetHex(IoColumn::TableOffset, true);
+    IoColumnModes message;
+    message.SetHex(IoColumn::MessageOffset, true);
+    const tagJ1939DataPoint point = Point(JT_Input, 0, 8);
+    EXPECT_EQ(IoPointForm::ForPoint(point, 0, table).OffsetLabel(), "Offset (hex)");
+    EXPECT_EQ(IoPointForm::ForPoint(point, 0, table).MessageOffsetLabel(), "Offset");
+    EXPECT_EQ(IoPointForm::ForPoint(point, 0, message).OffsetLabel(), "Offset");
+    EXPECT_EQ(IoPointForm::ForPoint(point, 0, message).MessageOffsetLabel(), "Offset (hex)");
+}
+
 class IoCommandsTest : public SessionTest {
 protected:
     // The gateway holds one input point at offset 16, 16 bits long.

@@ -235,6 +235,35 @@ TEST_F(J1939ListIOTest, FocusOutsideTheLists_EditDisabledAndAddOpensAsInput) {
     EXPECT_EQ(type, "Output");
 }
 
+TEST_F(J1939ListIOTest, EachEntryOfTheDialogReachesItsOwnFieldOfThePoint) {
+    Open();
+    ClickRow(IoDirection::Output, 0);
+    WhenDialogOpens([&](CEditJ1939IOPoint& dialog) {
+        const std::pair<EditField, const char*> entries[] = {
+            {EditField::DataOffset, "8"},   {EditField::DataLength, "2,0"},
+            {EditField::Pgn, "65281"},      {EditField::Address, "5"},
+            {EditField::UpdateRate, "100"}, {EditField::MessageOffset, "0"},
+            {EditField::Priority, "9"}};
+        for (const auto& [field, text] : entries) {
+            dialog.Entry(field)->setText(QString::fromLatin1(text));
+        }
+        QTest::mouseClick(dialog.ApplyButton(), Qt::LeftButton);
+        EXPECT_EQ(dialog.Entry(EditField::DataLength)->text(), "16 (2,0)");
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(dialog.focusWidget(), dialog.Entry(EditField::Priority));
+        dialog.Entry(EditField::Priority)->setText("3");
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    m_pane->RunIoCommand(IoCommand::Add);
+    ASSERT_TRUE(m_dialogSeen);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Invalid Entry: Priority must be 0-7"}));
+    const auto& outputs = m_session->Configuration().io.Outputs();
+    ASSERT_EQ(outputs.size(), 2u);
+    EXPECT_EQ(outputs[1], (tagJ1939DataPoint{JT_Output, 8, 16, 100, 5, 65281, 0, 3}));
+}
+
 TEST_F(J1939ListIOTest, The201stPointIsRefusedBeforeTheDialogOpens) {
     Open("");
     CJ1939IO& io = m_session->Configuration().io;
