@@ -48,13 +48,14 @@ struct ShownMessage {
     std::string caption;
     NotifyButtons buttons;
     NotifyIcon icon;
+    NotifyAnswer defaultAnswer = NotifyAnswer::Ok;  // the button Enter chooses
 };
 
 class CRecordingNotifier : public INotifier {
 public:
     NotifyAnswer Notify(const std::string& text, const std::string& caption, NotifyButtons buttons,
-                        NotifyIcon icon, NotifyAnswer) override {
-        shown.push_back({text, caption, buttons, icon});
+                        NotifyIcon icon, NotifyAnswer defaultAnswer) override {
+        shown.push_back({text, caption, buttons, icon, defaultAnswer});
         if (buttons == NotifyButtons::YesNoCancel && answerCancel) {
             return NotifyAnswer::Cancel;
         }

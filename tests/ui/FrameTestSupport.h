@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -26,6 +28,27 @@ public:
 };
 inline ::testing::Environment* const g_qtEnvironment =
     ::testing::AddGlobalTestEnvironment(new CQtEnvironment);
+
+// Makes the program's application on one offscreen screen of `size` (the
+// offscreen platform's own screen is 800x800), for a suite's SetUpTestSuite.
+inline void StartApplicationOnScreen(const char* program, QSize size) {
+    static QTemporaryDir folder;
+    static const QByteArray config = folder.filePath(QStringLiteral("screen.json")).toUtf8();
+    QFile file(QString::fromUtf8(config));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral(R"({"screens": [{"name": "test", "x": 0, "y": 0, "width": %1,
+        "height": %2, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})")
+                   .arg(size.width())
+                   .arg(size.height())
+                   .toUtf8());
+    file.close();
+    static QByteArray name = program;
+    static QByteArray platform = "offscreen:configfile=" + config;
+    static char option[] = "-platform";
+    static int argc = 3;
+    static char* argv[] = {name.data(), option, platform.data(), nullptr};
+    new QApplication(argc, argv);  // CQtEnvironment deletes it
+}
 
 class FrameTest : public SessionTest {
 protected:

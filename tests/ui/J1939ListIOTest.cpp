@@ -75,7 +75,7 @@ protected:
         if (QApplication::instance() == nullptr) {
             new QApplication(argc, argv);  // CQtEnvironment deletes it
         }
-        // the remembered column modes go to a scratch folder, never $HOME
+        // QSettings goes to a scratch folder, never $HOME
         s_settings = std::make_unique<QTemporaryDir>();
         QSettings::setDefaultFormat(QSettings::IniFormat);
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, s_settings->path());
@@ -284,7 +284,7 @@ TEST_F(J1939ListIOTest, The201stPointIsRefusedBeforeTheDialogOpens) {
         (std::vector<std::string>{"Configuration Limit: Total Datapoint Limit has been Reached"}));
 }
 
-TEST_F(J1939ListIOTest, PgnHeaderToHexadecimal_RenamesBothListsAndIsRemembered) {
+TEST_F(J1939ListIOTest, PgnHeaderToHexadecimal_RenamesBothLists_ANewPaneStartsDecimal) {
     Open();
     CListHeaderCtrl* header = List(IoDirection::Output)->Header();
     const int pgn = static_cast<int>(IoColumn::Pgn);
@@ -308,9 +308,10 @@ TEST_F(J1939ListIOTest, PgnHeaderToHexadecimal_RenamesBothListsAndIsRemembered) 
     EXPECT_EQ(Cell(IoDirection::Output, 0, IoColumn::Pgn), "FF00");
     EXPECT_EQ(Cell(IoDirection::Input, 1, IoColumn::TableOffset), "  16 (2,0)");  // unchanged
 
+    // the next start (or layout) reads typed values in decimal again
     CJ1939ListIO again(*m_session);
-    EXPECT_TRUE(again.Modes().IsHex(IoColumn::Pgn));
-    EXPECT_EQ(again.List(IoDirection::Input)->item(0, pgn)->text(), "F004");
+    EXPECT_FALSE(again.Modes().IsHex(IoColumn::Pgn));
+    EXPECT_EQ(again.List(IoDirection::Input)->item(0, pgn)->text(), "61444");
 }
 
 TEST_F(J1939ListIOTest, AnOverlappingEditIsRefusedAndTheDialogStaysOpen) {
@@ -370,6 +371,7 @@ TEST_F(J1939ListIOTest, RemoveAllAsks_NoKeepsTheTable_RemoveKeepsTheRest) {
     EXPECT_EQ(Texts(), (std::vector<std::string>{
                            "Confirm Delete Request: Are you sure you want to delete all entries "
                            "from the J1939 Input I/O Table ?"}));
+    EXPECT_EQ(m_notifier.shown[0].defaultAnswer, NotifyAnswer::No);  // Enter keeps the table
     EXPECT_EQ(List(IoDirection::Input)->rowCount(), 3);
 
     m_pane->RunIoCommand(IoCommand::Remove);  // the selected row 0, at once

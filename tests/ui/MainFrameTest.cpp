@@ -7,6 +7,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 #include "FrameTestSupport.h"
 #include "tool/model/ConfigFile.h"
@@ -198,7 +199,7 @@ TEST_F(FrameTest, Documents_NewCancelAndOpenOfAnotherProduct) {
     ASSERT_EQ(m_frame->Document().RecentFiles(), QStringList{QString::fromStdString(own)});
     EXPECT_EQ(m_frame->RecentFileActions()[0]->text(), "&1 own.cfg");
     EXPECT_FALSE(m_frame->RecentFileActions()[1]->isVisible());
-    EXPECT_EQ(m_frame->windowTitle(), "own.cfg - Gantry Configuration");
+    EXPECT_EQ(m_frame->windowHandle()->title(), "own.cfg - Gantry Configuration");
 
     // without a gateway New asks for the product; Cancel changes nothing
     m_gateway->unplugged = true;

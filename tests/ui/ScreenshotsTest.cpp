@@ -2,7 +2,8 @@
 // simulated gateway of the pair's example profile answering as a gateway) and
 // offline, written to screenshots/ in the test's build folder: look at them
 // after a change to any pane. Each picture must exist and show the window at
-// its full size. The README's picture is j1939-modbus-online.png.
+// its full size, on a desktop large enough that no layout scrolls. The
+// README's picture is j1939-modbus-online.png.
 #include <QDir>
 #include <QImage>
 
@@ -13,9 +14,17 @@ namespace {
 const char* const f_pairNames[] = {"ethernet-devicenet", "profibus-devicenet", "j1939-modbus",
                                    "ethernet-j1939", "profibus-j1939"};
 
+class ScreenshotsTest : public FrameTest {
+protected:
+    static void SetUpTestSuite() {
+        StartApplicationOnScreen("ui_screenshots", QSize(1600, 1200));
+        FrameTest::SetUpTestSuite();
+    }
+};
+
 }  // namespace
 
-TEST_F(FrameTest, Screenshots_EveryPairOnlineAndOffline) {
+TEST_F(ScreenshotsTest, EveryPairOnlineAndOffline) {
     ASSERT_TRUE(QDir().mkpath(QStringLiteral("screenshots")));
     const std::vector<PairRows> pairs = AllPairRows();
     for (std::size_t i = 0; i < pairs.size(); ++i) {
@@ -36,6 +45,9 @@ TEST_F(FrameTest, Screenshots_EveryPairOnlineAndOffline) {
             ASSERT_TRUE(m_frame->grab().save(path)) << path.toStdString();
             const QImage image(path);
             EXPECT_EQ(image.size(), m_frame->size() * m_frame->devicePixelRatio());
+            const QScrollArea* rows = m_frame->ContentScroll();
+            EXPECT_GE(rows->viewport()->width(), rows->widget()->minimumSizeHint().width());
+            EXPECT_GE(rows->viewport()->height(), rows->widget()->minimumSizeHint().height());
             EXPECT_EQ(m_frame->ModulePane()->text().toLower().toStdString(), mode);
         }
         TearDown();

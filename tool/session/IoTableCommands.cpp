@@ -86,7 +86,8 @@ bool RemoveIoPoint(ConfigurationSession& session, IoDirection list, int row) {
 bool RemoveAllIoPoints(ConfigurationSession& session, IoDirection list) {
     const NotifyAnswer answer =
         session.Gate().Notifier().Notify(RemoveAllQuestion(list), f_szConfirmDeleteCaption,
-                                         NotifyButtons::YesNo, NotifyIcon::Question);
+                                         NotifyButtons::YesNo, NotifyIcon::Question,
+                                         NotifyAnswer::No);  // Enter keeps the table
     if (answer != NotifyAnswer::Yes) {
         return false;
     }

@@ -42,8 +42,8 @@ std::optional<RuleMessage> ConfirmIoPoint(ConfigurationSession& session, const I
 // Remove: the point at `row` of the list goes at once, without a question;
 // false (nothing done) without a point there.
 bool RemoveIoPoint(ConfigurationSession& session, IoDirection list, int row);
-// Remove All: asks the list's question (Yes / No); Yes empties that array.
-// Returns whether it was emptied.
+// Remove All: asks the list's question (Yes / No, No the default); Yes empties
+// that array. Returns whether it was emptied.
 bool RemoveAllIoPoints(ConfigurationSession& session, IoDirection list);
 
 }  // namespace gantry::tool

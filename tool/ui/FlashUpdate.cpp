@@ -14,6 +14,7 @@
 
 #include "tool/session/FirmwareSession.h"
 #include "tool/ui/BusyScope.h"
+#include "tool/ui/TabChain.h"
 
 namespace gantry::ui {
 
@@ -147,6 +148,9 @@ void CFlashUpdate::Build() {
     buttons->addWidget(c.start);
     buttons->addWidget(c.close);
     grid->addLayout(buttons, 6, 0, 1, 4);
+    // the Tab key reads the dialog from the top: the buttons were made first
+    SetTabChain(
+        {c.selectFile, c.fileName, c.description, c.deviceList, c.imageList, c.start, c.close});
     connect(c.selectFile, &QPushButton::clicked, this, &CFlashUpdate::OnSelectFile);
     connect(c.start, &QPushButton::clicked, this, &CFlashUpdate::OnStart);
     connect(c.close, &QPushButton::clicked, this, &QDialog::reject);

@@ -76,8 +76,9 @@ bool CGYConfigDoc::SaveTo(const QString& path) {
 }
 
 QString CGYConfigDoc::WindowTitle() const {
+    // "[*]" is where the window shows its "*" while the document is modified
     return QString::fromStdString(m_session.DocumentTitle()) +
-           QStringLiteral(" - Gantry Configuration");
+           QStringLiteral("[*] - Gantry Configuration");
 }
 
 QStringList CGYConfigDoc::RecentFiles() const {

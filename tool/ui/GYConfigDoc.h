@@ -44,7 +44,8 @@ public:
     // The save-file dialog for a document titled `title`; nothing for Cancel.
     std::optional<std::string> ChooseSavePath(const std::string& title);
 
-    // "<document title> - Gantry Configuration".
+    // "<document title>[*] - Gantry Configuration": the window puts its "*"
+    // for unsaved changes where "[*]" stands (QWidget::windowModified).
     QString WindowTitle() const;
     // Most recent first, at most four, existing or not.
     QStringList RecentFiles() const;

@@ -9,6 +9,7 @@
 
 #include "tool/session/J1939Screen.h"
 #include "tool/ui/J1939DeviceName.h"
+#include "tool/ui/TabChain.h"
 
 namespace gantry::ui {
 
@@ -117,6 +118,8 @@ QWidget* CJ1939Config::BuildAddressList() {
     grid->addWidget(m_add, 0, 2);
     grid->addWidget(m_list, 1, 0, 2, 2);
     grid->addWidget(m_remove, 1, 2, Qt::AlignTop);
+    // the Tab key reads the group in rows: entry, Add, list, Remove
+    SetTabChain({m_address, m_add, m_list, m_remove});
     connect(m_add, &QPushButton::clicked, this, &CJ1939Config::OnAdd);
     connect(m_remove, &QPushButton::clicked, this, &CJ1939Config::OnRemove);
     return group;
@@ -188,8 +191,8 @@ void CJ1939Config::RefreshFromSession() {
     }
     m_baud->setCurrentIndex(view.baudSelection);
     for (QWidget* control :
-         std::initializer_list<QWidget*>{m_name, m_address, m_list, m_add, m_remove, m_busOff,
-                                         m_swapIo, m_statusInInput, m_offline, m_baud}) {
+         std::initializer_list<QWidget*>{m_name, m_edit, m_address, m_list, m_add, m_remove,
+                                         m_busOff, m_swapIo, m_statusInInput, m_offline, m_baud}) {
         control->setEnabled(view.enabled);
     }
     m_time->setEnabled(view.enabled && view.offlineDetection);

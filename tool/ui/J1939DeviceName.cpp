@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "tool/ui/TabChain.h"
+
 namespace gantry::ui {
 
 CJ1939DeviceName::CJ1939DeviceName(ConfigurationSession& session, const J1939Name& name,
@@ -102,6 +104,15 @@ QWidget* CJ1939DeviceName::BuildComponents() {
     m_arbitrary->setObjectName(QStringLiteral("arbitrary_address_capable"));
     grid->addWidget(m_arbitrary, 4, 0, 1, 2);
     grid->setColumnStretch(3, 1);
+    // the Tab key reads the two columns row by row
+    const auto entry = [this](NameComponent component) -> QWidget* {
+        return m_components[static_cast<std::size_t>(component)];
+    };
+    SetTabChain({entry(NameComponent::IdentityNumber), entry(NameComponent::VehicleSystem),
+                 entry(NameComponent::ManufacturerCode),
+                 entry(NameComponent::VehicleSystemInstance), entry(NameComponent::EcuInstance),
+                 entry(NameComponent::Function), m_industryGroup,
+                 entry(NameComponent::FunctionInstance), m_arbitrary});
     connect(m_industryGroup, &QComboBox::activated, this,
             [this](int index) { m_editor.SelectIndustryGroup(index); });
     connect(m_arbitrary, &QCheckBox::clicked, this,

@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
-#include <QSettings>
 #include <QVBoxLayout>
 
 #include "tool/session/IoTableCommands.h"
@@ -44,7 +43,6 @@ constexpr IoCommand f_ioCommands[] = {IoCommand::Add, IoCommand::Edit, IoCommand
 
 CJ1939ListIO::CJ1939ListIO(ConfigurationSession& session, QWidget* parent)
     : CScreenPane(session, parent) {
-    m_modes = IoColumnModes::FromBits(QSettings().value(f_szModesKey, 0u).toUInt());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 2, 6, 4);
     layout->setSpacing(2);
@@ -80,7 +78,11 @@ QWidget* CJ1939ListIO::BuildListGroup(IoDirection list) {
     countRow->addStretch(1);
     column->addLayout(countRow);
     connect(table, &CTableCtrl::RowDoubleClicked, this, [this] { SendCommand(IoCommand::Edit); });
+    connect(table, &CTableCtrl::EnterPressed, this, [this] { SendCommand(IoCommand::Edit); });
+    connect(table, &CTableCtrl::InsertPressed, this, [this] { SendCommand(IoCommand::Add); });
+    connect(table, &CTableCtrl::DeletePressed, this, [this] { SendCommand(IoCommand::Remove); });
     connect(table, &CTableCtrl::ContextMenuAt, this, &CJ1939ListIO::ShowIoMenu);
+    connect(table, &CTableCtrl::ColumnMenuKey, this, &CJ1939ListIO::ShowColumnMenu);
     connect(table->Header(), &CListHeaderCtrl::ColumnMenuRequested, this,
             &CJ1939ListIO::ShowColumnMenu);
     return group;
@@ -223,7 +225,6 @@ std::optional<IoDirection> CJ1939ListIO::RunDialog(const IoPointForm& form) {
 
 void CJ1939ListIO::SetColumnMode(IoColumn column, bool hex) {
     m_modes.SetHex(column, hex);
-    QSettings().setValue(f_szModesKey, m_modes.ToBits());
     for (IoDirection list : {IoDirection::Input, IoDirection::Output}) {
         List(list)->SetHeaders(m_modes);
     }

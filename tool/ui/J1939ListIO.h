@@ -1,10 +1,12 @@
 // CJ1939ListIO: the pane of the J1939 I/O table. Two lists side by side, the
 // input table and the output table, each with its PGN count and limit, and
 // the total point count under them. The I/O commands (menu, tool bar, the
-// lists' pop-up menu, a double click) act on the list with the keyboard
-// focus through the session's I/O commands; the column header's "Dec / Hex"
-// menu switches a column of both lists, and the modes are remembered between
-// runs (QSettings).
+// lists' pop-up menu, a double click, the keys Insert, Enter and Delete) act
+// on the list with the keyboard focus through the session's I/O commands; the
+// column header's "Dec / Hex" menu (a right click, or the context-menu key on
+// the current column) switches a column of both lists. Every column starts
+// decimal: the mode decides how a typed value is read, so a hexadecimal mode
+// is never carried over from an earlier pane or run.
 //
 // GUI thread only.
 #pragma once
@@ -42,14 +44,11 @@ public:
 
     CTableCtrl* List(IoDirection list) const;
     const IoColumnModes& Modes() const { return m_modes; }
-    // Sets a column's mode in both lists (headers and cells) and remembers it.
+    // Sets a column's mode in both lists (headers and cells).
     void SetColumnMode(IoColumn column, bool hex);
     QLabel* PgnCountLabel(IoDirection list) const;
     QLabel* PgnLimitLabel(IoDirection list) const;
     QLabel* TotalCountLabel() const { return m_total; }
-
-    // The QSettings key of the remembered column modes.
-    static constexpr const char* f_szModesKey = "IoLists/ColumnModes";
 
 private:
     QWidget* BuildListGroup(IoDirection list);

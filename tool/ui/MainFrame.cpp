@@ -64,13 +64,26 @@ CMainFrame::CMainFrame(ConfigurationSession& session, QWidget* parent)
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("ContentScroll"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFocusPolicy(Qt::NoFocus);  // no Tab stop of its own: the controls scroll in
+    setCentralWidget(m_scroll);
     m_session.SetListener(this);
     m_session.Gate().SetRequestObserver(
         [this](const std::vector<std::uint8_t>& encoded, int result, const DeviceReply& reply) {
             OnRequest(encoded, result, reply);
         });
     LayoutRebuilt(LayoutOfPair(-1, -1), 0);
+    RestoreGeometry();
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommandUI(); });
+    // the panes write their edits into the session's records as they are
+    // typed: the title's mark follows on the next tick
+    m_modifiedTimer = new QTimer(this);
+    connect(m_modifiedTimer, &QTimer::timeout, this,
+            [this] { setWindowModified(m_session.IsModified()); });
+    m_modifiedTimer->start(200);
     UpdateCommandUI();
 }
 
@@ -109,7 +122,7 @@ void CMainFrame::CreateActions() {
     AddAction(FrameCommand::ViewToolbar, tr("&Toolbar"))->setCheckable(true);
     AddAction(FrameCommand::ViewStatusBar, tr("&Status Bar"))->setCheckable(true);
     AddAction(FrameCommand::RefreshDeviceStatus, tr("&Refresh Device Status"),
-              QStringLiteral("refresh"));
+              QStringLiteral("refresh"), QKeySequence(Qt::Key_F5));
     AddAction(FrameCommand::Upload, tr("&Upload from Module"), QStringLiteral("upload"));
     AddAction(FrameCommand::Download, tr("&Download to Module"), QStringLiteral("download"));
     AddAction(FrameCommand::ClearErrorStatus, tr("&Clear Error Status"));
@@ -214,8 +227,16 @@ void CMainFrame::CreateStatusBar() {
         m_modulePane->fontMetrics().horizontalAdvance(QStringLiteral("NO MODULE")) + 16);
     statusBar()->addPermanentWidget(m_modulePane);
     statusBar()->showMessage(tr("Ready"));
+    // a command's status tip is cleared when the pointer leaves its button
+    connect(statusBar(), &QStatusBar::messageChanged, this, &CMainFrame::OnStatusMessage);
     Action(FrameCommand::ViewStatusBar)->setChecked(true);
     CBusyScope::SetDefaultStatusBar(statusBar());
+}
+
+void CMainFrame::OnStatusMessage(const QString& message) {
+    if (message.isEmpty() && !CBusyScope::IsBusy()) {
+        statusBar()->showMessage(tr("Ready"));
+    }
 }
 
 QAction* CMainFrame::Action(FrameCommand command) const {
@@ -393,6 +414,7 @@ void CMainFrame::UpdateCommandUI() {
     }
     m_modulePane->setText(QString::fromStdString(m_session.ModulePaneText()));
     setWindowTitle(m_doc.WindowTitle());
+    setWindowModified(m_session.IsModified());
     RebuildRecentFiles();
 }
 
@@ -410,6 +432,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    SaveGeometry();
     QMainWindow::closeEvent(event);
 }
 

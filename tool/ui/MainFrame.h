@@ -5,12 +5,18 @@
 // keeps painting through the GUI clock); the session decides every rule, text
 // and request order, the frame only draws what it reports.
 //
+// The rows sit in a scroll area: the window always fits the desktop it opens
+// on (down to 1024x768), and a layout larger than the window scrolls in both
+// directions. The geometry is kept with QSettings when the window closes and
+// restored, fitted to the screens present, at the next start.
+//
 // GUI thread only. The session must outlive the frame.
 #pragma once
 
 #include <QLabel>
 #include <QMainWindow>
 #include <QProgressBar>
+#include <QScrollArea>
 #include <QSplitter>
 #include <map>
 #include <optional>
@@ -21,6 +27,7 @@
 #include "tool/ui/GYConfigDoc.h"
 #include "tool/ui/ScreenPane.h"
 
+class QTimer;
 class QToolBar;
 
 namespace gantry::ui {
@@ -51,6 +58,8 @@ public:
     CScreenPane* Pane(ScreenKind kind) const;
     CGYConfigView* StatusView() const;
     QSplitter* Splitter() const { return m_splitter; }
+    // The scroll area that holds the rows (the window's central widget).
+    QScrollArea* ContentScroll() const { return m_scroll; }
     QLabel* ModulePane() const { return m_modulePane; }
     QProgressBar* ProgressBar() const { return m_progress; }
     CGYConfigDoc& Document() { return m_doc; }
@@ -63,6 +72,10 @@ public:
     void UpdateCommandUI();
     // The texts every pane left in its number entries.
     ScreenEntries CollectEntries() const;
+
+    // The QSettings keys of the window geometry kept between runs.
+    static constexpr const char* f_szGeometryKey = "MainFrame/Geometry";
+    static constexpr const char* f_szMaximizedKey = "MainFrame/Maximized";
 
     // ISessionListener
     void LayoutRebuilt(const ScreenLayout& layout, int previousHeight) override;
@@ -78,6 +91,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void CreateActions();
@@ -98,8 +112,16 @@ private:
     // The height of the rows of the current layout as shown (a pane that needs
     // more than its row's height gets it).
     int ContentHeight() const;
-    // The window grows or shrinks by `delta` and stays on the desktop.
+    // The window grows or shrinks by `delta`, widens to the rows' minimum
+    // width where the desktop has room, and stays on the desktop.
     void ResizeBy(int delta);
+    // The geometry of the last run (position and width at once, the height
+    // with the first layout of more than one row), else centred on the
+    // primary screen.
+    void RestoreGeometry();
+    void SaveGeometry() const;
+    // "Ready" in the message pane whenever nothing else is said there.
+    void OnStatusMessage(const QString& message);
     void OnRequest(const std::vector<std::uint8_t>& encoded, int result, const DeviceReply& reply);
 
     ConfigurationSession& m_session;
@@ -111,7 +133,10 @@ private:
     QToolBar* m_toolBar = nullptr;
     QLabel* m_modulePane = nullptr;
     QProgressBar* m_progress = nullptr;
+    QScrollArea* m_scroll = nullptr;
     QSplitter* m_splitter = nullptr;
+    QTimer* m_modifiedTimer = nullptr;  // the title's "*" follows the session
+    int m_restoredHeight = 0;           // of the last run, for the first product layout
     std::vector<CScreenPane*> m_panes;
     int m_contentHeight = 0;  // of the layout shown, 0 before the first
     RequestObserver m_forward;

@@ -1,17 +1,23 @@
 // The main frame's rows and its answers to the session: the splitter for a
-// product pair, the window height that follows it, the panes' redraws and the
-// progress of the I/O table transfer.
+// product pair in the scrolling central area, the window geometry that follows
+// it and is kept between runs, the panes' redraws and the progress of the I/O
+// table transfer.
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <algorithm>
+#include <utility>
 
 #include "tool/ui/BusyScope.h"
 #include "tool/ui/GYConfigView.h"
 #include "tool/ui/MainFrame.h"
 #include "tool/ui/NewModuleDlg.h"
+#include "tool/ui/WindowPlacement.h"
 
 namespace gantry::ui {
 
@@ -24,7 +30,7 @@ constexpr int f_nFrameWidth = 940;
 void CMainFrame::LayoutRebuilt(const ScreenLayout& layout, int previousHeight) {
     (void)previousHeight;  // the frame measures the rows it shows
     const int oldHeight = m_contentHeight;
-    QWidget* old = takeCentralWidget();
+    QWidget* old = m_scroll->takeWidget();
     m_panes.clear();
     m_splitter = nullptr;
     if (old) {
@@ -36,11 +42,11 @@ void CMainFrame::LayoutRebuilt(const ScreenLayout& layout, int previousHeight) {
         rows.push_back(LayoutRow{ScreenKind::StatusView, f_nStatusViewHeight});
     }
     if (rows.size() == 1) {
-        CScreenPane* pane = CreateScreenPane(rows.front().screen, m_session, this);
+        CScreenPane* pane = CreateScreenPane(rows.front().screen, m_session, m_scroll);
         m_panes.push_back(pane);
-        setCentralWidget(pane);
+        m_scroll->setWidget(pane);
     } else {
-        m_splitter = new QSplitter(Qt::Vertical, this);
+        m_splitter = new QSplitter(Qt::Vertical, m_scroll);
         m_splitter->setChildrenCollapsible(false);
         QList<int> sizes;
         for (const LayoutRow& row : rows) {
@@ -51,7 +57,7 @@ void CMainFrame::LayoutRebuilt(const ScreenLayout& layout, int previousHeight) {
             sizes.append(pane->minimumHeight());
         }
         m_splitter->setSizes(sizes);
-        setCentralWidget(m_splitter);
+        m_scroll->setWidget(m_splitter);
     }
     m_panes.front()->setMinimumHeight(
         std::max(rows.front().height, m_panes.front()->minimumSizeHint().height()));
@@ -60,6 +66,13 @@ void CMainFrame::LayoutRebuilt(const ScreenLayout& layout, int previousHeight) {
         const int chrome = menuBar()->sizeHint().height() + m_toolBar->sizeHint().height() +
                            statusBar()->sizeHint().height();
         resize(std::max(width(), f_nFrameWidth), chrome + m_contentHeight);
+    } else if (m_restoredHeight > 0 && rows.size() > 1) {
+        // the first product layout of the run opens at the last run's size
+        QRect frame = geometry();
+        frame.setHeight(std::exchange(m_restoredHeight, 0));
+        if (!isMaximized() && !isFullScreen()) {
+            PlaceOnDesktop(this, frame);
+        }
     } else {
         ResizeBy(m_contentHeight - oldHeight);
     }
@@ -78,19 +91,59 @@ int CMainFrame::ContentHeight() const {
 }
 
 void CMainFrame::ResizeBy(int delta) {
+    if (isMaximized() || isFullScreen()) {
+        return;  // the rows scroll inside the window the user chose
+    }
     QRect frame = geometry();
     frame.setHeight(frame.height() + delta);
-    if (const QScreen* desktop = screen()) {
-        const QRect available = desktop->availableGeometry();
-        const int decoration = frameGeometry().height() - geometry().height();
-        const int excess = frame.bottom() + decoration - available.bottom();
-        if (excess > 0) {
-            // moves up by the excess; the bottom stays on the desktop
-            frame.moveTop(std::max(available.top() + decoration, frame.top() - excess));
-            frame.setBottom(std::min(frame.bottom(), available.bottom() - decoration));
-        }
+    // wide enough for the rows where the desktop allows
+    if (const QWidget* rows = m_scroll->widget()) {
+        frame.setWidth(std::max(frame.width(), rows->minimumSizeHint().width()));
     }
-    setGeometry(frame);
+    PlaceOnDesktop(this, frame);
+    // a cut side brings a scroll bar, which takes room from the other side
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize wanted = frame.size();
+    frame = geometry();
+    frame.setWidth(frame.width() + (height() < wanted.height() ? bar : 0));
+    frame.setHeight(frame.height() + (width() < wanted.width() ? bar : 0));
+    if (frame.size() != size()) {
+        PlaceOnDesktop(this, frame);
+    }
+}
+
+void CMainFrame::RestoreGeometry() {
+    const QSettings settings;
+    QRect wanted = settings.value(QString::fromLatin1(f_szGeometryKey)).toRect();
+    if (wanted.isValid()) {
+        m_restoredHeight = wanted.height();
+        wanted.setHeight(height());
+    } else {
+        const QList<QRect> desktops = AvailableDesktops();
+        wanted = QRect(QPoint(), size());
+        wanted.moveCenter(desktops.isEmpty() ? QPoint() : desktops.front().center());
+    }
+    PlaceOnDesktop(this, wanted);
+    if (settings.value(QString::fromLatin1(f_szMaximizedKey), false).toBool()) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
+void CMainFrame::SaveGeometry() const {
+    QSettings settings;
+    settings.setValue(QString::fromLatin1(f_szGeometryKey), normalGeometry());
+    settings.setValue(QString::fromLatin1(f_szMaximizedKey), isMaximized());
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // the window manager's decorations are known once the window is shown:
+    // the frame is fitted again with them
+    QTimer::singleShot(0, this, [this] {
+        if (!isMaximized() && !isFullScreen()) {
+            PlaceOnDesktop(this, geometry());
+        }
+    });
 }
 
 void CMainFrame::ScreensChanged(const std::vector<ScreenKind>& screens) {

@@ -44,6 +44,7 @@ CNetworkPane::CNetworkPane(ConfigurationSession& session, const QString& title,
     m_scroll = new QScrollArea(this);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(true);
+    m_scroll->setFocusPolicy(Qt::NoFocus);  // no Tab stop of its own
     m_form = new QWidget(m_scroll);
     m_group = new QGroupBox(title, m_form);
     m_scroll->setWidget(m_form);

@@ -1,5 +1,7 @@
 #include "tool/ui/QtNotifier.h"
 
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <vector>
 
@@ -61,6 +63,23 @@ QMessageBox::Icon IconFor(NotifyIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// A box is as wide as its text needs; a short text under a longer caption
+// would leave the window manager too little title bar, which it cuts to
+// "In...". A spacer row keeps room for the caption in a bold title font plus
+// the title bar's icon and buttons.
+void KeepCaptionWhole(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) {
+        return;
+    }
+    QFont title = box.font();
+    title.setBold(true);
+    const int width = QFontMetrics(title).horizontalAdvance(box.windowTitle()) +
+                      CQtNotifier::f_nTitleBarControlsWidth;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 }  // namespace
 
 NotifyAnswer CQtNotifier::Notify(const std::string& text, const std::string& caption,
@@ -78,6 +97,7 @@ NotifyAnswer CQtNotifier::Notify(const std::string& text, const std::string& cap
         known = known || answer == defaultAnswer;
     }
     box.setDefaultButton(ButtonFor(known ? defaultAnswer : answers.front()));
+    KeepCaptionWhole(box);
     CBusyScope::Pause pause;
     const int chosen = box.exec();
     for (const ButtonOf& entry : f_buttons) {

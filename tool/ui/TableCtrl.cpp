@@ -1,8 +1,10 @@
 #include "tool/ui/TableCtrl.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "tool/ui/ListHeaderCtrl.h"
 
@@ -109,8 +111,39 @@ void CTableCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CTableCtrl::contextMenuEvent(QContextMenuEvent* event) {
-    // the press before this event already selected the row and took the focus
-    emit ContextMenuAt(event->globalPos());
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        // the key names no point: the menu of the current column opens under
+        // its header
+        const int column = std::max(currentColumn(), 0);
+        const QPoint under(m_header->sectionViewportPosition(column) + 4, m_header->height());
+        emit ColumnMenuKey(column, m_header->viewport()->mapToGlobal(under));
+    } else {
+        // the press before this event already selected the row and took the focus
+        emit ContextMenuAt(event->globalPos());
+    }
+    event->accept();
+}
+
+void CTableCtrl::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() & ~Qt::KeypadModifier) {
+        QTableWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+        case Qt::Key_Insert:
+            emit InsertPressed();
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            emit EnterPressed();
+            break;
+        case Qt::Key_Delete:
+            emit DeletePressed();
+            break;
+        default:
+            QTableWidget::keyPressEvent(event);
+            return;
+    }
     event->accept();
 }
 

@@ -1,8 +1,9 @@
 // CTableCtrl: one of the two J1939 I/O lists. Seven centred columns under a
 // CListHeaderCtrl, grid lines, whole rows selected one at a time, no editing
-// in place. The column widths follow the list's width on every resize (the
-// shares of the presentation: sixths in the input list, whose Priority column
-// is hidden, sevenths in the output list).
+// in place. The keys of the I/O commands (Insert, Enter, Delete) and the
+// context-menu key are reported as signals; the pane runs the commands. The column widths follow
+// the list's width on every resize (the shares of the presentation: sixths in the input list, whose
+// Priority column is hidden, sevenths in the output list).
 //
 // GUI thread only.
 #pragma once
@@ -48,11 +49,19 @@ signals:
     void RowDoubleClicked();
     // A right click, after the list selected and focused as usual.
     void ContextMenuAt(const QPoint& globalPos);
+    // Insert, Enter (or Return) and Delete with the list focused.
+    void InsertPressed();
+    void EnterPressed();
+    void DeletePressed();
+    // The context-menu key (or Shift+F10): the current column (0 without a
+    // current cell) and the point under its header where a menu opens.
+    void ColumnMenuKey(int column, const QPoint& globalPos);
 
 protected:
     bool viewportEvent(QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ApplyColumnWidths();
