@@ -8,6 +8,7 @@
 #include "cli/CsvTable.h"
 #include "cli/PortSetup.h"
 #include "cli/Summary.h"
+#include "common/AtomicFile.h"
 #include "common/GantryDirectory.h"
 #include "common/TraceLog.h"
 #include "tool/device/DeviceRequest.h"
@@ -300,8 +301,8 @@ int RunIoExport(const std::string& file, const std::string& csv) {
     }
     const std::string text = ExportIoTableCsv(loaded.config.io);
     const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
-    if (!SaveFileAtomically(csv, std::span<const std::uint8_t>(data, text.size()))) {
-        PrintMessage("Error", "Cannot write " + csv + ".");
+    if (!WriteFileAtomically(csv, std::span<const std::uint8_t>(data, text.size()), error)) {
+        PrintMessage("Error", error);
         return kExitRefused;
     }
     std::cout << "Exported " << loaded.config.io.TotalCount() << " I/O points to " << csv

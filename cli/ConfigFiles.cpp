@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "common/AtomicFile.h"
 #include "tool/device/Device.h"
 #include "tool/device/InputFile.h"
 #include "tool/model/ConfigFile.h"
@@ -72,11 +73,7 @@ bool SaveConfigurationFile(const std::string& path, const CConfiguration& config
                            std::uint32_t runState, std::string& error) {
     const std::string bytes = ConfigurationBytes(path, config, runState);
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    if (!SaveFileAtomically(path, std::span<const std::uint8_t>(data, bytes.size()))) {
-        error = "Cannot write " + path + ".";
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(path, std::span<const std::uint8_t>(data, bytes.size()), error);
 }
 
 }  // namespace gantry::cli

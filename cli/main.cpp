@@ -3,6 +3,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
+#include "common/AtomicFile.h"
 #include "common/TraceLog.h"
 
 #ifdef GYCONFIG_HAVE_FLASH
@@ -13,6 +14,7 @@ using namespace gantry::cli;
 using namespace gantry::tool;
 
 int main(int argc, char** argv) {
+    gantry::RemoveTemporaryFilesOnSignals();
     CliContext context;
     CLI::App app{"gyconfig-cli: configure Gantry gateways from the command line", "gyconfig-cli"};
     AddGlobalOptions(app, context);

@@ -5,15 +5,14 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <optional>
-#include <sstream>
 #include <unordered_map>
 
 #include "common/AtomicFile.h"
 #include "common/GantryDirectory.h"
+#include "common/InputFile.h"
 
 namespace gantry {
 
@@ -51,14 +50,14 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
            });
 }
 
+// The file's text: empty when it is missing; nothing when it cannot serve as
+// a profile (not a regular file, unreadable, over the size bound).
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
+    const InputFileResult read = ReadInputFile(path, kMaxProfileFileBytes);
+    if (!read.bytes) {
+        return read.absent ? std::make_optional(std::string()) : std::nullopt;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return std::string(read.bytes->begin(), read.bytes->end());
 }
 
 Document Parse(const std::string& content) {
@@ -275,14 +274,16 @@ auto WithSection(const std::string& path, const std::string& section, Use use) {
 }
 
 // The document a write starts from: a copy of the one kept in memory when it
-// is current, else the file as read now.
-Document DocumentForWrite(const std::string& path) {
+// is current, else the file as read now. Nothing for a file that cannot be
+// read: it is never replaced by one built from nothing.
+std::optional<Document> DocumentForWrite(const std::string& path) {
     std::lock_guard<std::mutex> guard(g_heldLock);
     const auto found = g_held.find(path);
     if (found != g_held.end() && found->second.loaded && StampOf(path) == found->second.stamp) {
         return found->second.document;
     }
-    return Load(path);
+    const auto content = ReadWholeFile(path);
+    return content ? std::make_optional(Parse(*content)) : std::nullopt;
 }
 
 // After a successful write: the document in memory becomes the one written.
@@ -447,12 +448,15 @@ bool WriteProfileString(const std::string& file, const std::string& section, con
     try {
         const std::string path = ResolveGantryPath(file);
         std::lock_guard<std::mutex> guard(g_writeLock);
-        Document document = DocumentForWrite(path);
-        SetKey(document, Trim(section), Trim(key), value);
-        if (!ReplaceFile(path, Serialise(document))) {
+        std::optional<Document> document = DocumentForWrite(path);
+        if (!document) {
             return false;
         }
-        Remember(path, std::move(document));
+        SetKey(*document, Trim(section), Trim(key), value);
+        if (!ReplaceFile(path, Serialise(*document))) {
+            return false;
+        }
+        Remember(path, std::move(*document));
         return true;
     } catch (const std::exception&) {
         return false;
@@ -463,24 +467,41 @@ bool DeleteProfileKey(const std::string& file, const std::string& section, const
     try {
         const std::string path = ResolveGantryPath(file);
         std::lock_guard<std::mutex> guard(g_writeLock);
-        Document document = DocumentForWrite(path);
-        const auto range = FindSection(document, section);
+        std::optional<Document> document = DocumentForWrite(path);
+        if (!document) {
+            return false;
+        }
+        const auto range = FindSection(*document, section);
         if (!range) {
             return true;
         }
-        const auto index = FindKey(document, range->first, range->second, key);
+        const auto index = FindKey(*document, range->first, range->second, key);
         if (!index) {
             return true;
         }
-        document.lines.erase(document.lines.begin() + static_cast<std::ptrdiff_t>(*index));
-        if (!ReplaceFile(path, Serialise(document))) {
+        document->lines.erase(document->lines.begin() + static_cast<std::ptrdiff_t>(*index));
+        if (!ReplaceFile(path, Serialise(*document))) {
             return false;
         }
-        Remember(path, std::move(document));
+        Remember(path, std::move(*document));
         return true;
     } catch (const std::exception&) {
         return false;
     }
+}
+
+std::string ProfileFileProblem(const std::string& file) {
+    const std::string path = ResolveGantryPath(file);
+    const InputFileResult read = ReadInputFile(path, kMaxProfileFileBytes);
+    if (!read.bytes) {
+        return read.absent ? "" : read.error;
+    }
+    const auto zero = std::find(read.bytes->begin(), read.bytes->end(), 0);
+    if (zero != read.bytes->end()) {
+        return path + " is binary, not a profile (a zero byte at offset " +
+               std::to_string(zero - read.bytes->begin()) + ").";
+    }
+    return "";
 }
 
 }  // namespace gantry

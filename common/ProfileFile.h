@@ -12,6 +12,7 @@
 // Any thread may call these; writes within one process are serialised.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -53,6 +54,17 @@ bool WriteProfileString(const std::string& file, const std::string& section, con
 
 // Removes `key` from `section`; true when the key is gone afterwards.
 bool DeleteProfileKey(const std::string& file, const std::string& section, const std::string& key);
+
+// The largest profile read, far beyond any real one (a GYSim.ini of 200 I/O
+// points is under 20 KiB). A larger file, or one that is not a regular file,
+// reads as empty and is never written over.
+inline constexpr std::size_t kMaxProfileFileBytes = 4 * 1024 * 1024;
+
+// Why `file` cannot serve as a profile, naming its path (one sentence): not a
+// regular file, unreadable, larger than kMaxProfileFileBytes (the messages of
+// ReadInputFile), or "<path> is binary, not a profile (a zero byte at offset
+// N)."; "" when it can or does not exist.
+std::string ProfileFileProblem(const std::string& file);
 
 // Keeps `file` in memory from its next use on, for a program that reads one
 // profile very often (the virtual gateway): reads are answered from memory,

@@ -1,6 +1,7 @@
 #include "common/TraceLog.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -50,8 +51,14 @@ void WriteTraceLog(std::string className, std::string methodName, std::string me
         const std::string directory = GantryDirectory();
         MakeDirectories(directory);
         const std::string path = directory + "/GyConfig.log";
-        const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0) {
+        // O_NONBLOCK: a FIFO in the log's place must not stall the caller
+        const int fd = ::open(
+            path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
+        struct stat info {};
+        if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            if (fd >= 0) {
+                ::close(fd);  // only a regular file is appended to
+            }
             return;
         }
         // one write per record: O_APPEND makes each one land whole at the end

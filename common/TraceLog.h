@@ -12,7 +12,9 @@ namespace gantry {
 // is empty, then "::" and the method name unless it is empty, then two tabs,
 // the message and a line feed. The record goes out in one write() on a file
 // opened with O_APPEND, so records of different threads and processes never
-// interleave. Never throws; a file that cannot be written loses the record.
+// interleave. Never throws; a file that cannot be written loses the record, and
+// so does anything in the log's place that is not a regular file (a FIFO or a
+// device is never written to, nor waited for).
 // Any thread may call it.
 void WriteTraceLog(std::string className, std::string methodName, std::string message);
 

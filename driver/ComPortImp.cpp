@@ -40,6 +40,15 @@ bool IsPseudoTerminal(int fd) {
     return majorNumber >= 136 && majorNumber <= 143;
 }
 
+// Closes a port this driver opened. The exclusive-use flag belongs to the
+// terminal, not to this descriptor: left set, it would keep every later open
+// by an ordinary user out for as long as the other side keeps the terminal
+// (a pseudo-terminal's master, a program holding the adapter), so it goes first.
+int ClosePort(int fd) {
+    ::ioctl(fd, TIOCNXCL);
+    return ::close(fd);
+}
+
 std::string ErrorText(int error) {
     char text[128];
     std::snprintf(text, sizeof text, "%d", error);
@@ -101,14 +110,14 @@ CComPortImp::CComPortImp(const std::string& portName, std::uint32_t timeoutMs)
     // TIOCEXCL keeps out programs that do not take the lock; a pseudo-terminal
     // may refuse it.
     if (::ioctl(fd, TIOCEXCL) != 0 && !pty) {
-        ::close(fd);
+        ClosePort(fd);
         m_pImpl->hPort = -1;
         WriteTraceLog("ComPortImp", "Impl()", "Failed opening COM port : " + portName);
         ThrowDriverError(DE_HardwareNotResponding);
     }
     termios settings{};
     if (::tcgetattr(fd, &settings) != 0) {
-        ::close(fd);
+        ClosePort(fd);
         m_pImpl->hPort = -1;
         ThrowDriverError(DE_UnknownDriverError);
     }
@@ -132,7 +141,7 @@ CComPortImp::CComPortImp(const std::string& portName, std::uint32_t timeoutMs)
         result = -1;
     }
     if (result != 0) {
-        ::close(fd);
+        ClosePort(fd);
         m_pImpl->hPort = -1;
         ThrowDriverError(DE_UnknownDriverError);
     }
@@ -141,7 +150,7 @@ CComPortImp::CComPortImp(const std::string& portName, std::uint32_t timeoutMs)
 
 CComPortImp::~CComPortImp() {
     if (m_pImpl->hPort >= 0) {
-        const int result = ::close(m_pImpl->hPort);
+        const int result = ClosePort(m_pImpl->hPort);
         const bool bResult = result == 0 || errno == EINTR;
         GY_ASSERT(bResult);
     }

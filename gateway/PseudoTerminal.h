@@ -16,10 +16,13 @@ public:
     // Opens a new pseudo-terminal; its slave side is the path clients open.
     // False with a message in `error` when it cannot.
     bool OpenPseudoTerminal(std::string& error);
-    // Opens a serial device at 19200 baud, 8E1, raw.
+    // Opens a serial device at 19200 baud, 8E1, raw; anything that is not a
+    // terminal (a file, /dev/zero, a FIFO) is refused with the reason.
     bool OpenDevice(const std::string& path, std::string& error);
-    // Makes `link` a symbolic link to Path(), replacing what was there; it goes again
-    // with the object.
+    // Makes `link` a symbolic link to Path(). Only nothing or an old symbolic
+    // link at `link` is replaced, and only while no other gateway serves the
+    // same `link`. The link goes again with the object if it still points at
+    // Path(); one that was re-pointed since is left alone.
     bool CreateLink(const std::string& link, std::string& error);
 
     int Fd() const { return m_fd; }
@@ -30,6 +33,7 @@ private:
     int m_slaveFd = -1;  // kept open so the line survives clients closing it
     std::string m_path;
     std::string m_link;
+    int m_claimFd = -1;  // holds the link's name while this gateway serves it
 };
 
 }  // namespace gantry::gateway

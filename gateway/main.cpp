@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "common/ProfileFile.h"
 #include "gateway/GatewayObjects.h"
 #include "gateway/GatewayOptions.h"
 #include "gateway/PseudoTerminal.h"
 #include "gateway/VirtualGateway.h"
+#include "tool/device/SetupDiagnosis.h"
 
 namespace {
 
@@ -20,6 +22,21 @@ std::atomic<bool> g_stop{false};
 
 void OnSignal(int) {
     g_stop = true;
+}
+
+// A profile that cannot be read as one (a directory, a device, binary, too
+// large) is refused; a missing or empty one is served as an empty identity
+// after a warning, and the tool's writes fill it.
+bool CheckProfile(const std::string& profile) {
+    if (const std::string problem = gantry::ProfileFileProblem(profile); !problem.empty()) {
+        std::fprintf(stderr, "gantry-gateway: %s\n", problem.c_str());
+        return false;
+    }
+    if (const std::string problem = gantry::tool::SimulatorProfileProblem(profile);
+        !problem.empty()) {
+        std::fprintf(stderr, "gantry-gateway: warning: %s\n", problem.c_str());
+    }
+    return true;
 }
 
 }  // namespace
@@ -36,10 +53,15 @@ int main(int argc, char** argv) {
         std::fputs(GatewayUsage().c_str(), stdout);
         return 0;
     }
+    if (!CheckProfile(options->profile)) {
+        return 1;
+    }
+    // each ends the loop, so the line's link and any profile write are finished or undone
     struct sigaction action {};
     action.sa_handler = OnSignal;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
 
     CGatewayLine line;

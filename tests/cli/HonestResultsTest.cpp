@@ -289,4 +289,47 @@ TEST_F(HonestCli, CsvAndJson_AByteOrderMarkIsSkippedAndRefusalsNameTheirFieldAnd
         << broken.err;
 }
 
+// ---- files never replaced, writes never lost, files read with a bound ----
+
+TEST_F(HonestCli, Replace_OnlyARegularFileTheUserMayWriteIsWrittenAndARefusalSaysWhy) {
+    ASSERT_EQ(::mkfifo(File("out.json").c_str(), 0600), 0);
+    ExpectRefusal(
+        {"convert", File("good.cfg"), File("out.json")}, 1,
+        "Error: Cannot write " + File("out.json") + ": it is a FIFO, not a regular file.\n");
+    WriteFileBytes(File("t.csv"), "kept");
+    ::chmod(File("t.csv").c_str(), 0444);
+    ExpectRefusal({"io", "export", File("good.cfg"), File("t.csv")}, 1,
+                  "Error: Cannot write " + File("t.csv") + ": it is read-only.\n");
+    EXPECT_EQ(ReadFileBytes(File("t.csv")), "kept");
+    EXPECT_TRUE(fs::is_fifo(File("out.json")));
+}
+
+TEST_F(HonestCli, NoFalseSuccess_AProfileThatCannotBeWrittenRefusesTheDownloadOfflineAndOnline) {
+    fs::copy_file(std::string(EXAMPLES_DIR) + "/j1939-modbus.ini", File("GYSim.ini"));
+    ::chmod(File("GYSim.ini").c_str(), 0444);
+    const std::string profile = ReadFileBytes(File("GYSim.ini"));
+    const ProcessResult offline = Cli({"--offline", "--yes", "download", File("good.cfg")});
+    EXPECT_EQ(offline.status, 1) << offline.err;
+    EXPECT_NE(offline.err.find("Refused by the gateway: "), std::string::npos) << offline.err;
+    ::chmod(File("GYSim.ini").c_str(), 0644);
+
+    ASSERT_TRUE(StartGateway());
+    ::chmod(File("GYSim.ini").c_str(), 0444);
+    const ProcessResult online = Cli({"--yes", "download", File("good.cfg")});
+    EXPECT_EQ(online.status, 1) << online.err;
+    EXPECT_NE(online.err.find("Refused by the gateway: "), std::string::npos) << online.err;
+    EXPECT_EQ(ReadFileBytes(File("GYSim.ini")), profile);
+}
+
+TEST_F(HonestCli, Bounded_AProfileOverTheLimitIsRefusedWithTheLimitNamed) {
+    WriteFileBytes(File("GYSim.ini"), "[Identity]\nProduct Name=Big\n" + std::string(5 << 20, ';'));
+    const ProcessResult big = Cli({"--offline", "identity"});
+    EXPECT_EQ(big.err.rfind("Warning: " + File("GYSim.ini") + " is too large (5242908 bytes; at " +
+                                "most 4194304): the simulated gateway has no identity.\n",
+                            0),
+              0u)
+        << big.err;
+    EXPECT_EQ(big.out.find("Big"), std::string::npos);
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -162,6 +163,33 @@ TEST_F(ProfileFile, WriteThatFailsHalfWayLeavesTheOldFileIntact) {
 }
 
 }  // namespace
+
+TEST_F(ProfileFile, FifosAndFilesOverTheBoundReadAsEmptyWithoutWaitingAndAreNeverWrittenOver) {
+    ASSERT_EQ(::mkfifo(m_path.c_str(), 0600), 0);
+    const pid_t child = ::fork();  // a read that waited for a writer would hang the test
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::alarm(10);
+        ::_exit(ReadProfileString("Test.ini", "A", "k", "none") == "none" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the read waited";
+    EXPECT_EQ(ProfileFileProblem("Test.ini"), m_path + " is not a regular file.");
+    EXPECT_FALSE(WriteProfileString("Test.ini", "A", "k", "v"));
+    std::filesystem::remove(m_path);
+
+    std::string big = "[A]\nk=1\n" + std::string(kMaxProfileFileBytes, ';');
+    WriteFileBytes(m_path, big);
+    EXPECT_EQ(ReadProfileString("Test.ini", "A", "k", "none"), "none");
+    EXPECT_EQ(ProfileFileProblem("Test.ini"),
+              m_path + " is too large (4194312 bytes; at most " + "4194304).");
+    EXPECT_FALSE(WriteProfileString("Test.ini", "A", "k", "2"));
+    EXPECT_EQ(ReadFileBytes(m_path), big);
+    WriteFileBytes(m_path, std::string("[A]\nk=1\n\0\x7f", 10));
+    EXPECT_EQ(ProfileFileProblem("Test.ini"),
+              m_path + " is binary, not a profile (a zero byte at offset 8).");
+}
 
 TEST_F(ProfileFile, FileKeptInMemory_ReadsAsTheFileAndFollowsWritesFromEitherSide) {
     WriteFileBytes(m_path, "\xEF\xBB\xBF[A]\r\nk=1\r\n[b]\r\nk=2\r\n[B]\r\nk=3\r\nj=4\r\n");

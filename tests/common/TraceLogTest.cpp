@@ -1,5 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <thread>
@@ -92,6 +94,18 @@ TEST(TraceLog, UnwritableLogLosesTheRecordQuietly) {
     struct stat info {};
     ASSERT_EQ(::stat(dir.File("GyConfig.log").c_str(), &info), 0);
     EXPECT_TRUE(S_ISDIR(info.st_mode));
+}
+
+TEST(TraceLog, AFifoInTheLogsPlaceIsNeitherWrittenNorWaitedFor) {
+    ScopedGantryDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("GyConfig.log").c_str(), 0600), 0);
+    // a reader, so that a plain open would succeed and the record would go into the FIFO
+    const int reader = ::open(dir.File("GyConfig.log").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    WriteTraceLog("CDf1Protocol", "Transmit()", "lost");
+    char byte = 0;
+    EXPECT_LE(::read(reader, &byte, 1), 0);  // no record came
+    ::close(reader);
 }
 
 TEST(TraceLog, RecordsOfManyThreadsNeverInterleave) {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "FirmwareFixture.h"
 #include "TestGateway.h"
@@ -434,6 +435,28 @@ TEST_F(FirmwareUpdateTest, ImageCheck_CoversAreasNumberedAboveTheUpdateCount) {
     EXPECT_EQ(Flash(path), FlashOutcome::StoppedBeforeTransfer);
     EXPECT_EQ(m_messages.Texts(),
               std::vector<std::string>{"Unable to open the image file " + m_dir.File("gone.bin")});
+}
+
+TEST_F(FirmwareUpdateTest, ImageCheck_DevicesEmptyFilesAndNamesOutOfTheFolderAreNeverSent) {
+    ConnectScripted();
+    std::filesystem::create_directory(m_dir.File("nvs"));
+    Write("nvs/empty.bin", "");
+    std::filesystem::create_symlink("/dev/zero", m_dir.File("nvs/zero.bin"));
+    Write("outside.bin", ImageBytes(10));
+    const std::tuple<std::string, std::uint32_t, std::string> cases[] = {
+        {"zero.bin", 0, "The image file " + m_dir.File("nvs/zero.bin") + " is not a regular file"},
+        {"empty.bin", 0, "The image file " + m_dir.File("nvs/empty.bin") + " is empty"},
+        {"../outside.bin", 10,
+         "The image file ../outside.bin lies outside the folder of the update description"},
+    };
+    for (const auto& [name, size, message] : cases) {
+        m_messages.messages.clear();
+        const std::string path =
+            Write("nvs/bad.nvs", DeviceSection("1") + UpdateSection(1, 1, "2", "10", name, size));
+        EXPECT_EQ(Flash(path), FlashOutcome::StoppedBeforeTransfer) << name;
+        EXPECT_EQ(m_messages.Texts(), std::vector<std::string>{message});
+    }
+    EXPECT_TRUE(m_log.firmware.empty());
 }
 
 TEST_F(FirmwareUpdateTest, IdleSwitch_GatewayInRunIsSwitchedToIdleFirst) {

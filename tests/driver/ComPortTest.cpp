@@ -1,7 +1,8 @@
-// The serial port on pseudo-terminals: names, exclusive use, reads of whole
-// units, and a line that goes away.
+// The serial port on pseudo-terminals: names, exclusive use (and its end at
+// close), reads of whole units, and a line that goes away.
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 
 #include <filesystem>
 
@@ -83,6 +84,25 @@ TEST(ComPort, PortCanBeOpenedAgainAfterClose) {
         EXPECT_TRUE(port.Write(ToMessage({0x10, 0x06})));
     }
     EXPECT_EQ(peer.ReadAll(100), (Bytes{0x10, 0x06, 0x10, 0x06, 0x10, 0x06}));
+}
+
+TEST(ComPort, ClosedPort_ClearsTheExclusiveUseFlagItSet) {
+    ScopedGantryDir dir;
+    PtyPeer peer;
+    // the flag outlives the port while the far side keeps the terminal: an
+    // ordinary user's next open would fail with EBUSY (root passes it)
+    auto exclusive = [&peer] {
+        const int fd = ::open(peer.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        int flag = -1;
+        EXPECT_EQ(::ioctl(fd, TIOCGEXCL, &flag), 0);
+        ::close(fd);
+        return flag;
+    };
+    {
+        CComPortImp port(peer.SlavePath());
+        EXPECT_EQ(exclusive(), 1);
+    }
+    EXPECT_EQ(exclusive(), 0);
 }
 
 TEST(Df1UnitReader, ReturnsWholeUnitsAndNothingOnAnIdleLine) {

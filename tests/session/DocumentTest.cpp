@@ -83,7 +83,9 @@ TEST_F(DocumentTest, OpenFailures_AreShownAndChangeNothing) {
     EXPECT_EQ(m_session->DocumentPath(), "");
 
     EXPECT_FALSE(m_session->SaveDocument(m_dir.File("no/such/folder.cfg"), {}));
-    EXPECT_EQ(m_notifier.shown.back().text, "Failed to save document.");
+    EXPECT_EQ(m_notifier.shown.back().text, "Failed to save document.\nCannot write " +
+                                                m_dir.File("no/such/folder.cfg") +
+                                                ": No such file or directory.");
 }
 
 TEST_F(DocumentTest, SavedEntries_KeepTheRecordWhereTheTextHoldsNoNumber) {

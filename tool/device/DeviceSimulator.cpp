@@ -17,6 +17,9 @@ namespace gantry::tool {
 
 namespace {
 
+// The general status of a write the profile could not take (a read-only file
+// or folder): the gateway never answers as stored what was not.
+constexpr std::uint8_t f_nStoreFailure = 0x19;
 // every value is read into a 260-byte buffer, so at most 259 characters count
 constexpr std::uint32_t f_nValueBufferSize = 260;
 constexpr std::uint16_t f_nUpdateChunkSize = 128;
@@ -116,15 +119,18 @@ public:
         GetProfileString(section.c_str(), key, "", value, f_nValueBufferSize, m_file);
         return value;
     }
-    void Write(const std::string& section, const char* key, const std::string& value) const {
-        WriteProfileString(m_file, section, key, value);
+    // A write that cannot be stored is remembered: the request is then refused.
+    void Write(const std::string& section, const char* key, const std::string& value) {
+        m_lost = !WriteProfileString(m_file, section, key, value) || m_lost;
     }
-    void Delete(const std::string& section, const char* key) const {
-        DeleteProfileKey(m_file, section, key);
+    void Delete(const std::string& section, const char* key) {
+        m_lost = !DeleteProfileKey(m_file, section, key) || m_lost;
     }
+    bool LostWrite() const { return m_lost; }
 
 private:
     const std::string& m_file;
+    bool m_lost = false;
 };
 
 const char* const f_szIdentity = "Identity";
@@ -203,6 +209,8 @@ public:
         : m_sim(simulator), m_file(simulator.m_profile), m_request(request), m_reply(reply) {}
 
     void Dispatch();
+    // Some write of the request could not be stored in the profile.
+    bool LostWrite() const { return m_file.LostWrite(); }
 
 private:
     bool Complete() const { return m_sim.m_complete; }
@@ -725,7 +733,11 @@ int DeviceSimulator::SimulateRequest(std::uint8_t* buffer, int length, int capac
             request.attribute = request.DataByte(0);
             request.data = request.data.empty() ? request.data : request.data.subspan(1);
         }
-        CSimHandlers(*this, request, reply).Dispatch();
+        CSimHandlers handlers(*this, request, reply);
+        handlers.Dispatch();
+        if (handlers.LostWrite()) {
+            reply.Refuse(f_nStoreFailure);
+        }
     }
     if (kReplyHeaderSize + static_cast<int>(reply.data.size()) > capacity) {
         reply.Refuse(DST_ReplyTooLarge);

@@ -4,10 +4,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <new>
 #include <span>
 
+#include "tool/device/FirmwareImage.h"
 #include "tool/device/InputFile.h"
 
 namespace gantry::tool {
@@ -29,13 +28,6 @@ const char* const f_szResetting = "Resetting and Polling for Device.";
 const char* const f_szPleaseWait = "Please Wait...";
 const char* const f_szNoReconnect =
     "Unable to reconnect to the device. Please reset the device power and try again.";
-
-std::string Printf(const char* format, const std::string& argument) {
-    const int length = std::snprintf(nullptr, 0, format, argument.c_str());
-    std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    std::snprintf(text.data(), text.size() + 1, format, argument.c_str());
-    return text;
-}
 
 // "%hd.%02hd" of the two revision bytes the gateway sends.
 std::string DeviceRevisionText(const DeviceReply& reply) {
@@ -192,19 +184,10 @@ bool CFirmwareUpdate::CheckImages() {
         if (!entry.used || entry.dataFileName.empty()) {
             continue;
         }
-        const std::string image = directory + entry.dataFileName;
-        std::ifstream in(image, std::ios::binary | std::ios::ate);
-        if (!in) {
-            ShowMessage(Printf("Unable to open the image file %s", image), f_szError,
-                        NotifyIcon::Error);
-            m_startEnabled = false;
-            return false;
-        }
-        const std::streamoff length = in.tellg();
-        if (length != static_cast<std::streamoff>(entry.fileSize)) {
-            // an image that does not match its description is never written
-            ShowMessage(Printf("FileSize of %s does not match nvs files", image), f_szError,
-                        NotifyIcon::Error);
+        CFirmwareImage image;
+        std::string message;
+        if (!image.Open(directory, entry.dataFileName, entry.fileSize, message)) {
+            ShowMessage(message, f_szError, NotifyIcon::Error);
             m_startEnabled = false;
             return false;
         }
@@ -264,24 +247,13 @@ FlashOutcome CFirmwareUpdate::Start() {
     return outcome;
 }
 
-bool CFirmwareUpdate::ReadImage(const std::string& path, std::string& image) {
-    try {
-        std::ifstream in(path, std::ios::binary | std::ios::ate);
-        const std::streamoff length = in ? std::streamoff(in.tellg()) : std::streamoff(-1);
-        if (length >= 0 && length <= std::streamoff{0xFFFFFFFF}) {
-            image.resize(static_cast<std::size_t>(length));
-            in.seekg(0);
-            in.read(image.data(), length);
-            if (in.gcount() == length) {
-                return true;
-            }
-        }
-    } catch (const std::bad_alloc&) {
-        ShowMessage("Unable to allocate enough memory", f_szError, NotifyIcon::Error);
+bool CFirmwareUpdate::OpenImage(const FirmwareImageEntry& entry, CFirmwareImage& image) {
+    std::string message;
+    if (!image.Open(FirmwareImageDirectory(m_path), entry.dataFileName, entry.fileSize, message)) {
+        ShowMessage(message, f_szError, NotifyIcon::Error);
         return false;
     }
-    ShowMessage("Error reading image file", f_szError, NotifyIcon::Error);
-    return false;
+    return true;
 }
 
 int CFirmwareUpdate::JudgeUpdateReply(const DeviceReply& reply) {
@@ -315,14 +287,14 @@ int CFirmwareUpdate::JudgeUpdateReply(const DeviceReply& reply) {
 
 bool CFirmwareUpdate::WriteImage(int area, FlashOutcome& outcome) {
     const FirmwareImageEntry& entry = ImageArea(area);
-    std::string image;
-    if (!ReadImage(FirmwareImageDirectory(m_path) + entry.dataFileName, image)) {
+    CFirmwareImage image;
+    if (!OpenImage(entry, image)) {
         outcome = RecoverFromError();
         return false;
     }
     DeviceRequest request = MakeServiceRequest(SVC_FirmwareUpdate, CLS_FirmwareStorage,
                                                static_cast<std::uint16_t>(area));
-    request.AppendLong(static_cast<std::uint32_t>(image.size()));
+    request.AppendLong(image.Size());
     request.AppendLong(entry.startingLocation);
     DeviceReply reply;
     if (m_gate.SendDeviceRequest(request, reply) != 1) {
@@ -346,8 +318,8 @@ bool CFirmwareUpdate::WriteImage(int area, FlashOutcome& outcome) {
     return true;
 }
 
-bool CFirmwareUpdate::TransferChunks(int area, const std::string& image, int chunkSize) {
-    const auto total = static_cast<std::uint32_t>(image.size());
+bool CFirmwareUpdate::TransferChunks(int area, const CFirmwareImage& image, int chunkSize) {
+    const std::uint32_t total = image.Size();
     const auto chunk = static_cast<std::uint32_t>(chunkSize);
     const int count = static_cast<int>(total / chunk + (total % chunk != 0 ? 1 : 0));
     ShowProgress(area, 0, count, 0, total);
@@ -361,11 +333,15 @@ bool CFirmwareUpdate::TransferChunks(int area, const std::string& image, int chu
             }
             m_gate.Clock().Sleep(f_chunkPause);
         }
+        std::uint8_t bytes[kMaxTransferChunk];
+        if (!image.Read(offset, std::span<std::uint8_t>(bytes, length))) {
+            ShowMessage("Error reading image file", f_szError, NotifyIcon::Error);
+            return false;
+        }
         DeviceRequest request = MakeServiceRequest(SVC_FirmwareTransfer, CLS_FirmwareStorage,
                                                    static_cast<std::uint16_t>(area));
         request.AppendLong(offset);
-        request.AppendBytes(std::span<const std::uint8_t>(
-            reinterpret_cast<const std::uint8_t*>(image.data()) + offset, length));
+        request.AppendBytes(std::span<const std::uint8_t>(bytes, length));
         DeviceReply reply;
         if (m_gate.SendDeviceRequest(request, reply) != 1) {
             ShowMessage("Error sending transfer service", f_szError, NotifyIcon::Error);

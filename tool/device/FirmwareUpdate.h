@@ -22,6 +22,8 @@
 
 namespace gantry::tool {
 
+class CFirmwareImage;
+
 // The largest chunk a transfer request can carry: the data area less the
 // 4-byte offset.
 inline constexpr int kMaxTransferChunk = kDeviceDataSize - 4;
@@ -142,12 +144,12 @@ private:
     bool SwitchToIdle();
     // One image: false after a failure has been recovered (the outcome is set).
     bool WriteImage(int area, FlashOutcome& outcome);
-    // Reads the whole image; false after "Unable to allocate enough memory" or
-    // "Error reading image file".
-    bool ReadImage(const std::string& path, std::string& image);
+    // Opens an area's image for streaming; false after CFirmwareImage's message.
+    bool OpenImage(const FirmwareImageEntry& entry, CFirmwareImage& image);
     // The chunk size of a usable update reply; 0 after the reply's message.
     int JudgeUpdateReply(const DeviceReply& reply);
-    bool TransferChunks(int area, const std::string& image, int chunkSize);
+    // Streams the image; false after "Error reading image file" or a reply's message.
+    bool TransferChunks(int area, const CFirmwareImage& image, int chunkSize);
     bool ResetAndReconnect();
     FlashOutcome RecoverFromError();
     FlashOutcome Verify();

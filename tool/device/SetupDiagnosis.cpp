@@ -275,6 +275,10 @@ std::string SimulatorProfileProblem(const std::string& profile) {
     if (::access(path.c_str(), R_OK) != 0) {
         return path + " cannot be read: " + std::strerror(errno) + ".";
     }
+    if (const std::string problem = ProfileFileProblem(path); !problem.empty()) {
+        // the sentence without its full stop, then what it means
+        return problem.substr(0, problem.size() - 1) + ": the simulated gateway has no identity.";
+    }
     if (fs::file_size(path, error) == 0) {
         return path +
                " is empty: the simulated gateway has no identity. Copy a profile from "

@@ -42,8 +42,9 @@ std::string SerialDeviceProblem(const std::string& path);
 std::string PermissionProblem(const std::string& path, const std::string& group, bool userInGroup);
 
 // Why the simulated gateway's profile (a name as DeviceSimulator takes it)
-// cannot give an identity: it is missing, empty or unreadable, with the path
-// where it was looked for. "" when it holds something.
+// cannot give an identity: it is missing, empty, unreadable, too large or
+// binary (ProfileFileProblem), with the path where it was looked for. "" when
+// it holds something.
 std::string SimulatorProfileProblem(const std::string& profile);
 
 }  // namespace gantry::tool

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "common/AtomicFile.h"
+
 namespace gantry::tool {
 
 namespace {
@@ -346,9 +348,10 @@ bool ConfigurationSession::SaveDocument(const std::string& path, const ScreenEnt
     TakeEntriesAsTheyAre(entries);
     const std::vector<std::uint8_t> bytes =
         WriteConfigFile(m_config, static_cast<std::uint32_t>(m_device.GetRunState()));
-    if (!SaveFileAtomically(path, bytes)) {
-        m_gate.Notifier().Notify(f_szFailedToSaveDocument, f_szAppCaption, NotifyButtons::Ok,
-                                 NotifyIcon::Warning);
+    std::string error;
+    if (!WriteFileAtomically(path, bytes, error)) {
+        m_gate.Notifier().Notify(std::string(f_szFailedToSaveDocument) + "\n" + error,
+                                 f_szAppCaption, NotifyButtons::Ok, NotifyIcon::Warning);
         return false;
     }
     m_documentPath = path;

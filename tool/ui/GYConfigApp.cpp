@@ -1,11 +1,14 @@
 #include "tool/ui/GYConfigApp.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
 
+#include "common/AtomicFile.h"
 #include "tool/ui/MainFrame.h"
 
 #include "tool/session/SessionLog.h"
@@ -83,19 +86,25 @@ void CGYConfigApp::AfterStartup() {
         std::fprintf(stderr, "GYConfig: screens populated after %lld ms\n",
                      static_cast<long long>(g_started.elapsed()));
     }
-    if (!m_options.document.isEmpty()) {
-        m_frame->Document().Open(m_options.document);
-        m_frame->UpdateCommandUI();
-    }
+    // a screenshot run that could not open its document has not done its job
+    const bool opened =
+        m_options.document.isEmpty() || m_frame->Document().Open(m_options.document);
+    m_frame->UpdateCommandUI();
     if (m_options.screenshot.isEmpty()) {
         return;
     }
     QCoreApplication::processEvents();  // the new layout settles before the picture
-    if (!m_frame->grab().save(m_options.screenshot, "PNG")) {
-        std::fprintf(stderr, "GYConfig: cannot write the screenshot %s\n",
-                     qPrintable(m_options.screenshot));
+    QByteArray png;
+    QBuffer buffer(&png);
+    std::string error = "Cannot render the window.";
+    // written like every other file: only a regular file (or none) is replaced
+    if (!buffer.open(QIODevice::WriteOnly) || !m_frame->grab().save(&buffer, "PNG") ||
+        !WriteFileAtomically(QFile::encodeName(m_options.screenshot).toStdString(),
+                             png.toStdString(), error)) {
+        std::fprintf(stderr, "GYConfig: cannot write the screenshot: %s\n", error.c_str());
         m_exitCode = 1;
     }
+    m_exitCode = opened ? m_exitCode : 1;
     QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
 }
 

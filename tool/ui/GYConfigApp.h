@@ -36,7 +36,8 @@ public:
     CGYConfigApp& operator=(const CGYConfigApp&) = delete;
 
     // Starts and runs the event loop; the program's exit status: 0, or 1 when
-    // the library could not be bound or the screenshot could not be written.
+    // the library could not be bound, or (with a screenshot) the screenshot
+    // could not be written or the document could not be opened.
     int Run();
 
     ConfigurationSession& Session() { return *m_session; }

@@ -1,9 +1,14 @@
 // GYConfig: the desktop configuration tool for Gantry gateways.
 #include <QApplication>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "common/AtomicFile.h"
 #include "tool/device/SerialTransport.h"
 #include "tool/ui/GYConfigApp.h"
 
@@ -39,6 +44,38 @@ bool Empty(const char* name) {
     return value == nullptr || *value == '\0';
 }
 
+// Whether Qt can start the platform `name` here: a desktop platform needs its
+// display, any other its plugin.
+bool PlatformUsable(const std::string& name) {
+    if (name == "xcb") {
+        return !Empty("DISPLAY");
+    }
+    if (name.rfind("wayland", 0) == 0) {
+        return !Empty("WAYLAND_DISPLAY");
+    }
+    const QString plugin = "/libq" + QString::fromStdString(name) + ".so";
+    return QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms" +
+                             plugin) ||
+           (!Empty("QT_QPA_PLATFORM_PLUGIN_PATH") &&
+            QFileInfo::exists(QString::fromLocal8Bit(std::getenv("QT_QPA_PLATFORM_PLUGIN_PATH")) +
+                              plugin));
+}
+
+// QT_QPA_PLATFORM is a list of names separated by ';', each with optional
+// ":options"; Qt takes the first that starts.
+bool AnyPlatformUsable(const std::string& value) {
+    std::size_t start = 0;
+    while (start <= value.size()) {
+        const std::size_t end = std::min(value.find(';', start), value.size());
+        const std::string entry = value.substr(start, end - start);
+        if (PlatformUsable(entry.substr(0, entry.find(':')))) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
 // 0: go on; otherwise the exit status (+1, as 0 means "go on").
 int ParseArguments(int argc, char** argv, StartOptions& options) {
     for (int i = 1; i < argc; ++i) {
@@ -50,7 +87,11 @@ int ParseArguments(int argc, char** argv, StartOptions& options) {
             options.offline = true;
         } else if (std::strcmp(arg, "--timing") == 0) {
             options.timing = true;
-        } else if (std::strcmp(arg, "--screenshot") == 0 && i + 1 < argc) {
+        } else if (std::strcmp(arg, "--screenshot") == 0) {
+            if (i + 1 == argc || *argv[i + 1] == '\0') {
+                std::fprintf(stderr, "GYConfig: --screenshot needs a file name\n\n%s", f_szUsage);
+                return 3;
+            }
             options.screenshot = QString::fromLocal8Bit(argv[++i]);
         } else if (arg[0] != '-' && options.document.isEmpty()) {
             options.document = QString::fromLocal8Bit(arg);
@@ -65,15 +106,24 @@ int ParseArguments(int argc, char** argv, StartOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    gantry::RemoveTemporaryFilesOnSignals();
     StartOptions options;
     if (const int status = ParseArguments(argc, argv, options)) {
         return status - 1;
     }
-    if (Empty("DISPLAY") && Empty("WAYLAND_DISPLAY") && std::getenv("QT_QPA_PLATFORM") == nullptr) {
+    if (Empty("QT_QPA_PLATFORM") && Empty("DISPLAY") && Empty("WAYLAND_DISPLAY")) {
         std::fputs(
             "GYConfig: no display (DISPLAY and WAYLAND_DISPLAY are not set); run it on a desktop, "
             "under xvfb-run, or with QT_QPA_PLATFORM=offscreen\n",
             stderr);
+        return 1;
+    }
+    // Qt aborts on a platform it cannot start: say so before it is asked to
+    if (!Empty("QT_QPA_PLATFORM") && !AnyPlatformUsable(std::getenv("QT_QPA_PLATFORM"))) {
+        std::fprintf(stderr,
+                     "GYConfig: the Qt platform \"%s\" (QT_QPA_PLATFORM) cannot start here: it is "
+                     "not installed or has no display; use offscreen, or xcb with DISPLAY set\n",
+                     std::getenv("QT_QPA_PLATFORM"));
         return 1;
     }
     QApplication application(argc, argv);

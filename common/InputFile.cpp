@@ -1,4 +1,4 @@
-#include "tool/device/InputFile.h"
+#include "common/InputFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace gantry::tool {
+namespace gantry {
 
 namespace {
 
@@ -40,6 +40,7 @@ InputFileResult ReadInputFile(const std::string& path, std::size_t maxBytes) {
     // O_NONBLOCK: opening a FIFO with no writer must not wait for one
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
+        result.absent = errno == ENOENT || errno == ENOTDIR;
         result.error = OpenFailure(path, errno);
         return result;
     }
@@ -75,4 +76,4 @@ InputFileResult ReadInputFile(const std::string& path, std::size_t maxBytes) {
     return result;
 }
 
-}  // namespace gantry::tool
+}  // namespace gantry
