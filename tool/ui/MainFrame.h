@@ -112,6 +112,10 @@ private:
     // The height of the rows of the current layout as shown (a pane that needs
     // more than its row's height gets it).
     int ContentHeight() const;
+    // The window's size for the layout just built: at the first one, the
+    // rows' height; at the first product layout after a restored geometry,
+    // the last run's height; else grown or shrunk by the rows' difference.
+    void SizeForLayout(int oldHeight, bool productLayout);
     // The window grows or shrinks by `delta`, widens to the rows' minimum
     // width where the desktop has room, and stays on the desktop.
     void ResizeBy(int delta);

@@ -62,11 +62,16 @@ void CMainFrame::LayoutRebuilt(const ScreenLayout& layout, int previousHeight) {
     m_panes.front()->setMinimumHeight(
         std::max(rows.front().height, m_panes.front()->minimumSizeHint().height()));
     m_contentHeight = ContentHeight();
+    SizeForLayout(oldHeight, rows.size() > 1);
+    UpdateCommandUI();
+}
+
+void CMainFrame::SizeForLayout(int oldHeight, bool productLayout) {
     if (oldHeight == 0) {
         const int chrome = menuBar()->sizeHint().height() + m_toolBar->sizeHint().height() +
                            statusBar()->sizeHint().height();
         resize(std::max(width(), f_nFrameWidth), chrome + m_contentHeight);
-    } else if (m_restoredHeight > 0 && rows.size() > 1) {
+    } else if (m_restoredHeight > 0 && productLayout) {
         // the first product layout of the run opens at the last run's size
         QRect frame = geometry();
         frame.setHeight(std::exchange(m_restoredHeight, 0));
@@ -76,7 +81,6 @@ void CMainFrame::LayoutRebuilt(const ScreenLayout& layout, int previousHeight) {
     } else {
         ResizeBy(m_contentHeight - oldHeight);
     }
-    UpdateCommandUI();
 }
 
 int CMainFrame::ContentHeight() const {
