@@ -320,7 +320,8 @@ void PrintCsvRefusals(const std::string& csv, const std::vector<CsvRefusal>& ref
         if (refusal.line > 0) {
             where += " line " + std::to_string(refusal.line);
         }
-        const std::string column = refusal.field.empty() ? "" : " (column " + refusal.field + ")";
+        const std::string name = CsvColumnOf(refusal.field);
+        const std::string column = name.empty() ? "" : " (column " + name + ")";
         PrintMessage(refusal.caption, where + ": " + refusal.text + column);
     }
     if (refusals.size() > shownAtMost) {

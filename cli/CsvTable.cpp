@@ -63,33 +63,36 @@ bool ReadDecimal(const std::string& text, std::uint64_t& value) {
     return value <= 0xFFFFFFFFull;
 }
 
-// The CSV column that holds what an edit-point field holds.
-const char* ColumnOfField(EditField field) {
+}  // namespace
+
+const char* CsvColumnOf(Field field) {
     switch (field) {
-        case EditField::TableType:
+        case Field::TableType:
             return "table";
-        case EditField::Pgn:
+        case Field::Pgn:
             return "pgn";
-        case EditField::Address:
+        case Field::Address:
             return "address";
-        case EditField::Priority:
+        case Field::Priority:
             return "priority";
-        case EditField::DataOffset:
+        case Field::DataOffset:
             return "dataOffset";
-        case EditField::DataLength:
+        case Field::DataLength:
             return "dataLength";
-        case EditField::UpdateRate:
+        case Field::UpdateRate:
             return "updateRate";
-        case EditField::MessageOffset:
+        case Field::MessageOffset:
             return "messageOffset";
-        case EditField::None:
+        default:
             break;
     }
     return "";
 }
 
-RuleMessage Invalid(const char* text, EditField field) {
-    return RuleMessage{text, f_szInvalidEntry, field};
+namespace {
+
+Refusal Invalid(const char* text, Field field) {
+    return Refusal{text, f_szInvalidEntry, field};
 }
 
 // The row as the edit-point screen's entries, each text as the user would
@@ -97,14 +100,14 @@ RuleMessage Invalid(const char* text, EditField field) {
 // with its own words: the type list holds 0 to 3 and the priority field 0 to
 // 255; a DTC table's size is entered as a DTC count (16 + 32 bits each) and
 // its PGN is DM1's or DM2's.
-std::optional<RuleMessage> EntryOfRow(const std::vector<std::string>& fields, PointEntry& entry) {
+std::optional<Refusal> EntryOfRow(const std::vector<std::string>& fields, PointEntry& entry) {
     std::uint64_t table = 0;
     if (!ReadDecimal(fields[0], table) || table > JT_PreviouslyActiveDtc) {
-        return Invalid("Invalid Entry", EditField::TableType);
+        return Invalid("Invalid Entry", Field::TableType);
     }
     std::uint64_t priority = 0;
     if (!ReadDecimal(fields[7], priority) || priority > 255) {
-        return Invalid("Priority must be 0-7", EditField::Priority);
+        return Invalid("Priority must be 0-7", Field::Priority);
     }
     entry.tableType = static_cast<int>(table);
     entry.dataOffset = fields[1];
@@ -119,13 +122,13 @@ std::optional<RuleMessage> EntryOfRow(const std::vector<std::string>& fields, Po
     }
     const std::uint32_t bits = ReadBitQuantity(fields[2], false);
     if (bits == f_nInvalidBits || bits < 16 || (bits - 16) % 32 != 0) {
-        return Invalid("Invalid Data Size", EditField::DataLength);
+        return Invalid("Invalid Data Size", Field::DataLength);
     }
     entry.dataLength = std::to_string((bits - 16) / 32);
     const std::uint32_t dtcPgn = table == JT_ActiveDtc ? f_nDm1Pgn : f_nDm2Pgn;
     const std::optional<std::uint32_t> pgn = ReadPlainNumber(fields[3], false);
     if (!pgn || *pgn != dtcPgn) {
-        return Invalid("Invalid PGN", EditField::Pgn);
+        return Invalid("Invalid PGN", Field::Pgn);
     }
     return std::nullopt;
 }
@@ -148,8 +151,8 @@ CsvImportResult ImportIoTableCsv(const std::string& text, const CConfiguration& 
     int lineNumber = 0;
     bool header = true;
     auto refuse = [&](const std::string& caption, const std::string& message,
-                      const std::string& field = "") {
-        result.refusals.push_back(CsvRefusal{lineNumber, caption, message, field});
+                      Field field = Field::None) {
+        result.refusals.push_back(CsvRefusal{{message, caption, field}, lineNumber});
     };
     while (std::getline(in, line)) {
         ++lineNumber;
@@ -180,7 +183,7 @@ CsvImportResult ImportIoTableCsv(const std::string& text, const CConfiguration& 
             continue;
         }
         PointEntry entry;
-        std::optional<RuleMessage> failure = EntryOfRow(fields, entry);
+        std::optional<Refusal> failure = EntryOfRow(fields, entry);
         PointValidation verdict;
         if (!failure) {
             verdict =
@@ -188,7 +191,7 @@ CsvImportResult ImportIoTableCsv(const std::string& text, const CConfiguration& 
             failure = verdict.failure;
         }
         if (failure) {
-            refuse(failure->caption, failure->text, ColumnOfField(failure->field));
+            refuse(failure->caption, failure->text, failure->field);
             continue;
         }
         io.Add(verdict.point);
@@ -201,8 +204,8 @@ CsvImportResult ImportIoTableCsv(const std::string& text, const CConfiguration& 
         return result;
     }
     const TableCheck check = CheckTableBeforeDownload(io, config.limits, config.pgnLimits);
-    for (const RuleMessage& message : check.messages) {
-        result.refusals.push_back(CsvRefusal{0, message.caption, message.text, ""});
+    for (const Refusal& message : check.messages) {
+        result.refusals.push_back(CsvRefusal{{message.text, message.caption}, 0});
     }
     if (!check.passed) {
         return result;

@@ -18,15 +18,14 @@ inline constexpr const char* f_szIoCsvHeader =
 
 std::string ExportIoTableCsv(const CJ1939IO& io);
 
-// One refused row: its line number in the CSV text (1 = header) and the
-// message, with the caption the tool shows it under, and the column it
-// refuses ("" when the row as a whole is refused).
-struct CsvRefusal {
+// One refused row: the refusal (its field the column it refuses, None when
+// the row as a whole is refused) and its line number in the CSV text (1 =
+// header; 0 for the whole table).
+struct CsvRefusal : Refusal {
     int line = 0;
-    std::string caption;
-    std::string text;
-    std::string field;
 };
+// The CSV column that holds what an edit-point field holds ("" for others).
+const char* CsvColumnOf(Field field);
 
 struct CsvImportResult {
     bool imported = false;

@@ -121,7 +121,7 @@ TEST(CliCsvTable, AMissingHeaderOrADtcPgnOtherThanItsOwnIsRefused) {
     EXPECT_FALSE(dtc.imported);
     ASSERT_EQ(dtc.refusals.size(), 1u);
     EXPECT_EQ(dtc.refusals[0].text, "Invalid PGN");  // the edit-point screen's words
-    EXPECT_EQ(dtc.refusals[0].field, "pgn");
+    EXPECT_EQ(CsvColumnOf(dtc.refusals[0].field), std::string("pgn"));
 }
 
 }  // namespace

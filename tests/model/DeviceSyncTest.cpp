@@ -6,83 +6,14 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "ModelTestSupport.h"
-#include "TestSupport.h"
-#include "tool/model/DeviceSync.h"
+#include "model/DeviceSyncFixture.h"
+#include "tool/model/NetworkRules.h"
 
 using namespace gantry;
 
 using namespace gantry::tool;
 
 namespace {
-
-// One request as "G 3/1/101", "S 3/1/2 01", "GA 111/4", "SA 111/1 <data>", "Save 111/0".
-std::string Describe(const std::vector<std::uint8_t>& bytes) {
-    const unsigned service = bytes.at(0);
-    const unsigned classId = bytes.at(1) | (bytes.at(2) << 8);
-    const unsigned instance = bytes.at(3) | (bytes.at(4) << 8);
-    const bool single = service == SVC_GetAttributeSingle || service == SVC_SetAttributeSingle;
-    std::string text = service == SVC_GetAttributeSingle   ? "G "
-                       : service == SVC_SetAttributeSingle ? "S "
-                       : service == SVC_GetAttributesAll   ? "GA "
-                       : service == SVC_SetAttributesAll   ? "SA "
-                       : service == SVC_Save               ? "Save "
-                                                           : std::to_string(service) + " ";
-    text += std::to_string(classId) + "/" + std::to_string(instance);
-    std::size_t data = 5;
-    if (single) {
-        text += "/" + std::to_string(bytes.at(5));
-        data = 6;
-    }
-    if (data < bytes.size()) {
-        text += " ";
-        for (std::size_t i = data; i < bytes.size(); ++i) {
-            char hex[3];
-            std::snprintf(hex, sizeof hex, "%02X", bytes[i]);
-            text += hex;
-        }
-    }
-    return text;
-}
-
-using Requests = std::vector<std::string>;
-
-class DeviceSyncTest : public ::testing::Test {
-protected:
-    // A simulated gateway of the given identity, connected, identity read.
-    void Start(const std::string& identity, bool complete = true) {
-        WriteFileBytes(m_dir.File("GYSim.ini"), "[Identity]\n" + identity + "Run Mode=Idle\n");
-        auto responder = std::make_unique<CSimulatorResponder>();
-        responder->Simulator().SetCompleteMode(complete);
-        m_gate = std::make_unique<CRequestGate>(std::move(responder), nullptr, &m_clock);
-        m_device = std::make_unique<CDevice>(*m_gate, m_offline);
-        m_gate->SetDeviceLostHandler([this] { m_device->MarkNotDetected(); });
-        m_device->RefreshIdentity();
-        ASSERT_TRUE(m_device->IsPresent());
-        m_gate->SetRequestObserver(
-            [this](const std::vector<std::uint8_t>& bytes, int, const DeviceReply&) {
-                m_requests.push_back(Describe(bytes));
-            });
-    }
-    DeviceLink Link() { return DeviceLink{*m_gate, *m_device}; }
-    Requests Take() { return std::exchange(m_requests, {}); }
-
-    ScopedGantryDir m_dir;
-    CInstantClock m_clock;
-    OfflineIdentity m_offline;
-    std::unique_ptr<CRequestGate> m_gate;
-    std::unique_ptr<CDevice> m_device;
-    Requests m_requests;
-};
-
-const char* const f_szJ1939Profibus =
-    "Firmware Revision=1.08\nClient Type=J1939\nServer Type=PROFIBUS Slave\n";
-const char* const f_szJ1939Modbus =
-    "Firmware Revision=1.05\nClient Type=J1939\nServer Type=Modbus Slave\n";
-const char* const f_szJ1939Ethernet =
-    "Firmware Revision=2.07\nClient Type=J1939\nServer Type=Ethernet Server\n";
-const char* const f_szEthernetDeviceNet =
-    "Firmware Revision=2.02\nClient Type=DeviceNet Master\nServer Type=Ethernet Server\n";
 
 TEST_F(DeviceSyncTest, DeviceNetRefreshReadsInOrder) {
     Start(f_szEthernetDeviceNet);
@@ -99,7 +30,7 @@ TEST_F(DeviceSyncTest, DeviceNetDownloadGoesIdleAndWritesTheMacOnlyWhenItDiffers
     settings.macAddress = 10;
     settings.baudIndex = 2;
     settings.swapIo = true;
-    EXPECT_FALSE(DownloadDeviceNet(Link(), settings));
+    WriteDeviceNet(Link(), settings);
     Requests first = Take();
     ASSERT_GE(first.size(), 2u);
     EXPECT_EQ(first[0], "S 1/1/103 00");
@@ -107,16 +38,16 @@ TEST_F(DeviceSyncTest, DeviceNetDownloadGoesIdleAndWritesTheMacOnlyWhenItDiffers
     EXPECT_EQ(Requests(first.begin() + 2, first.end()),
               (Requests{"S 3/1/101 01", "S 3/1/103 00", "S 3/1/104 00", "S 3/1/100 00",
                         "S 3/1/2 02", "G 3/1/1", "S 3/1/1 0A"}));
-    EXPECT_FALSE(DownloadDeviceNet(Link(), settings));
+    WriteDeviceNet(Link(), settings);
     const Requests second = Take();
     EXPECT_EQ(second.back(), "G 3/1/1");  // the gateway already holds MAC 10
 }
 
-TEST_F(DeviceSyncTest, RefusedMacAddressWritesNothing) {
+TEST_F(DeviceSyncTest, RefusedMacAddressIsJudgedBeforeAnyWrite) {
     Start(f_szEthernetDeviceNet);
     DeviceNetSettings settings;
     settings.macAddress = 64;
-    const auto refusal = DownloadDeviceNet(Link(), settings);
+    const auto refusal = ValidateDeviceNet(settings);
     ASSERT_TRUE(refusal);
     EXPECT_EQ(refusal->caption, "Invalid Entry");
     EXPECT_TRUE(Take().empty());
@@ -127,7 +58,7 @@ TEST_F(DeviceSyncTest, ModbusRefreshAndDownloadOrderAndBaudScaling) {
     ModbusSettings settings;
     settings.networkAddress = 247;
     settings.parity = 2;
-    EXPECT_FALSE(DownloadModbus(Link(), settings));
+    WriteModbus(Link(), settings);
     EXPECT_EQ(Take(), (Requests{"S 130/1/3 F7", "S 130/1/4 C000", "S 130/1/5 02", "S 130/1/6 01",
                                 "S 130/1/7 8813"}));
     ModbusSettings read;
@@ -139,12 +70,12 @@ TEST_F(DeviceSyncTest, ModbusRefreshAndDownloadOrderAndBaudScaling) {
     EXPECT_EQ(read.baudRate, 19200u);
     // 96 from the gateway shows 9600; 384 (38400) has no item and keeps the value
     settings.baudRate = 9600;
-    DownloadModbus(Link(), settings);
+    WriteModbus(Link(), settings);
     EXPECT_EQ(Take()[1], "S 130/1/4 6000");
     RefreshModbus(Link(), read);
     EXPECT_EQ(read.baudRate, 9600u);
     settings.baudRate = 38400;
-    DownloadModbus(Link(), settings);
+    WriteModbus(Link(), settings);
     RefreshModbus(Link(), read);
     EXPECT_EQ(read.baudRate, 9600u);
 }
@@ -153,7 +84,7 @@ TEST_F(DeviceSyncTest, EnhancedModbusAddsNetworkTypeAndDuplex) {
     Start("Firmware Revision=2.00\nClient Type=12\nServer Type=J1939\n");
     EnhancedModbusSettings settings;
     settings.networkType = 1;
-    EXPECT_FALSE(DownloadEnhancedModbus(Link(), settings));
+    WriteEnhancedModbus(Link(), settings);
     const Requests written = Take();
     ASSERT_EQ(written.size(), 7u);
     EXPECT_EQ(written[5], "S 130/1/8 01");
@@ -178,7 +109,7 @@ TEST_F(DeviceSyncTest, EthernetOrderAndRefusedReadsCountAs0And500) {
     EXPECT_EQ(settings.ioSize, 500u);
     settings.ip = {10, 0, 0, 2};
     settings.dhcpIndex = 0;
-    EXPECT_FALSE(DownloadEthernet(Link(), settings));
+    WriteEthernet(Link(), settings);
     EXPECT_EQ(Take(), (Requests{"S 140/1/1 0A0000020000000000000000000000"
                                 "00",
                                 "S 141/1/1 0000", "S 141/1/2 F401"}));
@@ -205,12 +136,12 @@ TEST_F(DeviceSyncTest, J1939SettingsDownloadOrderAndBaudIndex255WithoutSelection
     settings.busOffReset = true;
     settings.offlineTimeMs = 1000;
     settings.baudIndex = f_nNoBaudSelection;
-    EXPECT_FALSE(DownloadJ1939Settings(Link(), settings));
+    WriteJ1939Settings(Link(), settings);
     EXPECT_EQ(Take(),
               (Requests{"S 110/1/4 FFFFFFFFFFFFFFFF", "S 110/1/5 028003", "S 110/1/6 01",
                         "S 110/1/7 00", "S 110/1/8 00", "S 110/1/9 E803", "S 110/1/10 FF"}));
     settings.offlineTimeMs = 99;
-    const auto refusal = DownloadJ1939Settings(Link(), settings);
+    const auto refusal = ValidateJ1939Settings(settings);
     ASSERT_TRUE(refusal);
     EXPECT_EQ(refusal->text, "Offline Detection Time must be between 100ms and 60000ms");
     EXPECT_EQ(refusal->caption, "Offline Detect Time Entry Error");
@@ -229,7 +160,8 @@ TEST_F(DeviceSyncTest, J1939SettingsDownloadThenRefreshReadsTheSameValues) {
     config.j1939.statusInInput = true;
     config.j1939.offlineTimeMs = 3000;
     config.j1939.baudIndex = 2;
-    ASSERT_FALSE(DownloadJ1939Settings(Link(), config.j1939));
+    ASSERT_FALSE(ValidateJ1939Settings(config.j1939));
+    WriteJ1939Settings(Link(), config.j1939);
     CConfiguration read = config;
     read.j1939 = J1939Settings{};
     RefreshJ1939Settings(Link(), read);
@@ -242,7 +174,7 @@ TEST_F(DeviceSyncTest, IoTableDownloadThenUploadOnOlderFirmwareUses14BytesAndPri
     io.Add(tagJ1939DataPoint{JT_Input, 8, 8, 100, 3, 61444, 0, 2});
     io.Add(tagJ1939DataPoint{JT_Input, 0, 8, 100, 3, 61443, 0, 2});
     io.Add(tagJ1939DataPoint{JT_Output, 0, 16, 50, 4, 65280, 8, 3});
-    DownloadJ1939IoTable(Link(), io);
+    WriteJ1939IoTable(Link(), io);
     const Requests written = Take();
     ASSERT_EQ(written.size(), 4u);
     EXPECT_EQ(written[0], "S 111/0/1 0300");
@@ -265,7 +197,7 @@ TEST_F(DeviceSyncTest, IoTableOnNewerFirmwareKeepsThePriority) {
     Start(f_szJ1939Profibus);
     CJ1939IO io;
     io.Add(tagJ1939DataPoint{JT_Output, 0, 16, 50, 4, 65280, 8, 3});
-    DownloadJ1939IoTable(Link(), io);
+    WriteJ1939IoTable(Link(), io);
     const Requests written = Take();
     ASSERT_EQ(written.size(), 2u);
     EXPECT_EQ(written[1].size(), 9u + 30u);
@@ -298,58 +230,12 @@ TEST_F(DeviceSyncTest, AbsentModuleEmptiesTextsAndSendsNothing) {
     EXPECT_TRUE(Take().empty());
 }
 
-TEST_F(DeviceSyncTest, WholeDownloadSavesOnlyTheLastClass) {
-    Start(f_szJ1939Profibus);
-    CConfiguration config;
-    config.clientType = 9;
-    config.serverType = 11;
-    config.SetRevision(m_device->Revision());
-    config.io.Add(tagJ1939DataPoint{JT_Input, 0, 8, 0, 1, 1, 0, 6});
-    config.UpdateLimits();
-    const DownloadResult result = DownloadConfiguration(Link(), config);
-    EXPECT_TRUE(result.written);
-    const Requests written = Take();
-    ASSERT_EQ(written.size(), 7u + 2u + 1u);
-    EXPECT_EQ(written.front(), "S 110/1/4 FFFFFFFFFFFFFFFF");
-    EXPECT_EQ(written[7], "S 111/0/1 0100");
-    EXPECT_EQ(written.back(), "Save 111/0");
-}
-
-TEST_F(DeviceSyncTest, WholeDownloadOfEthernetToJ1939SavesClass140) {
-    Start(f_szJ1939Ethernet);
-    CConfiguration config;
-    config.clientType = 9;
-    config.serverType = 6;
-    config.SetRevision(m_device->Revision());
-    config.UpdateLimits();
-    EXPECT_TRUE(DownloadConfiguration(Link(), config).written);
-    const Requests written = Take();
-    EXPECT_EQ(written.back(), "Save 140/0");
-    EXPECT_EQ(std::count_if(written.begin(), written.end(),
-                            [](const std::string& r) { return r.rfind("Save", 0) == 0; }),
-              1);
-}
-
-TEST_F(DeviceSyncTest, RefreshConfigurationReadsEveryRecordAndSetsLimits) {
-    Start(f_szJ1939Ethernet, false);
-    CConfiguration config;
-    const TableCheck check = RefreshConfiguration(Link(), config);
-    EXPECT_TRUE(check.passed);
-    EXPECT_EQ(config.serverType, 6u);
-    EXPECT_EQ(config.limits, (DataTableLimits{496, 492, 988}));
-    EXPECT_EQ(config.baudChoices, 2);
-    const Requests requests = Take();
-    ASSERT_GE(requests.size(), 14u);
-    EXPECT_EQ(requests[0], "G 110/1/1");
-    EXPECT_EQ(requests[10], "G 111/0/1");
-    EXPECT_EQ(requests[requests.size() - 3], "G 140/1/1");
-}
-
 TEST_F(DeviceSyncTest, ModbusMasterPairNeitherReadsNorWritesTheNetworkAddress) {
     Start("Firmware Revision=2.00\nClient Type=Modbus Master\nServer Type=Modbus Slave\n");
     ModbusSettings settings;
     settings.networkAddress = 0;  // not validated either
-    EXPECT_FALSE(DownloadModbus(Link(), settings));
+    EXPECT_FALSE(ValidateModbus(settings, true));
+    WriteModbus(Link(), settings);
     EXPECT_EQ(Take(),
               (Requests{"S 130/1/4 C000", "S 130/1/5 00", "S 130/1/6 01", "S 130/1/7 8813"}));
     RefreshModbus(Link(), settings);
@@ -360,112 +246,9 @@ TEST_F(DeviceSyncTest, ModbusMasterPairNeitherReadsNorWritesTheNetworkAddress) {
 
 }  // namespace
 
-namespace {
-
-// The simulated gateway that refuses the write of one I/O point (general
-// status 0x09) and, from the `silentAfter`th request on, answers nothing.
-class CFaultyGateway : public IDeviceResponder {
-public:
-    CFaultyGateway(std::uint16_t refusedPoint, int silentAfter)
-        : m_refusedPoint(refusedPoint), m_silentAfter(silentAfter) {
-        m_simulator.Simulator().SetCompleteMode(true);
-    }
-    int BindLibrary() override { return 1; }
-    int Connect() override { return m_requests < m_silentAfter ? 1 : 0; }
-    int Disconnect() override { return 0; }
-    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
-        if (++m_requests >= m_silentAfter) {
-            return 0;
-        }
-        if (request.service == SVC_SetAttributesAll && request.classId == CLS_J1939IoTable &&
-            request.instance == m_refusedPoint) {
-            reply = DeviceReply{};
-            reply.service = static_cast<std::uint8_t>(request.service | 0x80);
-            reply.generalStatus = 0x09;
-            return 1;
-        }
-        return m_simulator.SendRequest(request, reply);
-    }
-
-private:
-    CSimulatorResponder m_simulator;
-    std::uint16_t m_refusedPoint;
-    int m_silentAfter;
-    int m_requests = 0;
-};
-
-class CRecordingNotifier : public INotifier {
-public:
-    NotifyAnswer Notify(const std::string& text, const std::string& caption, NotifyButtons,
-                        NotifyIcon, NotifyAnswer) override {
-        shown.push_back(caption + ": " + text);
-        return NotifyAnswer::Ok;
-    }
-    std::vector<std::string> shown;
-};
-
-// A J1939 to PROFIBUS configuration of `points` one-byte inputs.
-CConfiguration ProfibusTable(std::uint16_t revision, int points) {
-    CConfiguration config;
-    config.clientType = 9;
-    config.serverType = 11;
-    config.SetRevision(revision);
-    for (int i = 0; i < points; ++i) {
-        config.io.Append(tagJ1939DataPoint{JT_Input, static_cast<std::uint16_t>(8 * i), 8, 0, 1,
-                                           static_cast<std::uint32_t>(1000 + i % 4), 0, 6});
-    }
-    config.UpdateLimits();
-    return config;
-}
-
-DownloadResult DownloadThrough(std::uint16_t refusedPoint, int silentAfter, int points) {
-    ScopedGantryDir dir;
-    WriteFileBytes(dir.File("GYSim.ini"),
-                   std::string("[Identity]\n") + f_szJ1939Profibus + "Run Mode=Idle\n");
-    CInstantClock clock;
-    OfflineIdentity offline;
-    CRecordingNotifier notifier;
-    CRequestGate gate(std::make_unique<CFaultyGateway>(refusedPoint, silentAfter), &notifier,
-                      &clock);
-    CDevice device(gate, offline);
-    device.RefreshIdentity();
-    EXPECT_TRUE(device.IsPresent());
-    return DownloadConfiguration(DeviceLink{gate, device},
-                                 ProfibusTable(device.Revision(), points));
-}
-
-}  // namespace
-
-TEST(DeviceSyncWrites, RefusedAndUnansweredWritesAreLoggedAndNamed) {
-    // 7 settings writes, the count, 4 points, Save: 13 writes
-    const DownloadResult refused = DownloadThrough(3, 1000, 4);
-    ASSERT_TRUE(refused.written);
-    EXPECT_EQ(refused.writes.attempted, 13);
-    ASSERT_EQ(refused.writes.failed.size(), 1u);
-    EXPECT_TRUE(refused.writes.failed[0].answered);
-    EXPECT_EQ(refused.writes.failed[0].generalStatus, 0x09);
-    EXPECT_EQ(DescribeFailedWrites(refused.writes, false),
-              "The gateway did not store the whole configuration: 1 of 13 writes failed.\n"
-              "Refused by the gateway: J1939 I/O point 3.\n"
-              "The gateway still answers: check its settings and download again.");
-
-    // identity reads take the first requests; silence falls among the points
-    const DownloadResult lost = DownloadThrough(0, 18, 4);
-    ASSERT_TRUE(lost.written);
-    EXPECT_EQ(lost.writes.attempted, 13);
-    EXPECT_EQ(DescribeFailedWrites(lost.writes, true),
-              "The gateway did not store the whole configuration: 4 of 13 writes failed.\n"
-              "Not answered: J1939 I/O point 2, J1939 I/O point 3, J1939 I/O point 4, Save of "
-              "the J1939 I/O table.\n"
-              "The gateway stopped answering during the download: check the line and the "
-              "gateway, then download again.");
-    EXPECT_EQ(DescribeFailedWrites(DownloadThrough(0, 1000, 4).writes, false), "");
-}
-
 TEST(DeviceSyncLimits, ATableOfMoreThan200PointsIsNeitherDownloadedNorUploadedWhole) {
     EXPECT_FALSE(CheckPointCountForDownload(ProfibusTable(0x0801, 200).io).has_value());
-    const std::optional<RuleMessage> over =
-        CheckPointCountForDownload(ProfibusTable(0x0801, 201).io);
+    const std::optional<Refusal> over = CheckPointCountForDownload(ProfibusTable(0x0801, 201).io);
     ASSERT_TRUE(over.has_value());
     EXPECT_EQ(over->text, "Total Datapoint Limit has been Reached");
     EXPECT_EQ(over->caption, "Configuration Limit");

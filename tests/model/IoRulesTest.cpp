@@ -176,7 +176,7 @@ TEST(PointValidation, StepsAreCheckedInOrderWithTheirTexts) {
     struct Case {
         PointEntry entry;
         std::string text;
-        EditField field;
+        Field field;
     };
     auto with = [](auto change) {
         PointEntry entry = Entry(JT_Output, "0", "8");
@@ -188,37 +188,37 @@ TEST(PointValidation, StepsAreCheckedInOrderWithTheirTexts) {
              e.pgn = "x";
              e.address = "300";
          }),
-         "Invalid PGN", EditField::Pgn},
+         "Invalid PGN", Field::Pgn},
         {with([](auto& e) {
              e.address = "256";
              e.priority = 9;
          }),
          "Invalid Target Address. Please specify the Target Address in the 0 - 255 range.",
-         EditField::Address},
+         Field::Address},
         {with([](auto& e) {
              e.priority = 8;
              e.dataOffset = "?";
          }),
-         "Priority must be 0-7", EditField::Priority},
+         "Priority must be 0-7", Field::Priority},
         {with([](auto& e) { e.dataOffset = "0x10"; }), "Invalid Data Table Offset",
-         EditField::DataOffset},
-        {with([](auto& e) { e.dataLength = "65535"; }), "Invalid Data Size", EditField::DataLength},
+         Field::DataOffset},
+        {with([](auto& e) { e.dataLength = "65535"; }), "Invalid Data Size", Field::DataLength},
         {with([](auto& e) {
              e.dataOffset = "244,0";
              e.dataLength = "1";
          }),
          "Specified table offset and length is outside of the Data Table bounds of 244 bytes",
-         EditField::DataOffset},
-        {with([](auto& e) { e.updateRate = "abc"; }), "Invalid Update Rate", EditField::UpdateRate},
+         Field::DataOffset},
+        {with([](auto& e) { e.updateRate = "abc"; }), "Invalid Update Rate", Field::UpdateRate},
         {with([](auto& e) { e.updateRate = "5"; }),
-         "Invalid Update Rate. Valid rates are 0, and 10 - 60,000 ms", EditField::UpdateRate},
+         "Invalid Update Rate. Valid rates are 0, and 10 - 60,000 ms", Field::UpdateRate},
         {with([](auto& e) { e.updateRate = "60001"; }),
-         "Invalid Update Rate. Valid rates are 0, and 10 - 60,000 ms", EditField::UpdateRate},
+         "Invalid Update Rate. Valid rates are 0, and 10 - 60,000 ms", Field::UpdateRate},
         {with([](auto& e) { e.messageOffset = "a"; }), "Invalid Message Table Offset",
-         EditField::MessageOffset},
+         Field::MessageOffset},
         {with([](auto& e) { e.messageOffset = "1785,1"; }),
          "Message Offset must be within Message Offset bounds: 0 - 14280 bits",
-         EditField::MessageOffset},
+         Field::MessageOffset},
     };
     for (const auto& c : cases) {
         const auto result = ValidatePointEntry(c.entry, {}, -1, io, f_profibus, {});
@@ -238,7 +238,7 @@ TEST(PointValidation, TypeOutsideTheListIsRefused) {
     for (int type : {-1, 4, 256}) {
         const auto result = ValidatePointEntry(Entry(type, "0", "8"), {}, -1, io, f_profibus, {});
         ASSERT_TRUE(result.failure) << type;
-        EXPECT_EQ(result.failure->field, EditField::TableType);
+        EXPECT_EQ(result.failure->field, Field::TableType);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tool/model/Configuration.h"
+#include "tool/model/NetworkRules.h"
 
 using namespace gantry::tool;
 

@@ -297,7 +297,7 @@ TEST_F(SessionTest, OtherRefusals_AreAllAskedAndShownInScreenOrder) {
     const DownloadReport report = m_session->Download(entries);
     EXPECT_EQ(report.outcome, DownloadOutcome::Refused);
     ASSERT_EQ(report.refusals.size(), 2u);
-    EXPECT_EQ(report.refusals[0].field, "network_address");
+    EXPECT_EQ(report.refusals[0].field, Field::NetworkAddress);
     EXPECT_EQ(report.refusals[1].caption, "Offline Detect Time Entry Error");
     EXPECT_EQ(m_notifier.shown.size(), 3u);
     EXPECT_EQ(CountWrites(TakeRequests()), 0);
@@ -575,7 +575,7 @@ TEST_F(SessionTest, DeviceNetFields_FollowTheGatewaysRevision) {
 TEST_F(SessionTest, LeavingTheIoSize_RefusedTextKeepsTheLimitsAcceptedOneSetsThem) {
     PlugAndStart(f_ethernetJ1939);
     const DataTableLimits before = m_session->Configuration().limits;
-    const std::optional<EntryMessage> refusal = m_session->CommitIoSizeEntry("600");
+    const std::optional<Refusal> refusal = m_session->CommitIoSizeEntry("600");
     ASSERT_TRUE(refusal);
     ASSERT_EQ(m_notifier.shown.size(), 1u);
     EXPECT_EQ(m_notifier.shown[0].text, "I/O Size must be between 4 and 500 bytes");

@@ -135,7 +135,7 @@ TEST(IoPointForm, LeavingTheOffsetApplyAndPriorityTexts) {
     EXPECT_FALSE(form.LeaveOffset());  // only DTC tables are aligned
     ASSERT_TRUE(form.SelectType(JT_PreviouslyActiveDtc, io));
     form.texts.dataOffset = "20";
-    const std::optional<RuleMessage> notice = form.LeaveOffset();
+    const std::optional<Refusal> notice = form.LeaveOffset();
     ASSERT_TRUE(notice);
     EXPECT_EQ(notice->caption, f_szApplicationTitle);
     EXPECT_EQ(form.texts.dataOffset, "32 (4,0)");
@@ -235,7 +235,7 @@ TEST_F(IoCommandsTest, ConfirmRefusesAnOverlapAndChangesNothing_ThenAddsAndRepla
     IoPointForm form = *BeginAddIoPoint(*m_session, IoDirection::Input, IoColumnModes{});
     form.texts = IoPointTexts{"8", "9", "61444", "0", "100", "0", "6"};
     const CJ1939IO before = Io();
-    const std::optional<RuleMessage> refusal = ConfirmIoPoint(*m_session, form);
+    const std::optional<Refusal> refusal = ConfirmIoPoint(*m_session, form);
     ASSERT_TRUE(refusal);
     EXPECT_EQ(refusal->text, "Specified Data Table space is already occupied by another I/O Point");
     EXPECT_EQ(m_notifier.shown.back().caption, "Invalid Entry");

@@ -43,11 +43,11 @@ TEST(J1939NameEditor, RefusedByteText_ChangesNothingAndNamesTheEntry) {
         CJ1939NameEditor editor(f_allOnes);
         editor.SetByteText(0, "1");
         editor.SetByteText(3, c.text);
-        const std::optional<EntryMessage> refusal = editor.Apply();
+        const std::optional<Refusal> refusal = editor.Apply();
         ASSERT_TRUE(refusal) << c.text;
         EXPECT_EQ(refusal->text, c.message);
         EXPECT_EQ(refusal->caption, "Warning");
-        EXPECT_EQ(refusal->field, "name_byte_3");
+        EXPECT_EQ(NameEntryName(refusal->field), "name_byte_3");
         EXPECT_EQ(editor.Name(), f_allOnes);
         EXPECT_EQ(editor.ByteText(3), c.text);  // the user's text stays
         EXPECT_EQ(editor.ByteText(0), "1");
@@ -93,7 +93,7 @@ TEST(J1939NameEditor, RefusedComponent_NamesItWithItsMaximumInCheckingOrder) {
         CJ1939NameEditor editor(f_allOnes);
         editor.SetComponentText(NameComponent::Function, "300");  // checked after all but two
         editor.SetComponentText(c.component, c.text);
-        const std::optional<EntryMessage> refusal = editor.Apply();
+        const std::optional<Refusal> refusal = editor.Apply();
         ASSERT_TRUE(refusal) << c.text;
         const bool beforeFunction = c.component < NameComponent::Function;
         EXPECT_EQ(refusal->text, beforeFunction ? c.message : "Function must be between 0 and 255");

@@ -186,7 +186,7 @@ TEST(SessionEntries, AddressListAdd_ReadsHexAndRefusesOutOfRangeWithWarning) {
     EXPECT_FALSE(AddNetworkAddressEntry("255", settings));  // duplicates allowed
     EXPECT_EQ(settings.addressList, (std::vector<std::uint8_t>{0, 16, 255, 255}));
     for (const char* text : {"256", "-1", "abc", "00", "0x0", "99999999999999999999"}) {
-        const std::optional<EntryMessage> refusal = AddNetworkAddressEntry(text, settings);
+        const std::optional<Refusal> refusal = AddNetworkAddressEntry(text, settings);
         ASSERT_TRUE(refusal) << text;
         EXPECT_EQ(refusal->text, "Network Address must be in the 0 - 255 range");
         EXPECT_EQ(refusal->caption, "Invalid Address Entry");
@@ -199,7 +199,7 @@ TEST(SessionEntries, AddressList_StopsAt255AddressesSoTheCountByteStaysTrue) {
     J1939Settings settings;
     settings.addressList.assign(254, 7);
     EXPECT_FALSE(AddNetworkAddressEntry("1", settings));
-    const std::optional<EntryMessage> refusal = AddNetworkAddressEntry("2", settings);
+    const std::optional<Refusal> refusal = AddNetworkAddressEntry("2", settings);
     ASSERT_TRUE(refusal);
     EXPECT_EQ(settings.addressList.size(), 255u);
     EXPECT_EQ(settings.AddressListBytes().front(), 255);
@@ -208,10 +208,10 @@ TEST(SessionEntries, AddressList_StopsAt255AddressesSoTheCountByteStaysTrue) {
 TEST(SessionEntries, AddressListRemove_NeedsASelection) {
     J1939Settings settings;
     settings.addressList = {1, 2, 3};
-    EXPECT_FALSE(RemoveNetworkAddressEntry(1, settings));
+    EXPECT_FALSE(RemoveFromAddressList(1, settings));
     EXPECT_EQ(settings.addressList, (std::vector<std::uint8_t>{1, 3}));
     for (int selection : {-1, 2}) {
-        const std::optional<EntryMessage> refusal = RemoveNetworkAddressEntry(selection, settings);
+        const std::optional<Refusal> refusal = RemoveFromAddressList(selection, settings);
         ASSERT_TRUE(refusal);
         EXPECT_EQ(refusal->text,
                   "Please select an entry in the list box and click Remove button again");

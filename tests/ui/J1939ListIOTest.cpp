@@ -217,8 +217,8 @@ TEST_F(J1939ListIOTest, FocusOutsideTheLists_EditDisabledAndAddOpensAsInput) {
     WhenDialogOpens([&](CEditJ1939IOPoint& dialog) {
         type = dialog.TypeList()->currentText().toStdString();
         EXPECT_EQ(dialog.windowTitle(), "Edit J1939 I/O Point");
-        EXPECT_EQ(dialog.Entry(EditField::DataOffset)->text(), "80 (10,0)");  // input used end
-        EXPECT_FALSE(dialog.Entry(EditField::Priority)->isVisible());
+        EXPECT_EQ(dialog.Entry(Field::DataOffset)->text(), "80 (10,0)");  // input used end
+        EXPECT_FALSE(dialog.Entry(Field::Priority)->isVisible());
     });
     m_pane->RunIoCommand(IoCommand::Add);
     EXPECT_TRUE(m_dialogSeen);
@@ -229,7 +229,7 @@ TEST_F(J1939ListIOTest, FocusOutsideTheLists_EditDisabledAndAddOpensAsInput) {
     EXPECT_TRUE(EditEnabled());
     WhenDialogOpens([&](CEditJ1939IOPoint& dialog) {
         type = dialog.TypeList()->currentText().toStdString();
-        EXPECT_TRUE(dialog.Entry(EditField::Priority)->isVisible());
+        EXPECT_TRUE(dialog.Entry(Field::Priority)->isVisible());
     });
     m_pane->RunIoCommand(IoCommand::Add);
     EXPECT_EQ(type, "Output");
@@ -321,7 +321,7 @@ TEST_F(J1939ListIOTest, AnOverlappingEditIsRefusedAndTheDialogStaysOpen) {
     bool stayedOpen = false;
     WhenDialogOpens([&](CEditJ1939IOPoint& dialog) {
         EXPECT_FALSE(dialog.TypeList()->isEnabled());
-        QLineEdit* offset = dialog.Entry(EditField::DataOffset);
+        QLineEdit* offset = dialog.Entry(Field::DataOffset);
         offset->selectAll();
         QTest::keyClicks(offset, "4");  // 4..20 runs into the point at 0..8
         QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
@@ -342,17 +342,17 @@ TEST_F(J1939ListIOTest, DtcTypeProposesAnAlignedOffsetAndLeavingTheOffsetAligns)
     Open("[J1939IO_0]\nNumberOfEntries=1\n" + IoSection(1, 0, 0, 20, 61444));
     WhenDialogOpens([&](CEditJ1939IOPoint& dialog) {
         dialog.TypeList()->setCurrentIndex(JT_ActiveDtc);
-        EXPECT_EQ(dialog.Entry(EditField::DataOffset)->text(), "32 (4,0)");
-        EXPECT_EQ(dialog.Entry(EditField::Pgn)->text(), "DM1");
-        EXPECT_TRUE(dialog.Entry(EditField::Pgn)->isReadOnly());
+        EXPECT_EQ(dialog.Entry(Field::DataOffset)->text(), "32 (4,0)");
+        EXPECT_EQ(dialog.Entry(Field::Pgn)->text(), "DM1");
+        EXPECT_TRUE(dialog.Entry(Field::Pgn)->isReadOnly());
         EXPECT_EQ(dialog.GroupLabel()->text(), "Table");
         EXPECT_EQ(dialog.LengthLabel()->text(), "Size");
         Screenshot(&dialog, "j1939-io-dialog-dtc.png");
 
-        QLineEdit* offset = dialog.Entry(EditField::DataOffset);
+        QLineEdit* offset = dialog.Entry(Field::DataOffset);
         offset->setFocus();
         offset->setText("40");
-        dialog.Entry(EditField::DataLength)->setFocus();  // leaving the offset entry
+        dialog.Entry(Field::DataLength)->setFocus();  // leaving the offset entry
         EXPECT_EQ(offset->text(), "48 (6,0)");
     });
     m_pane->RunIoCommand(IoCommand::Add);
@@ -385,10 +385,9 @@ TEST_F(J1939ListIOTest, ADownloadAfterAddingWritesTheTableInOrder) {
     Open();
     ClickRow(IoDirection::Input, 0);
     WhenDialogOpens([&](CEditJ1939IOPoint& dialog) {
-        const std::pair<EditField, const char*> entries[] = {
-            {EditField::DataOffset, "1,0"}, {EditField::DataLength, "8"},
-            {EditField::Pgn, "0xFEF1"},     {EditField::Address, "0"},
-            {EditField::UpdateRate, "100"}, {EditField::MessageOffset, "0"}};
+        const std::pair<Field, const char*> entries[] = {
+            {Field::DataOffset, "1,0"}, {Field::DataLength, "8"},   {Field::Pgn, "0xFEF1"},
+            {Field::Address, "0"},      {Field::UpdateRate, "100"}, {Field::MessageOffset, "0"}};
         for (const auto& [field, text] : entries) {
             dialog.Entry(field)->setText(QString::fromLatin1(text));
         }
@@ -448,7 +447,7 @@ TEST_F(J1939ListIOTest, ScreenshotsOfAFullTableAndTheDialog) {
         dialog.show();
         Screenshot(&dialog, list == IoDirection::Input ? "j1939-io-dialog-input.png"
                                                        : "j1939-io-dialog-output.png");
-        EXPECT_EQ(dialog.Entry(EditField::Priority)->isVisible(), list == IoDirection::Output);
+        EXPECT_EQ(dialog.Entry(Field::Priority)->isVisible(), list == IoDirection::Output);
     }
 }
 
@@ -472,7 +471,7 @@ TEST_F(J1939ListIOTest, EditKeepsTheViewAndSelectsTheEditedRow_RemoveKeepsTheVie
     const int top = input->TopRow();
     ASSERT_GE(top, 95);
     WhenDialogOpens([](CEditJ1939IOPoint& dialog) {
-        dialog.Entry(EditField::UpdateRate)->setText(QStringLiteral("250"));
+        dialog.Entry(Field::UpdateRate)->setText(QStringLiteral("250"));
         QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
     });
     m_pane->RunIoCommand(IoCommand::Edit);

@@ -297,18 +297,18 @@ TableCheck RefreshConfiguration(DeviceLink link, CConfiguration& config) {
     return config.UpdateLimits();
 }
 
-namespace {
-
-DownloadRefusal FromNetwork(const NetworkRefusal& refusal) {
-    return DownloadRefusal{refusal.text, refusal.caption, refusal.field};
-}
-
-std::optional<DownloadRefusal> CheckJ1939Settings(const J1939Settings& s) {
-    if (s.OfflineDetectionEnabled() && (s.offlineTimeMs < 100 || s.offlineTimeMs > 60000)) {
-        return DownloadRefusal{"Offline Detection Time must be between 100ms and 60000ms",
-                               "Offline Detect Time Entry Error", "offline_time_ms"};
+void WriteDeviceNet(DeviceLink link, const DeviceNetSettings& s) {
+    link.device.SetRunState(RS_Idle);
+    SetByte(link, CLS_DeviceNet, 101, s.swapIo);
+    SetByte(link, CLS_DeviceNet, 103, s.statusInInput);
+    SetByte(link, CLS_DeviceNet, 104, s.inputSafeState);
+    SetByte(link, CLS_DeviceNet, 100, s.autobaud);
+    SetByte(link, CLS_DeviceNet, 2, s.baudIndex);
+    // a MAC write takes the node off the network: only when it changes
+    DeviceReply reply;
+    if (!Get(link, CLS_DeviceNet, 1, reply) || reply.Byte(0) != s.macAddress) {
+        SetByte(link, CLS_DeviceNet, 1, s.macAddress);
     }
-    return std::nullopt;
 }
 
 void WriteModbus(DeviceLink link, const ModbusSettings& s) {
@@ -321,49 +321,13 @@ void WriteModbus(DeviceLink link, const ModbusSettings& s) {
     SetWord(link, CLS_Modbus, 7, s.watchdogMs);
 }
 
-}  // namespace
-
-std::optional<DownloadRefusal> DownloadDeviceNet(DeviceLink link, const DeviceNetSettings& s) {
-    if (auto refusal = ValidateDeviceNet(s)) {
-        return FromNetwork(*refusal);
-    }
-    link.device.SetRunState(RS_Idle);
-    SetByte(link, CLS_DeviceNet, 101, s.swapIo);
-    SetByte(link, CLS_DeviceNet, 103, s.statusInInput);
-    SetByte(link, CLS_DeviceNet, 104, s.inputSafeState);
-    SetByte(link, CLS_DeviceNet, 100, s.autobaud);
-    SetByte(link, CLS_DeviceNet, 2, s.baudIndex);
-    // a MAC write takes the node off the network: only when it changes
-    DeviceReply reply;
-    if (!Get(link, CLS_DeviceNet, 1, reply) || reply.Byte(0) != s.macAddress) {
-        SetByte(link, CLS_DeviceNet, 1, s.macAddress);
-    }
-    return std::nullopt;
-}
-
-std::optional<DownloadRefusal> DownloadModbus(DeviceLink link, const ModbusSettings& s) {
-    if (auto refusal = ValidateModbus(s, IsModbusMaster(link))) {
-        return FromNetwork(*refusal);
-    }
-    WriteModbus(link, s);
-    return std::nullopt;
-}
-
-std::optional<DownloadRefusal> DownloadEnhancedModbus(DeviceLink link,
-                                                      const EnhancedModbusSettings& s) {
-    if (auto refusal = ValidateModbus(s, IsModbusMaster(link))) {
-        return FromNetwork(*refusal);
-    }
+void WriteEnhancedModbus(DeviceLink link, const EnhancedModbusSettings& s) {
     WriteModbus(link, s);
     SetByte(link, CLS_Modbus, 8, s.networkType);
     SetByte(link, CLS_Modbus, 9, s.networkDuplex);
-    return std::nullopt;
 }
 
-std::optional<DownloadRefusal> DownloadEthernet(DeviceLink link, const EthernetSettings& s) {
-    if (auto refusal = ValidateEthernet(s)) {
-        return FromNetwork(*refusal);
-    }
+void WriteEthernet(DeviceLink link, const EthernetSettings& s) {
     std::uint8_t data[16] = {};
     for (std::size_t i = 0; i < 4; ++i) {
         data[i] = s.ip[i];
@@ -376,13 +340,9 @@ std::optional<DownloadRefusal> DownloadEthernet(DeviceLink link, const EthernetS
     Set(link, CLS_EthernetInterface, 1, data);
     SetWord(link, CLS_ModbusEthernet, 1, s.modbusTimeoutMs);
     SetWord(link, CLS_ModbusEthernet, 2, s.ioSize);
-    return std::nullopt;
 }
 
-std::optional<DownloadRefusal> DownloadJ1939Settings(DeviceLink link, const J1939Settings& s) {
-    if (auto refusal = CheckJ1939Settings(s)) {
-        return refusal;
-    }
+void WriteJ1939Settings(DeviceLink link, const J1939Settings& s) {
     Set(link, CLS_J1939Settings, 4, s.name);
     Set(link, CLS_J1939Settings, 5, s.AddressListBytes());
     SetByte(link, CLS_J1939Settings, 6, s.busOffReset);
@@ -392,10 +352,9 @@ std::optional<DownloadRefusal> DownloadJ1939Settings(DeviceLink link, const J193
     // written also when the list is hidden: 255 stands for no selection
     SetByte(link, CLS_J1939Settings, 10,
             s.baudIndex < 0 ? 255u : static_cast<std::uint32_t>(s.baudIndex));
-    return std::nullopt;
 }
 
-void DownloadJ1939IoTable(DeviceLink link, const CJ1939IO& io) {
+void WriteJ1939IoTable(DeviceLink link, const CJ1939IO& io) {
     const std::uint32_t total = static_cast<std::uint32_t>(io.TotalCount());
     const std::uint8_t count[2] = {static_cast<std::uint8_t>(total),
                                    static_cast<std::uint8_t>(total >> 8)};
@@ -420,10 +379,10 @@ void SaveObject(DeviceLink link, std::uint16_t classId) {
     Write(link, MakeServiceRequest(SVC_Save, classId, 0));
 }
 
-std::optional<RuleMessage> CheckPointCountForDownload(const CJ1939IO& io) {
+std::optional<Refusal> CheckPointCountForDownload(const CJ1939IO& io) {
     if (io.TotalCount() > f_nTotalPointLimit) {
-        return RuleMessage{"Total Datapoint Limit has been Reached", f_szConfigurationLimit,
-                           EditField::None};
+        return Refusal{"Total Datapoint Limit has been Reached", f_szConfigurationLimit,
+                       Field::None};
     }
     return std::nullopt;
 }
@@ -440,24 +399,24 @@ DownloadResult DownloadConfiguration(DeviceLink target, const CConfiguration& co
     const RecordSet records = config.Records();
     int saveClass = -1;
     if (records.deviceNet) {
-        DownloadDeviceNet(link, config.deviceNet);
+        WriteDeviceNet(link, config.deviceNet);
         saveClass = CLS_DeviceNet;
     }
     if (records.modbus) {
-        DownloadModbus(link, config.modbus);
+        WriteModbus(link, config.modbus);
         saveClass = CLS_Modbus;
     }
     if (records.modbusEnhanced) {
-        DownloadEnhancedModbus(link, config.modbusEnhanced);
+        WriteEnhancedModbus(link, config.modbusEnhanced);
         saveClass = CLS_Modbus;
     }
     if (records.j1939) {
-        DownloadJ1939Settings(link, config.j1939);
-        DownloadJ1939IoTable(link, config.io);
+        WriteJ1939Settings(link, config.j1939);
+        WriteJ1939IoTable(link, config.io);
         saveClass = CLS_J1939IoTable;
     }
     if (records.ethernet) {
-        DownloadEthernet(link, config.ethernet);
+        WriteEthernet(link, config.ethernet);
         saveClass = CLS_EthernetInterface;
     }
     if (saveClass >= 0) {

@@ -82,25 +82,16 @@ std::string UploadLimitText(unsigned claimed);
 // the whole-table check that setting them runs.
 TableCheck RefreshConfiguration(DeviceLink link, CConfiguration& config);
 
-// A refusal of a record before anything is written.
-struct DownloadRefusal {
-    std::string text;
-    std::string caption;
-    std::string field;
-};
-
-// Validate, then write (no Save). Nothing is written after a refusal.
-std::optional<DownloadRefusal> DownloadDeviceNet(DeviceLink link,
-                                                 const DeviceNetSettings& settings);
-std::optional<DownloadRefusal> DownloadModbus(DeviceLink link, const ModbusSettings& settings);
-std::optional<DownloadRefusal> DownloadEnhancedModbus(DeviceLink link,
-                                                      const EnhancedModbusSettings& settings);
-std::optional<DownloadRefusal> DownloadEthernet(DeviceLink link, const EthernetSettings& settings);
-// Offline detection time 100 to 60000 when enabled; then attributes 4 to 10.
-std::optional<DownloadRefusal> DownloadJ1939Settings(DeviceLink link,
-                                                     const J1939Settings& settings);
+// The writes of each record (no Save). The records are judged before, once,
+// by the session (NetworkRules): these write what they are given.
+void WriteDeviceNet(DeviceLink link, const DeviceNetSettings& settings);
+void WriteModbus(DeviceLink link, const ModbusSettings& settings);
+void WriteEnhancedModbus(DeviceLink link, const EnhancedModbusSettings& settings);
+void WriteEthernet(DeviceLink link, const EthernetSettings& settings);
+// Attributes 4 to 10.
+void WriteJ1939Settings(DeviceLink link, const J1939Settings& settings);
 // The entry count, then inputs as instances 1..n and outputs as n+1..n+m.
-void DownloadJ1939IoTable(DeviceLink link, const CJ1939IO& io);
+void WriteJ1939IoTable(DeviceLink link, const CJ1939IO& io);
 
 // Sends Save (service 22) to instance 0 of the class.
 void SaveObject(DeviceLink link, std::uint16_t classId);
@@ -112,7 +103,7 @@ struct DownloadResult {
 
 // A table of more than 200 points cannot be downloaded: "Total Datapoint Limit
 // has been Reached" (caption "Configuration Limit"), the text of the Add flow.
-std::optional<RuleMessage> CheckPointCountForDownload(const CJ1939IO& io);
+std::optional<Refusal> CheckPointCountForDownload(const CJ1939IO& io);
 
 // The whole download, written in order (DeviceNet, Modbus, enhanced Modbus,
 // J1939 settings and I/O table, Ethernet) with one Save: to class 140 when

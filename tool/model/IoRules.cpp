@@ -36,24 +36,24 @@ std::uint64_t ReadPart(const std::string& text, bool hex) {
     return ToUnsigned32(text, hex ? 16 : 10);
 }
 
-RuleMessage Refusal(std::string text, EditField field) {
-    return RuleMessage{std::move(text), f_szInvalidEntry, field};
+Refusal InvalidEntry(std::string text, Field field) {
+    return Refusal{std::move(text), f_szInvalidEntry, field};
 }
 
 bool IsValidBits(std::uint32_t bits) {
     return bits < f_nInvalidBits;
 }
 
-std::optional<RuleMessage> CheckMessageOffset(const std::string& text, bool hex,
-                                              std::uint32_t& bits) {
+std::optional<Refusal> CheckMessageOffset(const std::string& text, bool hex, std::uint32_t& bits) {
     bits = ReadBitQuantity(text, hex);
     if (!IsValidBits(bits)) {
-        return Refusal("Invalid Message Table Offset", EditField::MessageOffset);
+        return InvalidEntry("Invalid Message Table Offset", Field::MessageOffset);
     }
     if (bits > f_nMessageOffsetLimitBits) {
-        return Refusal(Format("Message Offset must be within Message Offset bounds: 0 - %u bits",
-                              f_nMessageOffsetLimitBits),
-                       EditField::MessageOffset);
+        return InvalidEntry(
+            Format("Message Offset must be within Message Offset bounds: 0 - %u bits",
+                   f_nMessageOffsetLimitBits),
+            Field::MessageOffset);
     }
     return std::nullopt;
 }
@@ -191,9 +191,9 @@ bool PgnPairFits(const std::vector<tagJ1939DataPoint>& points, std::uint32_t pgn
 namespace {
 
 // Steps 2 to 5 of the OK check: PGN, target address, PGN limit, priority.
-std::optional<RuleMessage> CheckAddressing(const PointEntry& entry, const ColumnModes& modes,
-                                           const CJ1939IO& io, const PgnLimits& pgnLimits,
-                                           tagJ1939DataPoint& point) {
+std::optional<Refusal> CheckAddressing(const PointEntry& entry, const ColumnModes& modes,
+                                       const CJ1939IO& io, const PgnLimits& pgnLimits,
+                                       tagJ1939DataPoint& point) {
     if (point.table == JT_ActiveDtc) {
         point.pgn = f_nDm1Pgn;
     } else if (point.table == JT_PreviouslyActiveDtc) {
@@ -201,42 +201,42 @@ std::optional<RuleMessage> CheckAddressing(const PointEntry& entry, const Column
     } else if (auto pgn = ReadPlainNumber(entry.pgn, modes.pgn)) {
         point.pgn = *pgn;
     } else {
-        return Refusal("Invalid PGN", EditField::Pgn);
+        return InvalidEntry("Invalid PGN", Field::Pgn);
     }
     const auto address = ReadPlainNumber(entry.address, modes.targetAddress);
     if (!address || *address > 255) {
-        return Refusal(
+        return InvalidEntry(
             "Invalid Target Address. Please specify the Target Address in the 0 - 255 range.",
-            EditField::Address);
+            Field::Address);
     }
     point.address = static_cast<std::uint8_t>(*address);
     const IoDirection direction = DirectionOfTable(point.table);
     const bool input = direction == IoDirection::Input;
     if (!PgnPairFits(io.Points(direction), point.pgn, point.address,
                      input ? pgnLimits.inputPgns : pgnLimits.outputPgns)) {
-        return RuleMessage{input ? "Input PGN Count Limit has been Reached"
-                                 : "Output PGN Count Limit has been Reached",
-                           f_szConfigurationLimit, EditField::Pgn};
+        return Refusal{input ? "Input PGN Count Limit has been Reached"
+                             : "Output PGN Count Limit has been Reached",
+                       f_szConfigurationLimit, Field::Pgn};
     }
     if (entry.priority > 7) {
-        return Refusal("Priority must be 0-7", EditField::Priority);
+        return InvalidEntry("Priority must be 0-7", Field::Priority);
     }
     point.priority = static_cast<std::uint8_t>(entry.priority);
     return std::nullopt;
 }
 
 // Steps 6 to 9: data offset, data length, data-table bounds, overlap.
-std::optional<RuleMessage> CheckPlacement(const PointEntry& entry, const ColumnModes& modes,
-                                          int editIndex, const CJ1939IO& io,
-                                          const DataTableLimits& limits, tagJ1939DataPoint& point) {
+std::optional<Refusal> CheckPlacement(const PointEntry& entry, const ColumnModes& modes,
+                                      int editIndex, const CJ1939IO& io,
+                                      const DataTableLimits& limits, tagJ1939DataPoint& point) {
     const std::uint32_t offset = ReadBitQuantity(entry.dataOffset, modes.tableOffset);
     if (!IsValidBits(offset)) {
-        return Refusal("Invalid Data Table Offset", EditField::DataOffset);
+        return InvalidEntry("Invalid Data Table Offset", Field::DataOffset);
     }
     const std::uint32_t length =
         LengthFromEntry(entry.dataLength, modes.dataLength, entry.tableType);
     if (!IsValidBits(length)) {
-        return Refusal("Invalid Data Size", EditField::DataLength);
+        return InvalidEntry("Invalid Data Size", Field::DataLength);
     }
     point.dataOffset = static_cast<std::uint16_t>(offset);
     point.dataLength = static_cast<std::uint16_t>(length);
@@ -245,35 +245,35 @@ std::optional<RuleMessage> CheckPlacement(const PointEntry& entry, const ColumnM
     if (bounds == -1) {
         const std::int64_t size =
             direction == IoDirection::Input ? limits.inputBytes : limits.outputBytes;
-        return Refusal(
+        return InvalidEntry(
             Format("Specified table offset and length is outside of the Data Table bounds of %lld "
                    "bytes",
                    static_cast<long long>(size)),
-            EditField::DataOffset);
+            Field::DataOffset);
     }
     if (bounds == -2) {
-        return Refusal(Format("Specified table offset and length yields a total I/O space "
-                              "larger than the combined Data Table limit of %lld bytes",
-                              static_cast<long long>(limits.combinedBytes)),
-                       EditField::DataOffset);
+        return InvalidEntry(Format("Specified table offset and length yields a total I/O space "
+                                   "larger than the combined Data Table limit of %lld bytes",
+                                   static_cast<long long>(limits.combinedBytes)),
+                            Field::DataOffset);
     }
     if (OverlapsAnotherPoint(io, direction, offset, length, editIndex)) {
-        return Refusal("Specified Data Table space is already occupied by another I/O Point",
-                       EditField::DataOffset);
+        return InvalidEntry("Specified Data Table space is already occupied by another I/O Point",
+                            Field::DataOffset);
     }
     return std::nullopt;
 }
 
 // Steps 10 and 11: update rate, message offset.
-std::optional<RuleMessage> CheckTiming(const PointEntry& entry, const ColumnModes& modes,
-                                       tagJ1939DataPoint& point) {
+std::optional<Refusal> CheckTiming(const PointEntry& entry, const ColumnModes& modes,
+                                   tagJ1939DataPoint& point) {
     const auto rate = ReadPlainNumber(entry.updateRate, modes.updateRate);
     if (!rate) {
-        return Refusal("Invalid Update Rate", EditField::UpdateRate);
+        return InvalidEntry("Invalid Update Rate", Field::UpdateRate);
     }
     if ((*rate >= 1 && *rate <= 9) || *rate > 60000) {
-        return Refusal("Invalid Update Rate. Valid rates are 0, and 10 - 60,000 ms",
-                       EditField::UpdateRate);
+        return InvalidEntry("Invalid Update Rate. Valid rates are 0, and 10 - 60,000 ms",
+                            Field::UpdateRate);
     }
     point.updateRate = static_cast<std::uint16_t>(*rate);
     std::uint32_t messageOffset = 0;
@@ -292,7 +292,7 @@ PointValidation ValidatePointEntry(const PointEntry& entry, const ColumnModes& m
                                    const PgnLimits& pgnLimits) {
     PointValidation result;
     if (entry.tableType < JT_Input || entry.tableType > JT_PreviouslyActiveDtc) {
-        result.failure = Refusal("Invalid Entry", EditField::TableType);
+        result.failure = InvalidEntry("Invalid Entry", Field::TableType);
         return result;
     }
     result.point.table = static_cast<std::uint8_t>(entry.tableType);
@@ -310,27 +310,27 @@ ApplyResult ApplyPointEntry(const PointEntry& entry, const ColumnModes& modes) {
     ApplyResult result;
     const std::uint32_t offset = ReadBitQuantity(entry.dataOffset, modes.tableOffset);
     if (!IsValidBits(offset)) {
-        result.failure = Refusal("Invalid Data Table Offset", EditField::DataOffset);
+        result.failure = InvalidEntry("Invalid Data Table Offset", Field::DataOffset);
         return result;
     }
     const std::uint32_t length =
         LengthFromEntry(entry.dataLength, modes.dataLength, entry.tableType);
     if (!IsValidBits(length)) {
-        result.failure = Refusal("Invalid Data Size", EditField::DataLength);
+        result.failure = InvalidEntry("Invalid Data Size", Field::DataLength);
         return result;
     }
     if (offset > f_nApplyBoundBits) {
         result.failure =
-            Refusal(Format("Data Table Offset must be within Data Table bounds: 0 - %u bits",
-                           f_nApplyBoundBits),
-                    EditField::DataOffset);
+            InvalidEntry(Format("Data Table Offset must be within Data Table bounds: 0 - %u bits",
+                                f_nApplyBoundBits),
+                         Field::DataOffset);
         return result;
     }
     if (offset + length > f_nApplyBoundBits) {
-        result.failure = Refusal(
+        result.failure = InvalidEntry(
             Format("Specified Data Table space is outside of the Data Table bounds: 0 - %u bits",
                    f_nApplyBoundBits),
-            EditField::DataLength);
+            Field::DataLength);
         return result;
     }
     std::uint32_t messageOffset = 0;
@@ -358,19 +358,19 @@ std::optional<AlignmentNotice> AlignDtcOffset(const std::string& offsetText, boo
         return std::nullopt;
     }
     AlignmentNotice notice;
-    notice.message = RuleMessage{
+    notice.message = Refusal{
         "Table offsets for diagnostic tables must be on even word boundaries.  Moving offset to "
         "next valid location.",
-        f_szApplicationTitle, EditField::DataOffset};
+        f_szApplicationTitle, Field::DataOffset};
     notice.offset = offset / 16 * 16 + 16;
     notice.offsetText = ShowBitQuantity(static_cast<std::uint16_t>(notice.offset), hex);
     return notice;
 }
 
-std::optional<RuleMessage> CheckCanAddPoint(const CJ1939IO& io) {
+std::optional<Refusal> CheckCanAddPoint(const CJ1939IO& io) {
     if (io.TotalCount() >= f_nTotalPointLimit) {
-        return RuleMessage{"Total Datapoint Limit has been Reached", f_szConfigurationLimit,
-                           EditField::None};
+        return Refusal{"Total Datapoint Limit has been Reached", f_szConfigurationLimit,
+                       Field::None};
     }
     return std::nullopt;
 }
@@ -401,25 +401,25 @@ TableCheck CheckWholeTable(const CJ1939IO* io, const DataTableLimits& limits) {
         }
     }
     if (counts[0] != 0) {
-        check.messages.push_back(RuleMessage{
-            Format("%d Input datapoints are outside of the Data Table bound of %lld bytes",
-                   counts[0], static_cast<long long>(limits.inputBytes)),
-            f_szInvalidParameters, EditField::None});
+        check.messages.push_back(
+            Refusal{Format("%d Input datapoints are outside of the Data Table bound of %lld bytes",
+                           counts[0], static_cast<long long>(limits.inputBytes)),
+                    f_szInvalidParameters, Field::None});
     }
     if (counts[1] != 0) {
-        check.messages.push_back(RuleMessage{
-            Format("%d Output datapoints are outside of the Data Table bound of %lld bytes",
-                   counts[1], static_cast<long long>(limits.outputBytes)),
-            f_szInvalidParameters, EditField::None});
+        check.messages.push_back(
+            Refusal{Format("%d Output datapoints are outside of the Data Table bound of %lld bytes",
+                           counts[1], static_cast<long long>(limits.outputBytes)),
+                    f_szInvalidParameters, Field::None});
     }
     const std::int64_t used =
         std::int64_t{io->UsedEnd(IoDirection::Input)} + io->UsedEnd(IoDirection::Output);
     if (8 * limits.combinedBytes < used) {
         check.messages.push_back(
-            RuleMessage{Format("Total I/O space is larger than combined Data Table limit of %lld "
-                               "bytes",
-                               static_cast<long long>(limits.combinedBytes)),
-                        f_szInvalidParameters, EditField::None});
+            Refusal{Format("Total I/O space is larger than combined Data Table limit of %lld "
+                           "bytes",
+                           static_cast<long long>(limits.combinedBytes)),
+                    f_szInvalidParameters, Field::None});
         check.passed = false;
         return check;
     }
@@ -433,16 +433,16 @@ TableCheck CheckPgnCounts(const CJ1939IO& io, const PgnLimits& pgnLimits) {
     const int outputs = CountPgns(io.Outputs());
     if (inputs > pgnLimits.inputPgns) {
         check.messages.push_back(
-            RuleMessage{Format("Input PGN count of %d is beyond the limit of %d PGNs", inputs,
-                               pgnLimits.inputPgns),
-                        f_szInvalidParameters, EditField::None});
+            Refusal{Format("Input PGN count of %d is beyond the limit of %d PGNs", inputs,
+                           pgnLimits.inputPgns),
+                    f_szInvalidParameters, Field::None});
         check.passed = false;
     }
     if (outputs > pgnLimits.outputPgns) {
         check.messages.push_back(
-            RuleMessage{Format("Output PGN count of %d is beyond the limit of %d PGNs", outputs,
-                               pgnLimits.outputPgns),
-                        f_szInvalidParameters, EditField::None});
+            Refusal{Format("Output PGN count of %d is beyond the limit of %d PGNs", outputs,
+                           pgnLimits.outputPgns),
+                    f_szInvalidParameters, Field::None});
         check.passed = false;
     }
     return check;

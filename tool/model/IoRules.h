@@ -11,30 +11,9 @@
 
 #include "tool/model/J1939IO.h"
 #include "tool/model/Limits.h"
+#include "tool/model/Refusal.h"
 
 namespace gantry::tool {
-
-// Fields of the edit-point screen a verdict can put the focus on.
-enum class EditField {
-    None,
-    TableType,
-    Pgn,
-    Address,
-    Priority,
-    DataOffset,
-    DataLength,
-    UpdateRate,
-    MessageOffset,
-};
-
-// A refusal: the message box text and caption, and the field to focus.
-struct RuleMessage {
-    std::string text;
-    std::string caption;
-    EditField field = EditField::None;
-
-    bool operator==(const RuleMessage&) const = default;
-};
 
 constexpr const char* f_szInvalidEntry = "Invalid Entry";
 constexpr const char* f_szConfigurationLimit = "Configuration Limit";
@@ -101,7 +80,7 @@ struct PointEntry {
 };
 
 struct PointValidation {
-    std::optional<RuleMessage> failure;
+    std::optional<Refusal> failure;
     tagJ1939DataPoint point;  // the record to add or store, when no failure
 };
 
@@ -113,7 +92,7 @@ PointValidation ValidatePointEntry(const PointEntry& entry, const ColumnModes& m
                                    const PgnLimits& pgnLimits);
 
 struct ApplyResult {
-    std::optional<RuleMessage> failure;
+    std::optional<Refusal> failure;
     // the normalised texts when all three are valid
     std::string dataOffset;
     std::string dataLength;
@@ -127,7 +106,7 @@ ApplyResult ApplyPointEntry(const PointEntry& entry, const ColumnModes& modes);
 std::uint32_t ProposeDtcOffset(const CJ1939IO& io);
 
 struct AlignmentNotice {
-    RuleMessage message;
+    Refusal message;
     std::uint32_t offset = 0;
     std::string offsetText;
 };
@@ -138,14 +117,14 @@ struct AlignmentNotice {
 std::optional<AlignmentNotice> AlignDtcOffset(const std::string& offsetText, bool hex);
 
 // Refusal of Add when the two arrays hold the total point limit or more.
-std::optional<RuleMessage> CheckCanAddPoint(const CJ1939IO& io);
+std::optional<Refusal> CheckCanAddPoint(const CJ1939IO& io);
 // A new point of the direction: offset at the used end, priority 6.
 tagJ1939DataPoint ProposeNewPoint(const CJ1939IO& io, IoDirection direction);
 
 // The verdict of a whole-table check; several messages may come together.
 struct TableCheck {
     bool passed = true;
-    std::vector<RuleMessage> messages;
+    std::vector<Refusal> messages;
 };
 
 // Every point against the data-table limits. A table not bound to a screen

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "tool/model/NetworkRules.h"
+
 namespace gantry::tool {
 
 void DeviceNetSettings::SetDefaults() {
@@ -130,7 +132,7 @@ std::uint32_t ReadEntryNumber(const std::string& text) {
 
 std::optional<std::uint32_t> ReadMacAddress(const std::string& text) {
     const std::uint32_t value = ReadEntryNumber(text);
-    if (value > 63) {
+    if (!InRange(Field::MacAddress, value)) {
         return std::nullopt;
     }
     if (value == 0 && text != "0" && text != "0x0" && text != "0X0") {
@@ -141,7 +143,7 @@ std::optional<std::uint32_t> ReadMacAddress(const std::string& text) {
 
 std::optional<std::uint32_t> ReadNetworkAddress(const std::string& text) {
     const std::uint32_t value = ReadEntryNumber(text);
-    if (value < 1 || value > 247) {
+    if (!InRange(Field::NetworkAddress, value)) {
         return std::nullopt;
     }
     return value;
@@ -150,7 +152,7 @@ std::optional<std::uint32_t> ReadNetworkAddress(const std::string& text) {
 std::optional<std::uint32_t> ReadIoSize(const std::string& text) {
     const std::uint32_t value = ToUnsigned32(text, 10);
     // a minus sign wraps to a huge value, which is out of range like any other
-    if (value < 4 || value > 500) {
+    if (!InRange(Field::IoSize, value)) {
         return std::nullopt;
     }
     return value;
@@ -255,32 +257,6 @@ void StoreModbusValues(ModbusSettings& m, std::uint32_t address, std::uint32_t b
     TakeListValue(m.parity, parity, IsModbusParity(parity));
     TakeListValue(m.stopBits, stopBits, IsModbusStopBits(stopBits));
     m.watchdogMs = watchdogMs;
-}
-
-std::optional<NetworkRefusal> ValidateDeviceNet(const DeviceNetSettings& d) {
-    if (d.macAddress > 63) {
-        return NetworkRefusal{
-            "Invalid MAC Address. Please specify the MAC Address in the 0 - 63 range.",
-            "Invalid Entry", "mac_address"};
-    }
-    return std::nullopt;
-}
-
-std::optional<NetworkRefusal> ValidateModbus(const ModbusSettings& m, bool modbusMaster) {
-    if (!modbusMaster && (m.networkAddress < 1 || m.networkAddress > 247)) {
-        return NetworkRefusal{
-            "Invalid Network Address. Please specify the Network Address in the 1 - 247 range.",
-            "Invalid Entry", "network_address"};
-    }
-    return std::nullopt;
-}
-
-std::optional<NetworkRefusal> ValidateEthernet(const EthernetSettings& e) {
-    if (e.ioSize < 4 || e.ioSize > 500) {
-        return NetworkRefusal{"I/O Size must be between 4 and 500 bytes", "I/O Size Entry Error",
-                              "io_size"};
-    }
-    return std::nullopt;
 }
 
 }  // namespace gantry::tool

@@ -124,14 +124,4 @@ inline void TakeCheckBox(std::uint32_t value, bool& box) {
 void StoreModbusValues(ModbusSettings& m, std::uint32_t address, std::uint32_t baudRate,
                        std::uint32_t parity, std::uint32_t stopBits, std::uint32_t watchdogMs);
 
-// Validation before a write. The refusal texts and the field's name.
-struct NetworkRefusal {
-    std::string text;
-    std::string caption;
-    std::string field;
-};
-std::optional<NetworkRefusal> ValidateDeviceNet(const DeviceNetSettings& d);
-std::optional<NetworkRefusal> ValidateModbus(const ModbusSettings& m, bool modbusMaster);
-std::optional<NetworkRefusal> ValidateEthernet(const EthernetSettings& e);
-
 }  // namespace gantry::tool

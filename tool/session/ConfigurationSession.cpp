@@ -47,8 +47,10 @@ int SaveClassOf(const RecordSet& records) {
     return -1;
 }
 
-EntryMessage FromRule(const RuleMessage& message) {
-    return EntryMessage{message.text, message.caption, "io_table", NotifyIcon::None};
+// A whole-table message puts the focus on the I/O lists.
+Refusal OfTable(Refusal message) {
+    message.field = Field::IoTable;
+    return message;
 }
 
 // Whether the pair needs other screens than `current` shows: a different
@@ -453,7 +455,7 @@ bool ConfigurationSession::Relayout(int clientType, int serverType) {
     return rebuild;
 }
 
-std::optional<EntryMessage> ConfigurationSession::CommitIoSizeEntry(const std::string& text) {
+std::optional<Refusal> ConfigurationSession::CommitIoSizeEntry(const std::string& text) {
     const EntryReading reading = ReadIoSizeEntry(text);
     if (reading.refusal) {
         Show(*reading.refusal);
@@ -465,7 +467,7 @@ std::optional<EntryMessage> ConfigurationSession::CommitIoSizeEntry(const std::s
     return std::nullopt;
 }
 
-std::optional<EntryMessage> ConfigurationSession::CheckOfflineDetectionEntry(
+std::optional<Refusal> ConfigurationSession::CheckOfflineDetectionEntry(
     const OfflineDetectionEntry& entry) {
     const EntryReading reading = ReadOfflineDetectionEntry(entry.enabled, entry.text);
     if (reading.refusal) {
@@ -500,8 +502,8 @@ void ConfigurationSession::SetStatusDataInInput(bool value) {
     }
 }
 
-std::optional<EntryMessage> ConfigurationSession::AddNetworkAddress(const std::string& text) {
-    std::optional<EntryMessage> refusal = AddNetworkAddressEntry(text, m_config.j1939);
+std::optional<Refusal> ConfigurationSession::AddNetworkAddress(const std::string& text) {
+    std::optional<Refusal> refusal = AddNetworkAddressEntry(text, m_config.j1939);
     if (refusal) {
         Show(*refusal);
     } else {
@@ -510,8 +512,8 @@ std::optional<EntryMessage> ConfigurationSession::AddNetworkAddress(const std::s
     return refusal;
 }
 
-std::optional<EntryMessage> ConfigurationSession::RemoveNetworkAddress(int selection) {
-    std::optional<EntryMessage> refusal = RemoveNetworkAddressEntry(selection, m_config.j1939);
+std::optional<Refusal> ConfigurationSession::RemoveNetworkAddress(int selection) {
+    std::optional<Refusal> refusal = RemoveFromAddressList(selection, m_config.j1939);
     if (refusal) {
         Show(*refusal);
     } else {
@@ -520,8 +522,8 @@ std::optional<EntryMessage> ConfigurationSession::RemoveNetworkAddress(int selec
     return refusal;
 }
 
-std::optional<EntryMessage> ConfigurationSession::ApplyJ1939NameEditor(CJ1939NameEditor& editor) {
-    std::optional<EntryMessage> refusal = editor.Apply();
+std::optional<Refusal> ConfigurationSession::ApplyJ1939NameEditor(CJ1939NameEditor& editor) {
+    std::optional<Refusal> refusal = editor.Apply();
     if (refusal) {
         Show(*refusal);
     }
@@ -600,14 +602,13 @@ void ConfigurationSession::AlignConfigurationWithLayout() {
     }
 }
 
-void ConfigurationSession::Show(const EntryMessage& message) {
+void ConfigurationSession::Show(const Refusal& message) {
     m_gate.Notifier().Notify(message.text, message.caption, NotifyButtons::Ok, message.icon);
 }
 
-void ConfigurationSession::ShowTableCheck(const TableCheck& check,
-                                          std::vector<EntryMessage>* shown) {
-    for (const RuleMessage& message : check.messages) {
-        const EntryMessage entry = FromRule(message);
+void ConfigurationSession::ShowTableCheck(const TableCheck& check, std::vector<Refusal>* shown) {
+    for (const Refusal& message : check.messages) {
+        const Refusal entry = OfTable(message);
         Show(entry);
         if (shown) {
             shown->push_back(entry);
@@ -621,16 +622,7 @@ void ConfigurationSession::ResetToDefaults() {
     Listener().ScreensChanged(ShownScreens());
 }
 
-namespace {
-
-EntryMessage FromNetwork(const NetworkRefusal& refusal) {
-    return EntryMessage{refusal.text, refusal.caption, refusal.field, NotifyIcon::None};
-}
-
-}  // namespace
-
-std::optional<EntryMessage> ConfigurationSession::ValidateEthernetScreen(
-    const ScreenEntries& entries) {
+std::optional<Refusal> ConfigurationSession::ValidateEthernetScreen(const ScreenEntries& entries) {
     if (entries.ioSize) {
         const EntryReading reading = ReadIoSizeEntry(*entries.ioSize);
         if (reading.refusal) {
@@ -641,27 +633,20 @@ std::optional<EntryMessage> ConfigurationSession::ValidateEthernetScreen(
         m_config.UpdateLimits();
         return std::nullopt;
     }
-    if (auto refusal = ValidateEthernet(m_config.ethernet)) {
-        return FromNetwork(*refusal);
-    }
-    return std::nullopt;
+    return ValidateEthernet(m_config.ethernet);
 }
 
-std::optional<EntryMessage> ConfigurationSession::ValidateDeviceNetScreen(
-    const ScreenEntries& entries) {
+std::optional<Refusal> ConfigurationSession::ValidateDeviceNetScreen(const ScreenEntries& entries) {
     if (entries.macAddress) {
         // the number read is the field's value, refused or not
         const EntryReading reading = ReadMacAddressEntry(*entries.macAddress);
         m_config.deviceNet.macAddress = *reading.value;
         return reading.refusal;
     }
-    if (auto refusal = ValidateDeviceNet(m_config.deviceNet)) {
-        return FromNetwork(*refusal);
-    }
-    return std::nullopt;
+    return ValidateDeviceNet(m_config.deviceNet);
 }
 
-std::optional<EntryMessage> ConfigurationSession::ValidateModbusScreen(
+std::optional<Refusal> ConfigurationSession::ValidateModbusScreen(
     const std::optional<std::string>& entry, ModbusSettings& settings) {
     if (!ModbusScreenFields().networkAddress) {
         return std::nullopt;  // a Modbus master has no network address to judge
@@ -671,14 +656,10 @@ std::optional<EntryMessage> ConfigurationSession::ValidateModbusScreen(
         settings.networkAddress = *reading.value;
         return reading.refusal;
     }
-    if (auto refusal = ValidateModbus(settings, false)) {
-        return FromNetwork(*refusal);
-    }
-    return std::nullopt;
+    return ValidateModbus(settings, false);
 }
 
-std::optional<EntryMessage> ConfigurationSession::ValidateJ1939Screen(
-    const ScreenEntries& entries) {
+std::optional<Refusal> ConfigurationSession::ValidateJ1939Screen(const ScreenEntries& entries) {
     const J1939Settings& settings = m_config.j1939;
     const OfflineDetectionEntry entry =
         entries.offlineDetection ? *entries.offlineDetection
@@ -692,9 +673,9 @@ std::optional<EntryMessage> ConfigurationSession::ValidateJ1939Screen(
 }
 
 bool ConfigurationSession::ValidateForDownload(const ScreenEntries& entries,
-                                               std::vector<EntryMessage>& refusals) {
+                                               std::vector<Refusal>& refusals) {
     const RecordSet records = RecordsOfLayout(m_layout);
-    auto ask = [&](const std::optional<EntryMessage>& refusal) {
+    auto ask = [&](const std::optional<Refusal>& refusal) {
         if (refusal) {
             Show(*refusal);
             refusals.push_back(*refusal);
@@ -723,7 +704,7 @@ bool ConfigurationSession::ValidateForDownload(const ScreenEntries& entries,
         ShowTableCheck(check, &refusals);
         tablePassed = check.passed;
         if (const auto full = CheckPointCountForDownload(m_config.io)) {
-            ask(FromRule(*full));  // the table holds at most 200 points
+            ask(OfTable(*full));  // the table holds at most 200 points
         }
     }
     return refusals.empty() && tablePassed;

@@ -89,9 +89,9 @@ enum class DownloadOutcome {
 
 struct DownloadReport {
     DownloadOutcome outcome = DownloadOutcome::Declined;
-    std::vector<EntryMessage> refusals;  // every message shown, in order
-    int saveClass = -1;                  // the class that got the Save, -1 none
-    bool moduleAbsentAfter = false;      // the final run-state read found no module
+    std::vector<Refusal> refusals;   // every message shown, in order
+    int saveClass = -1;              // the class that got the Save, -1 none
+    bool moduleAbsentAfter = false;  // the final run-state read found no module
     // Written: every write sent and those the gateway refused or left
     // unanswered; when any failed, one warning (caption "Configuration
     // Download") named them.
@@ -222,9 +222,9 @@ public:
 
     // Entry events of the screens; each refusal is shown and returned.
     // Leaving "I/O Size:": valid text becomes the I/O size and the limits follow.
-    std::optional<EntryMessage> CommitIoSizeEntry(const std::string& text);
+    std::optional<Refusal> CommitIoSizeEntry(const std::string& text);
     // Leaving the offline detection time entry.
-    std::optional<EntryMessage> CheckOfflineDetectionEntry(const OfflineDetectionEntry& entry);
+    std::optional<Refusal> CheckOfflineDetectionEntry(const OfflineDetectionEntry& entry);
     // "Enable Offline Detection" clicked: 1000 ms, or 0.
     void SetOfflineDetectionEnabled(bool enabled);
     // "Enable Modbus Timeout" clicked: unchecked, the timeout becomes 0 (the
@@ -234,11 +234,11 @@ public:
     // "Status Data In Input" clicked; for server type 11 the limits follow.
     void SetStatusDataInInput(bool value);
     // "&Add" / "&Remove" of the J1939 network address list.
-    std::optional<EntryMessage> AddNetworkAddress(const std::string& text);
-    std::optional<EntryMessage> RemoveNetworkAddress(int selection);
+    std::optional<Refusal> AddNetworkAddress(const std::string& text);
+    std::optional<Refusal> RemoveNetworkAddress(int selection);
     // The J1939 NAME dialog's "&Apply" and "&OK": the editor checks the group
     // edited last and recomputes the other; a refusal is shown and returned.
-    std::optional<EntryMessage> ApplyJ1939NameEditor(CJ1939NameEditor& editor);
+    std::optional<Refusal> ApplyJ1939NameEditor(CJ1939NameEditor& editor);
     // OK of the NAME dialog: the J1939 settings take the dialog's bytes.
     void SetJ1939Name(const J1939Name& name);
 
@@ -278,20 +278,20 @@ private:
     std::vector<ScreenKind> ShownScreens() const;
     // The records follow the layout pair and the identity's revision.
     void AlignConfigurationWithLayout();
-    void ShowTableCheck(const TableCheck& check, std::vector<EntryMessage>* shown = nullptr);
-    void Show(const EntryMessage& message);
+    void ShowTableCheck(const TableCheck& check, std::vector<Refusal>* shown = nullptr);
+    void Show(const Refusal& message);
     void ResetToDefaults();
     void TakeSnapshot() { m_snapshot = m_config; }
     // Takes the entries' texts into the records without judging them.
     void TakeEntriesAsTheyAre(const ScreenEntries& entries);
     // Asks every screen of the layout in the download's order; an Ethernet
     // refusal ends the asking. Each refusal is shown and collected.
-    bool ValidateForDownload(const ScreenEntries& entries, std::vector<EntryMessage>& refusals);
-    std::optional<EntryMessage> ValidateEthernetScreen(const ScreenEntries& entries);
-    std::optional<EntryMessage> ValidateDeviceNetScreen(const ScreenEntries& entries);
-    std::optional<EntryMessage> ValidateModbusScreen(const std::optional<std::string>& entry,
-                                                     ModbusSettings& settings);
-    std::optional<EntryMessage> ValidateJ1939Screen(const ScreenEntries& entries);
+    bool ValidateForDownload(const ScreenEntries& entries, std::vector<Refusal>& refusals);
+    std::optional<Refusal> ValidateEthernetScreen(const ScreenEntries& entries);
+    std::optional<Refusal> ValidateDeviceNetScreen(const ScreenEntries& entries);
+    std::optional<Refusal> ValidateModbusScreen(const std::optional<std::string>& entry,
+                                                ModbusSettings& settings);
+    std::optional<Refusal> ValidateJ1939Screen(const ScreenEntries& entries);
     // After the writes: tells which the gateway refused or left unanswered.
     void WarnAboutFailedWrites(DownloadReport& report);
 

@@ -10,11 +10,6 @@ namespace gantry::tool {
 
 namespace {
 
-EntryMessage Refusal(const char* text, const char* caption, const char* field,
-                     NotifyIcon icon = NotifyIcon::None) {
-    return EntryMessage{text, caption, field, icon};
-}
-
 // A decimal entry as an integer edit reads it: optional blanks and sign, then
 // digits only; anything else (or nothing) is no number.
 std::optional<long long> ReadDecimalEntry(const std::string& text) {
@@ -50,7 +45,7 @@ EntryReading ReadMacAddressEntry(const std::string& text) {
     EntryReading reading;
     reading.value = ReadEntryNumber(text);
     if (!ReadMacAddress(text)) {
-        reading.refusal = Refusal(f_szInvalidMacAddress, f_szInvalidEntryCaption, "mac_address");
+        reading.refusal = RangeRefusal(Field::MacAddress);
     }
     return reading;
 }
@@ -58,10 +53,7 @@ EntryReading ReadMacAddressEntry(const std::string& text) {
 EntryReading ReadNetworkAddressEntry(const std::string& text) {
     EntryReading reading;
     reading.value = ReadEntryNumber(text);
-    if (!ReadNetworkAddress(text)) {
-        reading.refusal =
-            Refusal(f_szInvalidNetworkAddress, f_szInvalidEntryCaption, "network_address");
-    }
+    reading.refusal = CheckRange(Field::NetworkAddress, *reading.value);
     return reading;
 }
 
@@ -69,7 +61,7 @@ EntryReading ReadIoSizeEntry(const std::string& text) {
     EntryReading reading;
     reading.value = ReadIoSize(text);
     if (!reading.value) {
-        reading.refusal = Refusal(f_szIoSizeRange, f_szIoSizeCaption, "io_size");
+        reading.refusal = RangeRefusal(Field::IoSize);
     }
     return reading;
 }
@@ -81,40 +73,25 @@ EntryReading ReadOfflineDetectionEntry(bool enabled, const std::string& text) {
         return reading;
     }
     const std::optional<long long> number = ReadDecimalEntry(text);
-    if (number && *number >= 100 && *number <= 60000) {
+    if (number && *number >= 0 &&
+        InRange(Field::OfflineTime, static_cast<std::uint32_t>(*number))) {
         reading.value = static_cast<std::uint32_t>(*number);
     } else {
-        reading.refusal = Refusal(f_szOfflineTimeRange, f_szOfflineTimeCaption, "offline_time_ms");
+        reading.refusal = RangeRefusal(Field::OfflineTime);
     }
     return reading;
 }
 
-std::optional<EntryMessage> AddNetworkAddressEntry(const std::string& text,
-                                                   J1939Settings& settings) {
+std::optional<Refusal> AddNetworkAddressEntry(const std::string& text, J1939Settings& settings) {
     const int radix = text.find("0x") != std::string::npos ? 16 : 10;
     errno = 0;
     char* end = nullptr;
     const long value = std::strtol(text.c_str(), &end, radix);
     const bool overflow = errno == ERANGE;
     const bool zeroFromOtherText = value == 0 && text != "0";
-    if (overflow || value < 0 || value > 255 || zeroFromOtherText) {
-        return Refusal(f_szAddressRange, f_szAddressCaption, "address_list", NotifyIcon::Warning);
-    }
-    if (settings.addressList.size() >= f_nMaxAddressListSize) {
-        // the gateway's count byte cannot say more; a 256th entry would write count 0
-        return Refusal(f_szAddressListFull, f_szAddressCaption, "address_list",
-                       NotifyIcon::Warning);
-    }
-    settings.addressList.push_back(static_cast<std::uint8_t>(value));
-    return std::nullopt;
-}
-
-std::optional<EntryMessage> RemoveNetworkAddressEntry(int selection, J1939Settings& settings) {
-    if (selection < 0 || static_cast<std::size_t>(selection) >= settings.addressList.size()) {
-        return Refusal(f_szSelectAddress, f_szRequestFailed, "address_list");
-    }
-    settings.addressList.erase(settings.addressList.begin() + selection);
-    return std::nullopt;
+    // a number past 32 bits is out of range like any other past 255
+    const bool number = !overflow && value >= 0 && value <= 0xFFFFFFFFl && !zeroFromOtherText;
+    return AddToAddressList(number ? std::optional<std::uint32_t>(value) : std::nullopt, settings);
 }
 
 }  // namespace gantry::tool

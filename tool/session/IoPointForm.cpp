@@ -116,7 +116,7 @@ bool IoPointForm::SelectType(int type, const CJ1939IO& io) {
     return true;
 }
 
-std::optional<RuleMessage> IoPointForm::LeaveOffset() {
+std::optional<Refusal> IoPointForm::LeaveOffset() {
     if (!IsDtcType(m_tableType)) {
         return std::nullopt;
     }
@@ -129,7 +129,7 @@ std::optional<RuleMessage> IoPointForm::LeaveOffset() {
     return notice->message;
 }
 
-std::optional<RuleMessage> IoPointForm::Apply() {
+std::optional<Refusal> IoPointForm::Apply() {
     const ApplyResult result = ApplyPointEntry(Entry(), m_modes.FieldModes());
     if (result.failure) {
         return result.failure;

@@ -81,10 +81,10 @@ public:
     bool SelectType(int type, const CJ1939IO& io);
     // The offset entry lost the focus: a DTC table's offset off a 16-bit
     // boundary moves to the next boundary; the notice to show is returned.
-    std::optional<RuleMessage> LeaveOffset();
+    std::optional<Refusal> LeaveOffset();
     // "&Apply": the three bit quantities are checked and, when all are valid,
     // rewritten in their shown form. The refusal to show, if any.
-    std::optional<RuleMessage> Apply();
+    std::optional<Refusal> Apply();
     // "&OK": the whole check in its fixed order against the table. The form
     // itself does not change; a passed check carries the record to store.
     PointValidation Confirm(const CJ1939IO& io, const DataTableLimits& limits,

@@ -4,7 +4,7 @@ namespace gantry::tool {
 
 namespace {
 
-void Show(ConfigurationSession& session, const RuleMessage& message) {
+void Show(ConfigurationSession& session, const Refusal& message) {
     session.Gate().Notifier().Notify(message.text, message.caption, NotifyButtons::Ok,
                                      NotifyIcon::None);
 }
@@ -27,7 +27,7 @@ std::optional<IoPointForm> BeginAddIoPoint(ConfigurationSession& session,
                                            std::optional<IoDirection> focusedList,
                                            const IoColumnModes& modes) {
     const CJ1939IO& io = session.Configuration().io;
-    if (const std::optional<RuleMessage> refusal = CheckCanAddPoint(io)) {
+    if (const std::optional<Refusal> refusal = CheckCanAddPoint(io)) {
         Show(session, *refusal);
         return std::nullopt;
     }
@@ -44,20 +44,20 @@ std::optional<IoPointForm> BeginEditIoPoint(const ConfigurationSession& session,
 }
 
 void LeaveIoPointOffset(ConfigurationSession& session, IoPointForm& form) {
-    if (const std::optional<RuleMessage> notice = form.LeaveOffset()) {
+    if (const std::optional<Refusal> notice = form.LeaveOffset()) {
         Show(session, *notice);
     }
 }
 
-std::optional<RuleMessage> ApplyIoPoint(ConfigurationSession& session, IoPointForm& form) {
-    std::optional<RuleMessage> refusal = form.Apply();
+std::optional<Refusal> ApplyIoPoint(ConfigurationSession& session, IoPointForm& form) {
+    std::optional<Refusal> refusal = form.Apply();
     if (refusal) {
         Show(session, *refusal);
     }
     return refusal;
 }
 
-std::optional<RuleMessage> ConfirmIoPoint(ConfigurationSession& session, const IoPointForm& form) {
+std::optional<Refusal> ConfirmIoPoint(ConfigurationSession& session, const IoPointForm& form) {
     CConfiguration& config = session.Configuration();
     const PointValidation result = form.Confirm(config.io, config.limits, config.pgnLimits);
     if (result.failure) {

@@ -33,11 +33,11 @@ std::optional<IoPointForm> BeginEditIoPoint(const ConfigurationSession& session,
 void LeaveIoPointOffset(ConfigurationSession& session, IoPointForm& form);
 // "&Apply": the refusal is shown and returned; the form's texts are
 // normalised when it passes.
-std::optional<RuleMessage> ApplyIoPoint(ConfigurationSession& session, IoPointForm& form);
+std::optional<Refusal> ApplyIoPoint(ConfigurationSession& session, IoPointForm& form);
 // "&OK": the refusal is shown and returned and nothing changes; when the
 // check passes the point is added (a new point) or replaces the edited one,
 // and its array is re-sorted.
-std::optional<RuleMessage> ConfirmIoPoint(ConfigurationSession& session, const IoPointForm& form);
+std::optional<Refusal> ConfirmIoPoint(ConfigurationSession& session, const IoPointForm& form);
 
 // Remove: the point at `row` of the list goes at once, without a question;
 // false (nothing done) without a point there.

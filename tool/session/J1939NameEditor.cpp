@@ -30,8 +30,17 @@ bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
-EntryMessage Warning(std::string text, std::string field) {
-    return EntryMessage{std::move(text), f_szNameCaption, std::move(field), NotifyIcon::None};
+Refusal Warning(std::string text, Field field) {
+    return Refusal{std::move(text), f_szNameCaption, field, NotifyIcon::None};
+}
+
+// The fields of the bytes and of the components follow in their entries' order.
+Field ByteFieldOf(int byteIndex) {
+    return static_cast<Field>(static_cast<int>(Field::NameByte0) + byteIndex);
+}
+Field ComponentFieldOf(NameComponent component) {
+    return static_cast<Field>(static_cast<int>(Field::IdentityNumber) +
+                              static_cast<int>(component));
 }
 
 // The component's value in its NAME record.
@@ -71,6 +80,19 @@ std::string NameByteField(int byteIndex) {
 
 const char* NameComponentField(NameComponent component) {
     return InfoOf(component).field;
+}
+
+std::string NameEntryName(Field field) {
+    const int index = static_cast<int>(field);
+    const int firstByte = static_cast<int>(Field::NameByte0);
+    const int firstComponent = static_cast<int>(Field::IdentityNumber);
+    if (index >= firstByte && index < firstComponent) {
+        return NameByteField(index - firstByte);
+    }
+    if (index >= firstComponent && index < firstComponent + f_nNameComponentCount) {
+        return NameComponentField(static_cast<NameComponent>(index - firstComponent));
+    }
+    return "";
 }
 
 CJ1939NameEditor::CJ1939NameEditor(const J1939Name& name) : m_name(name) {
@@ -113,11 +135,11 @@ void CJ1939NameEditor::SetArbitraryAddressCapable(bool capable) {
     m_source = NameSource::Components;
 }
 
-std::optional<EntryMessage> CJ1939NameEditor::Apply() {
+std::optional<Refusal> CJ1939NameEditor::Apply() {
     return m_source == NameSource::Bytes ? ApplyBytes() : ApplyComponents();
 }
 
-std::optional<EntryMessage> CJ1939NameEditor::ApplyBytes() {
+std::optional<Refusal> CJ1939NameEditor::ApplyBytes() {
     std::array<std::string, 8> texts = m_byteTexts;
     J1939Name name{};
     // in the order the entries are shown: "8" (the most significant) first
@@ -129,10 +151,10 @@ std::optional<EntryMessage> CJ1939NameEditor::ApplyBytes() {
             text = "0" + text;
         }
         if (text.size() > 2) {
-            return Warning(f_szNameByteLength, NameByteField(i));
+            return Warning(f_szNameByteLength, ByteFieldOf(i));
         }
         if (!IsHexDigit(text[0]) || !IsHexDigit(text[1])) {
-            return Warning(f_szNameByteDigits, NameByteField(i));
+            return Warning(f_szNameByteDigits, ByteFieldOf(i));
         }
         name[static_cast<std::size_t>(i)] =
             static_cast<std::uint8_t>(std::stoul(text, nullptr, 16));
@@ -143,7 +165,7 @@ std::optional<EntryMessage> CJ1939NameEditor::ApplyBytes() {
     return std::nullopt;
 }
 
-std::optional<EntryMessage> CJ1939NameEditor::ApplyComponents() {
+std::optional<Refusal> CJ1939NameEditor::ApplyComponents() {
     std::array<std::string, f_nNameComponentCount> texts = m_componentTexts;
     J1939NameComponents components;
     for (int i = 0; i < f_nNameComponentCount; ++i) {
@@ -157,7 +179,7 @@ std::optional<EntryMessage> CJ1939NameEditor::ApplyComponents() {
         for (char c : text) {
             if (c < '0' || c > '9') {
                 return Warning(std::string(info.name) + " must be entered in decimal format",
-                               info.field);
+                               ComponentFieldOf(component));
             }
             // saturates: any longer run of digits is above every maximum
             value = value > info.maximum ? value : value * 10 + static_cast<unsigned>(c - '0');
@@ -165,7 +187,7 @@ std::optional<EntryMessage> CJ1939NameEditor::ApplyComponents() {
         if (value > info.maximum) {
             return Warning(
                 std::string(info.name) + " must be between 0 and " + std::to_string(info.maximum),
-                info.field);
+                ComponentFieldOf(component));
         }
         ValueOf(components, component) = static_cast<std::uint32_t>(value);
     }

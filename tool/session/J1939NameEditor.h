@@ -37,10 +37,12 @@ inline constexpr int f_nNameComponentCount = 7;
 const char* NameComponentName(NameComponent component);
 // The highest value the component's bits hold (2097151 for Identity Number).
 std::uint32_t NameComponentMaximum(NameComponent component);
-// Field names of the entries for EntryMessage::field: "name_byte_0" (the
+// Names of the entries (the dialog's object names): "name_byte_0" (the
 // least significant byte) to "name_byte_7", "identity_number", ...
 std::string NameByteField(int byteIndex);
 const char* NameComponentField(NameComponent component);
+// The name of the entry a refusal's field stands for ("" for other fields).
+std::string NameEntryName(Field field);
 
 inline constexpr const char* f_szNameByteLength =
     "Byte length is limited to 2 hexadecimal characters in the range 0 - F";
@@ -78,11 +80,11 @@ public:
     // "&Apply" and "&OK": checks the source group's texts in order and stops
     // at the first refusal (returned; nothing changes). Accepted: the bytes
     // take the new value and the other group is rewritten from it.
-    std::optional<EntryMessage> Apply();
+    std::optional<Refusal> Apply();
 
 private:
-    std::optional<EntryMessage> ApplyBytes();
-    std::optional<EntryMessage> ApplyComponents();
+    std::optional<Refusal> ApplyBytes();
+    std::optional<Refusal> ApplyComponents();
     void ShowBytes();
     void ShowComponents();
 

@@ -57,8 +57,8 @@ void CDNetConfig::CollectEntries(ScreenEntries& entries) const {
     entries.macAddress = m_mac->text().toStdString();
 }
 
-bool CDNetConfig::FocusField(const std::string& field) {
-    if (field != "mac_address") {
+bool CDNetConfig::FocusField(Field field) {
+    if (field != Field::MacAddress) {
         return false;
     }
     FocusEdit(m_mac);

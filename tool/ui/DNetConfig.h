@@ -22,8 +22,8 @@ public:
     void RefreshFromSession() override;
     // The MAC address text.
     void CollectEntries(ScreenEntries& entries) const override;
-    // "mac_address".
-    bool FocusField(const std::string& field) override;
+    // Field::MacAddress.
+    bool FocusField(Field field) override;
 
     // The controls, for tests and screenshots.
     QLabel* StatusText() const { return m_status; }

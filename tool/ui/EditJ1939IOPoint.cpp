@@ -126,24 +126,24 @@ QGroupBox* CEditJ1939IOPoint::BuildSingleEntryGroup(const QString& title, QLabel
     return group;
 }
 
-QLineEdit* CEditJ1939IOPoint::Entry(EditField field) const {
+QLineEdit* CEditJ1939IOPoint::Entry(Field field) const {
     switch (field) {
-        case EditField::Pgn:
+        case Field::Pgn:
             return m_pgn;
-        case EditField::Address:
+        case Field::Address:
             return m_address;
-        case EditField::Priority:
+        case Field::Priority:
             return m_priority;
-        case EditField::DataOffset:
+        case Field::DataOffset:
             return m_offset;
-        case EditField::DataLength:
+        case Field::DataLength:
             return m_length;
-        case EditField::UpdateRate:
+        case Field::UpdateRate:
             return m_rate;
-        case EditField::MessageOffset:
+        case Field::MessageOffset:
             return m_message;
-        case EditField::None:
-        case EditField::TableType:
+        case Field::None:
+        case Field::TableType:
             break;
     }
     return nullptr;
@@ -196,7 +196,7 @@ void CEditJ1939IOPoint::OnTypeChanged(int index) {
 
 void CEditJ1939IOPoint::OnApply() {
     TakeTexts();
-    if (const std::optional<RuleMessage> refusal = ApplyIoPoint(m_session, m_form)) {
+    if (const std::optional<Refusal> refusal = ApplyIoPoint(m_session, m_form)) {
         FocusRefused(refusal->field);
         return;
     }
@@ -205,15 +205,15 @@ void CEditJ1939IOPoint::OnApply() {
 
 void CEditJ1939IOPoint::OnOk() {
     TakeTexts();
-    if (const std::optional<RuleMessage> refusal = ConfirmIoPoint(m_session, m_form)) {
+    if (const std::optional<Refusal> refusal = ConfirmIoPoint(m_session, m_form)) {
         FocusRefused(refusal->field);
         return;
     }
     accept();
 }
 
-void CEditJ1939IOPoint::FocusRefused(EditField field) {
-    if (field == EditField::TableType) {
+void CEditJ1939IOPoint::FocusRefused(Field field) {
+    if (field == Field::TableType) {
         m_type->setFocus(Qt::OtherFocusReason);
     } else if (QLineEdit* entry = Entry(field)) {
         entry->setFocus(Qt::OtherFocusReason);

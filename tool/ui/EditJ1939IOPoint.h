@@ -34,7 +34,7 @@ public:
 
     // The controls, for tests and screenshots.
     QComboBox* TypeList() const { return m_type; }
-    QLineEdit* Entry(EditField field) const;
+    QLineEdit* Entry(Field field) const;
     QLabel* GroupLabel() const { return m_groupLabel; }
     QLabel* LengthLabel() const { return m_lengthLabel; }
     QPushButton* OkButton() const { return m_ok; }
@@ -54,7 +54,7 @@ private:
     void OnTypeChanged(int index);
     void OnApply();
     void OnOk();
-    void FocusRefused(EditField field);
+    void FocusRefused(Field field);
 
     ConfigurationSession& m_session;
     IoPointForm m_form;

@@ -114,8 +114,8 @@ void CIpConfig::CollectEntries(ScreenEntries& entries) const {
     entries.ioSize = m_ioSize->text().toStdString();
 }
 
-bool CIpConfig::FocusField(const std::string& field) {
-    if (field != "io_size") {
+bool CIpConfig::FocusField(Field field) {
+    if (field != Field::IoSize) {
         return false;
     }
     FocusEdit(m_ioSize);

@@ -22,8 +22,8 @@ public:
     void RefreshFromSession() override;
     // The I/O size text.
     void CollectEntries(ScreenEntries& entries) const override;
-    // "io_size".
-    bool FocusField(const std::string& field) override;
+    // Field::IoSize.
+    bool FocusField(Field field) override;
 
     // The controls, for tests and screenshots.
     QComboBox* Dhcp() const { return m_dhcp; }

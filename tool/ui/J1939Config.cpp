@@ -216,10 +216,10 @@ void CJ1939Config::CollectEntries(ScreenEntries& entries) const {
         OfflineDetectionEntry{m_offline->isChecked(), m_time->text().toStdString()};
 }
 
-bool CJ1939Config::FocusField(const std::string& field) {
-    QLineEdit* entry = field == "offline_time_ms" ? m_time
-                       : field == "address_list"  ? m_address
-                                                  : nullptr;
+bool CJ1939Config::FocusField(Field field) {
+    QLineEdit* entry = field == Field::OfflineTime   ? m_time
+                       : field == Field::AddressList ? m_address
+                                                     : nullptr;
     if (entry == nullptr) {
         return false;
     }
@@ -230,7 +230,7 @@ bool CJ1939Config::FocusField(const std::string& field) {
 
 void CJ1939Config::OnAdd() {
     if (Session().AddNetworkAddress(m_address->text().toStdString())) {
-        FocusField("address_list");
+        FocusField(Field::AddressList);
     }
 }
 
@@ -256,7 +256,7 @@ void CJ1939Config::OnTimeEntryLeft() {
     const OfflineDetectionEntry entry{m_offline->isChecked(), m_time->text().toStdString()};
     const bool refused = Session().CheckOfflineDetectionEntry(entry).has_value();
     if (refused) {
-        FocusField("offline_time_ms");
+        FocusField(Field::OfflineTime);
     }
     m_checkingTime = false;
 }

@@ -29,8 +29,8 @@ public:
     void RefreshFromSession() override;
     // The offline detection box and the time entry's text.
     void CollectEntries(ScreenEntries& entries) const override;
-    // "offline_time_ms": the time entry; "address_list": the Address entry.
-    bool FocusField(const std::string& field) override;
+    // Field::OfflineTime: the time entry; Field::AddressList: the Address entry.
+    bool FocusField(Field field) override;
 
     // The controls, for the frame's tests and screenshots.
     QLabel* StatusValue() const { return m_status; }

@@ -153,7 +153,7 @@ void CJ1939DeviceName::ShowEditor() {
 }
 
 bool CJ1939DeviceName::ApplyEdits() {
-    if (const std::optional<EntryMessage> refusal = m_session.ApplyJ1939NameEditor(m_editor)) {
+    if (const std::optional<Refusal> refusal = m_session.ApplyJ1939NameEditor(m_editor)) {
         FocusField(refusal->field);
         return false;
     }
@@ -167,8 +167,8 @@ void CJ1939DeviceName::OnOk() {
     }
 }
 
-void CJ1939DeviceName::FocusField(const std::string& field) {
-    if (auto* entry = findChild<QLineEdit*>(QString::fromStdString(field))) {
+void CJ1939DeviceName::FocusField(Field field) {
+    if (auto* entry = findChild<QLineEdit*>(QString::fromStdString(NameEntryName(field)))) {
         entry->setFocus(Qt::OtherFocusReason);
         entry->selectAll();
     }

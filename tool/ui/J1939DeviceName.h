@@ -59,7 +59,7 @@ private:
     // the refused entry.
     bool ApplyEdits();
     void OnOk();
-    void FocusField(const std::string& field);
+    void FocusField(Field field);
 
     ConfigurationSession& m_session;
     CJ1939NameEditor m_editor;

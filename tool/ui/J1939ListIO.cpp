@@ -122,8 +122,8 @@ void CJ1939ListIO::FillLists() {
     ++m_fills;
 }
 
-bool CJ1939ListIO::FocusField(const std::string& field) {
-    if (field != "io_table" || !List(IoDirection::Input)->isEnabled()) {
+bool CJ1939ListIO::FocusField(Field field) {
+    if (field != Field::IoTable || !List(IoDirection::Input)->isEnabled()) {
         return false;
     }
     List(IoDirection::Input)->setFocus(Qt::OtherFocusReason);

@@ -37,8 +37,8 @@ public:
     // Enabled with a module present (both lists refilled), disabled otherwise;
     // the PGN limits follow the device identity.
     void RefreshFromSession() override;
-    // A refused table before a download ("io_table"): the input list.
-    bool FocusField(const std::string& field) override;
+    // A refused table before a download (Field::IoTable): the input list.
+    bool FocusField(Field field) override;
     bool HasIoListFocus() const override;
     void RunIoCommand(IoCommand command) override;
 

@@ -71,8 +71,8 @@ void CModbusConfig::CollectEntries(ScreenEntries& entries) const {
     }
 }
 
-bool CModbusConfig::FocusField(const std::string& field) {
-    if (field != "network_address" || m_address->isHidden()) {
+bool CModbusConfig::FocusField(Field field) {
+    if (field != Field::NetworkAddress || m_address->isHidden()) {
         return false;
     }
     FocusEdit(m_address);

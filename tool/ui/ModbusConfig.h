@@ -20,8 +20,8 @@ public:
     void RefreshFromSession() override;
     // The network address text (not for a Modbus master).
     void CollectEntries(ScreenEntries& entries) const override;
-    // "network_address".
-    bool FocusField(const std::string& field) override;
+    // Field::NetworkAddress.
+    bool FocusField(Field field) override;
 
     // The controls, for tests and screenshots.
     QLabel* StatusText() const { return m_status; }

@@ -35,10 +35,9 @@ public:
     // The texts the user left in the number entries, for a download (which
     // validates them) or a save (which takes them as they are).
     virtual void CollectEntries(ScreenEntries& entries) const { (void)entries; }
-    // After a refused entry: gives the focus to the control of `field` (the
-    // field name of EntryMessage) and selects its text. false when this pane
-    // has no such control.
-    virtual bool FocusField(const std::string& field) {
+    // After a refused entry: gives the focus to the control of `field` and
+    // selects its text. false when this pane has no such control.
+    virtual bool FocusField(Field field) {
         (void)field;
         return false;
     }
