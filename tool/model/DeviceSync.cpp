@@ -269,34 +269,6 @@ bool UploadJ1939IoTable(DeviceLink link, CJ1939IO& io) {
     return true;
 }
 
-TableCheck RefreshConfiguration(DeviceLink link, CConfiguration& config) {
-    if (link.device.IsPresent()) {
-        config.clientType = static_cast<std::uint32_t>(link.device.ClientType());
-        config.serverType = static_cast<std::uint32_t>(link.device.ServerType());
-        config.SetRevision(link.device.Revision());
-    }
-    const RecordSet records = config.Records();
-    if (records.deviceNet) {
-        RefreshDeviceNet(link, config.deviceNet);
-    }
-    if (records.modbus) {
-        RefreshModbus(link, config.modbus);
-    }
-    if (records.modbusEnhanced) {
-        RefreshEnhancedModbus(link, config.modbusEnhanced);
-    }
-    if (records.j1939) {
-        RefreshJ1939Settings(link, config);
-        if (link.device.IsPresent()) {
-            UploadJ1939IoTable(link, config.io);
-        }
-    }
-    if (records.ethernet) {
-        RefreshEthernet(link, config.ethernet);
-    }
-    return config.UpdateLimits();
-}
-
 void WriteDeviceNet(DeviceLink link, const DeviceNetSettings& s) {
     link.device.SetRunState(RS_Idle);
     SetByte(link, CLS_DeviceNet, 101, s.swapIo);
@@ -379,51 +351,10 @@ void SaveObject(DeviceLink link, std::uint16_t classId) {
     Write(link, MakeServiceRequest(SVC_Save, classId, 0));
 }
 
-std::optional<Refusal> CheckPointCountForDownload(const CJ1939IO& io) {
-    if (io.TotalCount() > f_nTotalPointLimit) {
-        return Refusal{"Total Datapoint Limit has been Reached", f_szConfigurationLimit,
-                       Field::None};
-    }
-    return std::nullopt;
-}
-
 std::string UploadLimitText(unsigned claimed) {
     return "The gateway reports " + std::to_string(claimed) +
            " I/O points; the table holds at most " + std::to_string(f_nTotalPointLimit) +
            ": only the first " + std::to_string(f_nTotalPointLimit) + " were read.";
-}
-
-DownloadResult DownloadConfiguration(DeviceLink target, const CConfiguration& config) {
-    DownloadResult result;
-    const DeviceLink link{target.gate, target.device, &result.writes};
-    const RecordSet records = config.Records();
-    int saveClass = -1;
-    if (records.deviceNet) {
-        WriteDeviceNet(link, config.deviceNet);
-        saveClass = CLS_DeviceNet;
-    }
-    if (records.modbus) {
-        WriteModbus(link, config.modbus);
-        saveClass = CLS_Modbus;
-    }
-    if (records.modbusEnhanced) {
-        WriteEnhancedModbus(link, config.modbusEnhanced);
-        saveClass = CLS_Modbus;
-    }
-    if (records.j1939) {
-        WriteJ1939Settings(link, config.j1939);
-        WriteJ1939IoTable(link, config.io);
-        saveClass = CLS_J1939IoTable;
-    }
-    if (records.ethernet) {
-        WriteEthernet(link, config.ethernet);
-        saveClass = CLS_EthernetInterface;
-    }
-    if (saveClass >= 0) {
-        SaveObject(link, static_cast<std::uint16_t>(saveClass));
-    }
-    result.written = true;
-    return result;
 }
 
 namespace {

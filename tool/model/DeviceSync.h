@@ -76,12 +76,6 @@ bool UploadJ1939IoTable(DeviceLink link, CJ1939IO& io);
 // first 200 were read."
 std::string UploadLimitText(unsigned claimed);
 
-// Refreshes every record the pair has in the frame's order (DeviceNet, Modbus,
-// enhanced Modbus, J1939 settings, I/O table, Ethernet), takes the identity's
-// revision for the limits and lists, and sets the data-table limits; returns
-// the whole-table check that setting them runs.
-TableCheck RefreshConfiguration(DeviceLink link, CConfiguration& config);
-
 // The writes of each record (no Save). The records are judged before, once,
 // by the session (NetworkRules): these write what they are given.
 void WriteDeviceNet(DeviceLink link, const DeviceNetSettings& settings);
@@ -95,22 +89,5 @@ void WriteJ1939IoTable(DeviceLink link, const CJ1939IO& io);
 
 // Sends Save (service 22) to instance 0 of the class.
 void SaveObject(DeviceLink link, std::uint16_t classId);
-
-struct DownloadResult {
-    bool written = false;
-    WriteLog writes;  // what was written, and what failed
-};
-
-// A table of more than 200 points cannot be downloaded: "Total Datapoint Limit
-// has been Reached" (caption "Configuration Limit"), the text of the Add flow.
-std::optional<Refusal> CheckPointCountForDownload(const CJ1939IO& io);
-
-// The whole download, written in order (DeviceNet, Modbus, enhanced Modbus,
-// J1939 settings and I/O table, Ethernet) with one Save: to class 140 when
-// there is an Ethernet record, else to the class of the last record written.
-// The records are judged before, by the session, in the screens' order.
-// Every write and Save is recorded in the result's write log; a failed one
-// does not change the order of the requests that follow.
-DownloadResult DownloadConfiguration(DeviceLink link, const CConfiguration& config);
 
 }  // namespace gantry::tool

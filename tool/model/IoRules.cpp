@@ -375,6 +375,13 @@ std::optional<Refusal> CheckCanAddPoint(const CJ1939IO& io) {
     return std::nullopt;
 }
 
+std::optional<Refusal> CheckPointCountForDownload(const CJ1939IO& io) {
+    if (io.TotalCount() > f_nTotalPointLimit) {
+        return CheckCanAddPoint(io);
+    }
+    return std::nullopt;
+}
+
 tagJ1939DataPoint ProposeNewPoint(const CJ1939IO& io, IoDirection direction) {
     tagJ1939DataPoint point;
     point.table = direction == IoDirection::Input ? JT_Input : JT_Output;

@@ -118,6 +118,9 @@ std::optional<AlignmentNotice> AlignDtcOffset(const std::string& offsetText, boo
 
 // Refusal of Add when the two arrays hold the total point limit or more.
 std::optional<Refusal> CheckCanAddPoint(const CJ1939IO& io);
+// A table of more than the total point limit cannot be downloaded, with the
+// text of the Add refusal.
+std::optional<Refusal> CheckPointCountForDownload(const CJ1939IO& io);
 // A new point of the direction: offset at the used end, priority 6.
 tagJ1939DataPoint ProposeNewPoint(const CJ1939IO& io, IoDirection direction);
 

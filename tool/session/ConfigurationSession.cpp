@@ -29,24 +29,6 @@ RecordSet RecordsOfLayout(const ScreenLayout& layout) {
                          static_cast<std::uint32_t>(layout.serverType));
 }
 
-// One Save goes to the class of the last record written, Ethernet's when
-// there is one (it is written last).
-int SaveClassOf(const RecordSet& records) {
-    if (records.ethernet) {
-        return CLS_EthernetInterface;
-    }
-    if (records.j1939) {
-        return CLS_J1939IoTable;
-    }
-    if (records.modbus || records.modbusEnhanced) {
-        return CLS_Modbus;
-    }
-    if (records.deviceNet) {
-        return CLS_DeviceNet;
-    }
-    return -1;
-}
-
 // A whole-table message puts the focus on the I/O lists.
 Refusal OfTable(Refusal message) {
     message.field = Field::IoTable;
@@ -155,11 +137,10 @@ DownloadReport ConfigurationSession::Download(const ScreenEntries& entries) {
         report.outcome = DownloadOutcome::Refused;
         return report;
     }
-    const RecordSet records = RecordsOfLayout(m_layout);
     if (ValidPair(m_layout.clientType, m_layout.serverType)) {
-        const DownloadResult result = DownloadConfiguration(Link(), m_config);
-        report.saveClass = SaveClassOf(records);
-        report.writes = result.writes;
+        TransferResult result = DownloadRecords(Link(), RecordsOfLayout(m_layout), m_config);
+        report.saveClass = result.saveClass;
+        report.writes = std::move(result.writes);
     }
     report.outcome = DownloadOutcome::Written;
     const int state = m_device.ReadRunState();
@@ -413,27 +394,7 @@ void ConfigurationSession::MarkNotDetected() {
 
 void ConfigurationSession::RefreshAllScreens() {
     AlignConfigurationWithLayout();
-    const RecordSet records = RecordsOfLayout(m_layout);
-    if (records.deviceNet) {
-        RefreshDeviceNet(Link(), m_config.deviceNet);
-    }
-    if (records.modbus) {
-        RefreshModbus(Link(), m_config.modbus);
-    }
-    if (records.modbusEnhanced) {
-        RefreshEnhancedModbus(Link(), m_config.modbusEnhanced);
-    }
-    if (records.j1939) {
-        RefreshJ1939Settings(Link(), m_config);
-        // without a module the upload would read a count of 0 and empty the
-        // user's table: it keeps its points until a gateway answers again
-        if (m_device.IsPresent()) {
-            UploadJ1939IoTable(Link(), m_config.io);
-        }
-    }
-    if (records.ethernet) {
-        RefreshEthernet(Link(), m_config.ethernet);
-    }
+    RefreshRecords(Link(), RecordsOfLayout(m_layout), m_config);
     if (m_device.IsPresent()) {
         ShowTableCheck(m_config.UpdateLimits());
     }

@@ -25,6 +25,7 @@
 #include "tool/model/DeviceSync.h"
 #include "tool/session/EntryRules.h"
 #include "tool/session/J1939NameEditor.h"
+#include "tool/session/RecordTransfer.h"
 #include "tool/session/ScreenLayout.h"
 
 namespace gantry::tool {

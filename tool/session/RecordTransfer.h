@@ -1,0 +1,39 @@
+// The transfer of a pair's records between the configuration and the gateway:
+// which records are read and written, in which order, and which class gets the
+// one Save, all from one table (DeviceNet, Modbus, enhanced Modbus, J1939
+// settings with the I/O table, Ethernet). The session runs it; the record
+// readers and writers themselves live in DeviceSync.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "tool/model/Configuration.h"
+#include "tool/model/DeviceSync.h"
+
+namespace gantry::tool {
+
+// The records of a configuration, in the order they are read and written.
+enum class RecordKind { DeviceNet, Modbus, EnhancedModbus, J1939, Ethernet };
+
+// What a download wrote.
+struct TransferResult {
+    std::vector<RecordKind> written;  // the records written, in order
+    int saveClass = -1;               // the class that got the Save, -1 none
+    WriteLog writes;                  // every write and Save, and those that failed
+};
+
+// Reads every record of `records` into `config`, in order. The I/O table is
+// read only while a module is present: without one the upload would read a
+// count of 0 and empty the user's table.
+void RefreshRecords(DeviceLink link, const RecordSet& records, CConfiguration& config);
+
+// Writes every record of `records` in order, then one Save to the class of the
+// last record written (Ethernet's when there is one, as it is written last).
+// The records were judged before, once: nothing here refuses. Every write and
+// the Save go to the result's write log; a failed one does not change the
+// order of the requests that follow.
+TransferResult DownloadRecords(DeviceLink link, const RecordSet& records,
+                               const CConfiguration& config);
+
+}  // namespace gantry::tool
