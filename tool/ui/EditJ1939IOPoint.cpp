@@ -142,9 +142,8 @@ QLineEdit* CEditJ1939IOPoint::Entry(Field field) const {
             return m_rate;
         case Field::MessageOffset:
             return m_message;
-        case Field::None:
-        case Field::TableType:
-            break;
+        default:
+            break;  // the type list, or an entry of another screen
     }
     return nullptr;
 }
