@@ -151,17 +151,13 @@ int RunDownload(CliContext& context, const std::string& file) {
                          ".");
         return kExitRefused;
     }
-    // the records of the file, the revision-dependent parts of this gateway
-    CConfiguration& config = session.Configuration();
-    config = loaded.config;
-    config.SetRevision(device.Revision());
-    config.UpdateLimits();
     DownloadReport report;
     {
         CliContext::ProgressScope progress(context, "Writing I/O table",
-                                           static_cast<int>(config.io.TotalCount()));
-        report = session.Download();
+                                           static_cast<int>(loaded.config.io.TotalCount()));
+        report = session.DownloadConfiguration(loaded.config);
     }
+    const CConfiguration& config = session.Configuration();
     switch (report.outcome) {
         case DownloadOutcome::Declined:
             PrintMessage(f_szDownloadCaption, "Not confirmed: nothing was written.");

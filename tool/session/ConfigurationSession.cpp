@@ -2,10 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-
-#include "common/AtomicFile.h"
 
 namespace gantry::tool {
 
@@ -27,12 +23,6 @@ RecordSet RecordsOfLayout(const ScreenLayout& layout) {
     }
     return RecordsOfPair(static_cast<std::uint32_t>(layout.clientType),
                          static_cast<std::uint32_t>(layout.serverType));
-}
-
-// A whole-table message puts the focus on the I/O lists.
-Refusal OfTable(Refusal message) {
-    message.field = Field::IoTable;
-    return message;
 }
 
 // Whether the pair needs other screens than `current` shows: a different
@@ -133,7 +123,13 @@ DownloadReport ConfigurationSession::Download(const ScreenEntries& entries) {
         return report;
     }
     AlignConfigurationWithLayout();
-    if (!ValidateForDownload(entries, report.refusals)) {
+    const bool passed =
+        JudgeBeforeDownload(entries, RecordsOfLayout(m_layout), ModbusScreenFields().networkAddress,
+                            m_config, report.refusals);
+    for (const Refusal& refusal : report.refusals) {
+        Show(refusal);
+    }
+    if (!passed) {
         report.outcome = DownloadOutcome::Refused;
         return report;
     }
@@ -151,6 +147,13 @@ DownloadReport ConfigurationSession::Download(const ScreenEntries& entries) {
     Listener().RunStateChanged(state);
     WarnAboutFailedWrites(report);
     return report;
+}
+
+DownloadReport ConfigurationSession::DownloadConfiguration(const CConfiguration& records) {
+    m_config = records;
+    m_config.SetRevision(m_device.Revision());
+    m_config.UpdateLimits();  // a table the limits refuse is told by the download
+    return Download();
 }
 
 void ConfigurationSession::WarnAboutFailedWrites(DownloadReport& report) {
@@ -256,134 +259,6 @@ OpenResult ConfigurationSession::OpenConfiguration(std::span<const std::uint8_t>
     ShowTableCheck(result.tableCheck);
     Listener().ScreensChanged(ShownScreens());
     return result;
-}
-
-std::string SaveChangesQuestion(const std::string& document) {
-    return "Save changes to " + document + "?";
-}
-
-bool ConfigurationSession::IsModified() const {
-    return !m_config.SameStoredValues(m_snapshot);
-}
-
-std::string ConfigurationSession::DocumentTitle() const {
-    if (m_documentPath.empty()) {
-        return f_szUntitled;
-    }
-    return std::filesystem::path(m_documentPath).filename().string();
-}
-
-bool ConfigurationSession::SaveModified() {
-    if (!IsModified()) {
-        return true;
-    }
-    const std::string name = m_documentPath.empty() ? DocumentTitle() : m_documentPath;
-    const NotifyAnswer answer =
-        m_gate.Notifier().Notify(SaveChangesQuestion(name), f_szAppCaption,
-                                 NotifyButtons::YesNoCancel, NotifyIcon::Question);
-    if (answer == NotifyAnswer::No) {
-        return true;
-    }
-    if (answer != NotifyAnswer::Yes) {
-        return false;
-    }
-    std::optional<std::string> path = m_documentPath;
-    if (path->empty()) {
-        path = Listener().ChooseSavePath(DocumentTitle());
-        if (!path) {
-            return false;
-        }
-    }
-    return SaveDocument(*path, Listener().CurrentEntries());
-}
-
-bool ConfigurationSession::NewDocument() {
-    if (!SaveModified() || !NewConfiguration()) {
-        return false;
-    }
-    m_documentPath.clear();
-    TakeSnapshot();
-    return true;
-}
-
-bool ConfigurationSession::OpenDocument(const std::string& path) {
-    if (!SaveModified()) {
-        return false;
-    }
-    const std::optional<std::vector<std::uint8_t>> bytes = ReadFileContents(path);
-    if (!bytes) {
-        m_gate.Notifier().Notify(f_szFailedToOpenDocument, f_szAppCaption, NotifyButtons::Ok,
-                                 NotifyIcon::Warning);
-        return false;
-    }
-    const OpenResult result = OpenConfiguration(*bytes);
-    if (!result.opened) {
-        m_gate.Notifier().Notify(result.message, f_szAppCaption, NotifyButtons::Ok,
-                                 NotifyIcon::Warning);
-        return false;
-    }
-    m_documentPath = path;
-    TakeSnapshot();
-    return true;
-}
-
-bool ConfigurationSession::SaveDocument(const std::string& path, const ScreenEntries& entries) {
-    TakeEntriesAsTheyAre(entries);
-    const std::vector<std::uint8_t> bytes =
-        WriteConfigFile(m_config, static_cast<std::uint32_t>(m_device.GetRunState()));
-    std::string error;
-    if (!WriteFileAtomically(path, bytes, error)) {
-        m_gate.Notifier().Notify(std::string(f_szFailedToSaveDocument) + "\n" + error,
-                                 f_szAppCaption, NotifyButtons::Ok, NotifyIcon::Warning);
-        return false;
-    }
-    m_documentPath = path;
-    TakeSnapshot();
-    return true;
-}
-
-namespace {
-
-// What a number entry holds when nobody judges it: the leading number of the
-// text, nothing when it has none or it is negative (an unsigned field would
-// wrap it to a huge value); numbers past 32 bits are cut to the largest.
-std::optional<std::uint32_t> EntryNumberAsItIs(const std::string& text, int radix) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    const long long value = std::strtoll(begin, &end, radix);
-    if (end == begin || value < 0) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(std::min<long long>(value, 0xFFFFFFFFll));
-}
-
-}  // namespace
-
-void ConfigurationSession::TakeEntriesAsTheyAre(const ScreenEntries& entries) {
-    if (entries.macAddress) {
-        m_config.deviceNet.macAddress = *ReadMacAddressEntry(*entries.macAddress).value;
-    }
-    if (entries.modbusNetworkAddress) {
-        m_config.modbus.networkAddress =
-            *ReadNetworkAddressEntry(*entries.modbusNetworkAddress).value;
-    }
-    if (entries.enhancedModbusNetworkAddress) {
-        m_config.modbusEnhanced.networkAddress =
-            *ReadNetworkAddressEntry(*entries.enhancedModbusNetworkAddress).value;
-    }
-    if (entries.ioSize) {
-        if (auto size = EntryNumberAsItIs(*entries.ioSize, 10)) {
-            m_config.ethernet.ioSize = *size;
-        }
-    }
-    if (entries.offlineDetection) {
-        const OfflineDetectionEntry& entry = *entries.offlineDetection;
-        const std::optional<std::uint32_t> time =
-            entry.enabled ? EntryNumberAsItIs(entry.text, 10) : std::optional<std::uint32_t>(0);
-        if (time) {
-            m_config.j1939.offlineTimeMs = *time;
-        }
-    }
 }
 
 void ConfigurationSession::MarkNotDetected() {
@@ -569,7 +444,7 @@ void ConfigurationSession::Show(const Refusal& message) {
 
 void ConfigurationSession::ShowTableCheck(const TableCheck& check, std::vector<Refusal>* shown) {
     for (const Refusal& message : check.messages) {
-        const Refusal entry = OfTable(message);
+        const Refusal entry = TableRefusal(message);
         Show(entry);
         if (shown) {
             shown->push_back(entry);
@@ -581,94 +456,6 @@ void ConfigurationSession::ResetToDefaults() {
     AlignConfigurationWithLayout();
     ShowTableCheck(m_config.SetNewDefaults());
     Listener().ScreensChanged(ShownScreens());
-}
-
-std::optional<Refusal> ConfigurationSession::ValidateEthernetScreen(const ScreenEntries& entries) {
-    if (entries.ioSize) {
-        const EntryReading reading = ReadIoSizeEntry(*entries.ioSize);
-        if (reading.refusal) {
-            return reading.refusal;
-        }
-        // the form takes its values from the controls: the limits follow
-        m_config.ethernet.ioSize = *reading.value;
-        m_config.UpdateLimits();
-        return std::nullopt;
-    }
-    return ValidateEthernet(m_config.ethernet);
-}
-
-std::optional<Refusal> ConfigurationSession::ValidateDeviceNetScreen(const ScreenEntries& entries) {
-    if (entries.macAddress) {
-        // the number read is the field's value, refused or not
-        const EntryReading reading = ReadMacAddressEntry(*entries.macAddress);
-        m_config.deviceNet.macAddress = *reading.value;
-        return reading.refusal;
-    }
-    return ValidateDeviceNet(m_config.deviceNet);
-}
-
-std::optional<Refusal> ConfigurationSession::ValidateModbusScreen(
-    const std::optional<std::string>& entry, ModbusSettings& settings) {
-    if (!ModbusScreenFields().networkAddress) {
-        return std::nullopt;  // a Modbus master has no network address to judge
-    }
-    if (entry) {
-        const EntryReading reading = ReadNetworkAddressEntry(*entry);
-        settings.networkAddress = *reading.value;
-        return reading.refusal;
-    }
-    return ValidateModbus(settings, false);
-}
-
-std::optional<Refusal> ConfigurationSession::ValidateJ1939Screen(const ScreenEntries& entries) {
-    const J1939Settings& settings = m_config.j1939;
-    const OfflineDetectionEntry entry =
-        entries.offlineDetection ? *entries.offlineDetection
-                                 : OfflineDetectionEntry{settings.OfflineDetectionEnabled(),
-                                                         std::to_string(settings.offlineTimeMs)};
-    const EntryReading reading = ReadOfflineDetectionEntry(entry.enabled, entry.text);
-    if (reading.value) {
-        m_config.j1939.offlineTimeMs = *reading.value;
-    }
-    return reading.refusal;
-}
-
-bool ConfigurationSession::ValidateForDownload(const ScreenEntries& entries,
-                                               std::vector<Refusal>& refusals) {
-    const RecordSet records = RecordsOfLayout(m_layout);
-    auto ask = [&](const std::optional<Refusal>& refusal) {
-        if (refusal) {
-            Show(*refusal);
-            refusals.push_back(*refusal);
-        }
-    };
-    if (records.ethernet) {
-        ask(ValidateEthernetScreen(entries));
-        if (!refusals.empty()) {
-            return false;  // the Ethernet screen's refusal ends the download at once
-        }
-    }
-    if (records.deviceNet) {
-        ask(ValidateDeviceNetScreen(entries));
-    }
-    if (records.modbus) {
-        ask(ValidateModbusScreen(entries.modbusNetworkAddress, m_config.modbus));
-    }
-    if (records.modbusEnhanced) {
-        ask(ValidateModbusScreen(entries.enhancedModbusNetworkAddress, m_config.modbusEnhanced));
-    }
-    bool tablePassed = true;
-    if (records.j1939) {
-        ask(ValidateJ1939Screen(entries));
-        const TableCheck check =
-            CheckTableBeforeDownload(m_config.io, m_config.limits, m_config.pgnLimits);
-        ShowTableCheck(check, &refusals);
-        tablePassed = check.passed;
-        if (const auto full = CheckPointCountForDownload(m_config.io)) {
-            ask(OfTable(*full));  // the table holds at most 200 points
-        }
-    }
-    return refusals.empty() && tablePassed;
 }
 
 }  // namespace gantry::tool

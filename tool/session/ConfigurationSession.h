@@ -26,23 +26,10 @@
 #include "tool/session/EntryRules.h"
 #include "tool/session/J1939NameEditor.h"
 #include "tool/session/RecordTransfer.h"
+#include "tool/session/ScreenEntries.h"
 #include "tool/session/ScreenLayout.h"
 
 namespace gantry::tool {
-
-// Texts the user left in the number entries, read when a download validates.
-// A missing text means the entry shows the record's value.
-struct OfflineDetectionEntry {
-    bool enabled = false;  // "Enable Offline Detection"
-    std::string text;      // "Offline Detection Time (ms): "
-};
-struct ScreenEntries {
-    std::optional<std::string> macAddress;                    // DeviceNet
-    std::optional<std::string> modbusNetworkAddress;          // Modbus
-    std::optional<std::string> enhancedModbusNetworkAddress;  // enhanced Modbus
-    std::optional<std::string> ioSize;                        // Ethernet
-    std::optional<OfflineDetectionEntry> offlineDetection;    // J1939 settings
-};
 
 // What the session reports. Every method has a default that does nothing (or
 // gives the cautious answer), so a front end overrides only what it draws.
@@ -159,6 +146,10 @@ public:
     // of the layout (`entries`: texts the user left in the number entries), and
     // writes the records followed by one Save. Each refusal is shown.
     DownloadReport Download(const ScreenEntries& entries = {});
+    // The download of a file's records (the command line's): the records take
+    // the file's values and this gateway's revision-dependent limits and
+    // lists, then Download runs. The file's pair is the gateway's.
+    DownloadReport DownloadConfiguration(const CConfiguration& records);
     // Clears the gateway's major fault; the status view redraws.
     void ClearErrorStatus();
     // The status view's mode list: 0 Idle or 1 Run; other values do nothing.
@@ -283,16 +274,6 @@ private:
     void Show(const Refusal& message);
     void ResetToDefaults();
     void TakeSnapshot() { m_snapshot = m_config; }
-    // Takes the entries' texts into the records without judging them.
-    void TakeEntriesAsTheyAre(const ScreenEntries& entries);
-    // Asks every screen of the layout in the download's order; an Ethernet
-    // refusal ends the asking. Each refusal is shown and collected.
-    bool ValidateForDownload(const ScreenEntries& entries, std::vector<Refusal>& refusals);
-    std::optional<Refusal> ValidateEthernetScreen(const ScreenEntries& entries);
-    std::optional<Refusal> ValidateDeviceNetScreen(const ScreenEntries& entries);
-    std::optional<Refusal> ValidateModbusScreen(const std::optional<std::string>& entry,
-                                                ModbusSettings& settings);
-    std::optional<Refusal> ValidateJ1939Screen(const ScreenEntries& entries);
     // After the writes: tells which the gateway refused or left unanswered.
     void WarnAboutFailedWrites(DownloadReport& report);
 
