@@ -125,7 +125,7 @@ TEST(PointBoundaries, EachLimitItselfIsAcceptedBesideTheFirstValueRefused) {
     entry.updateRate = "9";
     result = ValidatePointEntry(entry, {}, -1, io, f_profibus, {});
     ASSERT_TRUE(result.failure);
-    EXPECT_EQ(result.failure->field, EditField::UpdateRate);
+    EXPECT_EQ(result.failure->field, Field::UpdateRate);
     // a new point ending exactly where another ends shares its last bits
     entry = Entry(JT_Output, "8", "24");
     EXPECT_TRUE(OverlapsAnotherPoint(io, IoDirection::Output, 8, 24, -1));

@@ -165,7 +165,7 @@ TEST(IoPointForm, EachEntryReachesItsOwnFieldOfThePoint) {
     PointValidation result = form.Confirm(io, DataTableLimits{}, PgnLimits{});
     ASSERT_TRUE(result.failure);
     EXPECT_EQ(result.failure->text, "Priority must be 0-7");
-    EXPECT_EQ(result.failure->field, EditField::Priority);
+    EXPECT_EQ(result.failure->field, Field::Priority);
     form.texts.priority = "3";
     result = form.Confirm(io, DataTableLimits{}, PgnLimits{});
     ASSERT_FALSE(result.failure) << result.failure->text;

@@ -239,20 +239,20 @@ TEST_F(J1939ListIOTest, EachEntryOfTheDialogReachesItsOwnFieldOfThePoint) {
     Open();
     ClickRow(IoDirection::Output, 0);
     WhenDialogOpens([&](CEditJ1939IOPoint& dialog) {
-        const std::pair<EditField, const char*> entries[] = {
-            {EditField::DataOffset, "8"},   {EditField::DataLength, "2,0"},
-            {EditField::Pgn, "65281"},      {EditField::Address, "5"},
-            {EditField::UpdateRate, "100"}, {EditField::MessageOffset, "0"},
-            {EditField::Priority, "9"}};
+        const std::pair<Field, const char*> entries[] = {
+            {Field::DataOffset, "8"},   {Field::DataLength, "2,0"},
+            {Field::Pgn, "65281"},      {Field::Address, "5"},
+            {Field::UpdateRate, "100"}, {Field::MessageOffset, "0"},
+            {Field::Priority, "9"}};
         for (const auto& [field, text] : entries) {
             dialog.Entry(field)->setText(QString::fromLatin1(text));
         }
         QTest::mouseClick(dialog.ApplyButton(), Qt::LeftButton);
-        EXPECT_EQ(dialog.Entry(EditField::DataLength)->text(), "16 (2,0)");
+        EXPECT_EQ(dialog.Entry(Field::DataLength)->text(), "16 (2,0)");
         QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
         EXPECT_TRUE(dialog.isVisible());
-        EXPECT_EQ(dialog.focusWidget(), dialog.Entry(EditField::Priority));
-        dialog.Entry(EditField::Priority)->setText("3");
+        EXPECT_EQ(dialog.focusWidget(), dialog.Entry(Field::Priority));
+        dialog.Entry(Field::Priority)->setText("3");
         QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
         EXPECT_FALSE(dialog.isVisible());
     });

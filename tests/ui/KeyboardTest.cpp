@@ -90,7 +90,7 @@ TEST_F(KeyboardTest, F5AndTheIoListKeysRunTheirCommands_EscapeClosesTheDialog) {
     EXPECT_TRUE(WithDialog([&] { QTest::keyClick(input, Qt::Key_Return); },
                            [&](QDialog& dialog) {
                                auto& edit = static_cast<CEditJ1939IOPoint&>(dialog);
-                               edited = edit.Entry(EditField::Pgn)->text().toStdString();
+                               edited = edit.Entry(Field::Pgn)->text().toStdString();
                                QTest::keyClick(&dialog, Qt::Key_Escape);
                                EXPECT_FALSE(dialog.isVisible());
                            }));
@@ -100,7 +100,7 @@ TEST_F(KeyboardTest, F5AndTheIoListKeysRunTheirCommands_EscapeClosesTheDialog) {
                            [&](QDialog& dialog) {
                                auto& add = static_cast<CEditJ1939IOPoint&>(dialog);
                                type = add.TypeList()->currentText().toStdString();
-                               QTest::keyClick(add.Entry(EditField::Pgn), Qt::Key_Escape);
+                               QTest::keyClick(add.Entry(Field::Pgn), Qt::Key_Escape);
                                EXPECT_FALSE(dialog.isVisible());
                            }));
     EXPECT_EQ(type, "Input");
