@@ -131,12 +131,6 @@ ConfigurationSession& CliContext::Session() {
         } else {
             responder = std::make_unique<CSerialTransport>(RP1210LibraryPath());
         }
-        if (options.offline) {
-            const std::string problem = SimulatorProfileProblem("GYSim.ini");
-            if (!problem.empty()) {
-                PrintMessage("Warning", problem);
-            }
-        }
         auto watched = std::make_unique<CWatchedResponder>(std::move(responder));
         m_watch = watched.get();
         m_session = std::make_unique<ConfigurationSession>(std::move(watched), &notifier);
@@ -171,6 +165,37 @@ void CliContext::ReportNotPresent(int state) {
     }
 }
 
+int CliContext::CheckGatewayAtHand() {
+    if (options.offline) {
+        // a simulated gateway without a profile answers with interface types
+        // 0/0: nothing it says is a gateway's
+        const std::string problem = SimulatorProfileProblem("GYSim.ini");
+        if (!problem.empty()) {
+            PrintMessage("Error", problem);
+            return kExitNoGateway;
+        }
+        return kExitOk;
+    }
+    if (options.port.empty()) {
+        return kExitOk;
+    }
+    const int port = ComPortNumberFromName(options.port);
+    const std::vector<int> linked = ListComPorts();
+    if (std::find(linked.begin(), linked.end(), port) != linked.end()) {
+        return kExitOk;
+    }
+    std::string names;
+    for (int number : linked) {
+        names += (names.empty() ? "" : ", ") + std::string("COM") + std::to_string(number);
+    }
+    PrintMessage("Error", "COM" + std::to_string(port) + " has no link in " + GantryDirectory() +
+                              "/dosdevices (" +
+                              (names.empty() ? "there is none" : "linked: " + names) +
+                              "): run `gyconfig-cli setup` with the adapter plugged in, or name a "
+                              "linked port.");
+    return kExitNoGateway;
+}
+
 int CliContext::CheckStillAnswering() {
     if (m_watch == nullptr || !m_watch->Lost()) {
         return kExitOk;
@@ -186,6 +211,9 @@ int CliContext::CheckStillAnswering() {
 }
 
 int CliContext::ConnectGateway(bool needWorking) {
+    if (const int missing = CheckGatewayAtHand(); missing != kExitOk) {
+        return missing;
+    }
     ConfigurationSession& session = Session();
     if (!session.Gate().BindLibrary()) {
         return kExitRefused;  // the transport showed why

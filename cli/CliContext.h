@@ -113,8 +113,9 @@ public:
     // Binds the transport and runs the session's start (Refresh Device Status,
     // which uploads from a working gateway). kExitOk when a gateway answered
     // (a faulted one only when `needWorking` is false); kExitNoGateway when none
-    // did; kExitRefused when the library cannot be loaded or the gateway is
-    // faulted and a working one is needed. The reason is printed.
+    // did or cannot be there (CheckGatewayAtHand); kExitRefused when the
+    // library cannot be loaded or the gateway is faulted and a working one is
+    // needed. The reason is printed.
     int ConnectGateway(bool needWorking = true);
     // kExitLost, after printing that the gateway stopped answering (once),
     // when an exchange failed after a gateway was reached; else kExitOk.
@@ -138,6 +139,10 @@ public:
     };
 
 private:
+    // kExitNoGateway, after printing why, when the gateway asked for cannot
+    // be there: the simulated one has no profile (missing, empty, unreadable)
+    // or the --port named has no link in dosdevices/; else kExitOk.
+    int CheckGatewayAtHand();
     // Why no gateway could be reached, printed one line each.
     void ReportNoGateway();
     // A run state other than Idle, Run or Faulted: no module, as online.

@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include <algorithm>
 #include <iostream>
 
 #include <nlohmann/json.hpp>
@@ -195,7 +196,12 @@ int RunMode(CliContext& context, const std::string& mode) {
     if (state == RS_NotDetected) {
         return kExitNoGateway;
     }
-    return state == target ? kExitOk : kExitRefused;
+    if (state != target) {
+        PrintMessage("Error", "The gateway did not switch to " + RunStateText(target) +
+                                  ": it reports " + RunStateText(state) + " after the request.");
+        return kExitRefused;
+    }
+    return kExitOk;
 }
 
 int RunClearFault(CliContext& context) {
@@ -361,12 +367,30 @@ int RunIoImport(const std::string& file, const std::string& csv) {
 
 }  // namespace
 
+namespace {
+
+// "" for a port name the tool accepts: "COM" (case ignored) and a number from
+// 1 to 255 in plain digits, nothing else, so that "COM1x" or "COM 1" never
+// quietly stands for COM1.
+std::string PortNameProblem(const std::string& name) {
+    const bool digits = name.size() > 3 && name.size() <= 6 &&
+                        name.find_first_not_of("0123456789", 3) == std::string::npos;
+    if (digits && ComPortNumberFromName(name) != 0) {
+        return "";
+    }
+    return "'" + name + "' is no port name: a port is named COM and a number from 1 to " +
+           std::to_string(kHighestComPort) + " (COM1, COM2, ...)";
+}
+
+}  // namespace
+
 void AddGlobalOptions(CLI::App& app, CliContext& context) {
     app.fallthrough();
     app.require_subcommand(1);
     app.add_flag("--offline", context.options.offline,
                  "The simulated gateway of GYSim.ini (Gantry directory) answers in-process");
-    app.add_option("--port", context.options.port, "Try only this port (COMn)");
+    app.add_option("--port", context.options.port, "Try only this port (COMn)")
+        ->check(CLI::Validator(PortNameProblem, "COMn"));
     app.add_flag("-y,--yes", context.options.yes, "Answer Yes to the confirmation");
     app.add_flag("--json", context.options.json, "JSON output where offered");
 }
@@ -445,7 +469,14 @@ void AddPortCommands(CLI::App& app, CliContext& context) {
         ->callback([&context] {
             const SetupReport report = SetupGantryDirectory(FindSerialDevices());
             for (const std::string& line : report.actions) {
-                std::cout << line << "\n";
+                const bool failed = std::find(report.failures.begin(), report.failures.end(),
+                                              line) != report.failures.end();
+                if (failed) {
+                    std::cout << std::flush;
+                    PrintMessage("Error", line);  // the reason belongs with the errors
+                } else {
+                    std::cout << line << "\n";
+                }
             }
             std::cout << std::flush;
             context.exitCode = report.ok ? kExitOk : kExitRefused;

@@ -77,6 +77,11 @@ std::string ResolvedTarget(const fs::path& folder, const fs::path& target) {
     return Canonical((target.is_absolute() ? target : folder / target).string());
 }
 
+// A link's target as the system follows it (not resolved further).
+std::string ResolvedLink(const fs::path& folder, const fs::path& target) {
+    return (target.is_absolute() ? target : folder / target).string();
+}
+
 struct ComLinks {
     std::map<int, std::string> names;  // COM number -> entry name
     std::set<std::string> targets;     // resolved targets of the links
@@ -120,17 +125,14 @@ void LinkNewDevices(const fs::path& folder, const std::vector<std::string>& devi
             ++number;
         }
         if (number > kHighestComPort) {
-            report.ok = false;
-            report.actions.push_back("No free COM number for " + device);
+            report.Fail("No free COM number for " + device);
             return;
         }
         const std::string name = "com" + std::to_string(number);
         std::error_code linkError;
         fs::create_symlink(device, folder / name, linkError);
         if (linkError) {
-            report.ok = false;
-            report.actions.push_back("Cannot link " + name + " -> " + device + ": " +
-                                     linkError.message());
+            report.Fail("Cannot link " + name + " -> " + device + ": " + linkError.message());
             continue;
         }
         links.names.emplace(number, name);
@@ -144,10 +146,15 @@ void LinkNewDevices(const fs::path& folder, const std::vector<std::string>& devi
 // replace what it holds).
 void CompleteIniFile(const std::string& ini, const std::set<int>& numbers, SetupReport& report) {
     std::error_code error;
+    if (fs::is_directory(ini, error)) {
+        report.Fail("Cannot use " + ini +
+                    ": it is a directory, not a file; remove it and run "
+                    "setup again");
+        return;
+    }
     if (fs::exists(ini, error) && !std::ifstream(ini)) {
-        report.ok = false;
-        report.actions.push_back("Cannot read " + ini + " (" + std::strerror(errno) +
-                                 "): left it alone; make it readable and run setup again");
+        report.Fail("Cannot read " + ini + " (" + std::strerror(errno) +
+                    "): left it alone; make it readable and run setup again");
         return;
     }
     int added = 0;
@@ -165,8 +172,7 @@ void CompleteIniFile(const std::string& ini, const std::set<int>& numbers, Setup
             continue;
         }
         if (!WriteProfileString(ini, section, "DeviceParams", wanted)) {
-            report.ok = false;
-            report.actions.push_back("Cannot write " + ini);
+            report.Fail("Cannot write " + ini);
             return;
         }
         report.actions.push_back("Wrote [" + section + "] DeviceParams=" + wanted + " to " + ini);
@@ -177,16 +183,33 @@ void CompleteIniFile(const std::string& ini, const std::set<int>& numbers, Setup
     }
 }
 
+// Why `folder` could not be created: the part of its path that is no
+// directory, else the system's reason.
+std::string FolderProblem(const fs::path& folder, const std::error_code& error) {
+    for (fs::path part = folder; part.has_relative_path(); part = part.parent_path()) {
+        std::error_code statusError;
+        const fs::file_status status = fs::status(part, statusError);
+        if (fs::exists(status)) {
+            if (!fs::is_directory(status)) {
+                return part.string() + " is not a directory";
+            }
+            break;
+        }
+    }
+    return error ? error.message() : "it is not a directory";
+}
+
 }  // namespace
 
 SetupReport SetupGantryDirectory(const std::vector<std::string>& devices) {
     SetupReport report;
     const std::string root = GantryDirectory();
     const fs::path folder = fs::path(root) / "dosdevices";
-    const bool existed = fs::exists(folder);
-    if (!MakeDirectories(folder.string())) {
-        report.ok = false;
-        report.actions.push_back("Cannot create " + folder.string() + ": " + std::strerror(errno));
+    std::error_code error;
+    const bool existed = fs::is_directory(folder, error);
+    fs::create_directories(folder, error);
+    if (!fs::is_directory(folder, error)) {
+        report.Fail("Cannot create " + folder.string() + ": " + FolderProblem(folder, error));
         return report;
     }
     report.actions.push_back((existed ? "Kept " : "Created ") + folder.string());
@@ -224,7 +247,8 @@ std::vector<PortStatus> InspectComPorts() {
         std::error_code linkError;
         const fs::path target = fs::read_symlink(it->path(), linkError);
         port.target = linkError ? "" : target.string();
-        const std::string opened = linkError ? it->path().string() : port.target;
+        // a relative link counts from dosdevices/, never from the working directory
+        const std::string opened = linkError ? it->path().string() : ResolvedLink(folder, target);
         port.problem = PortOpenProblem(opened);
         port.usable = port.problem.empty();
         ports.push_back(port);

@@ -20,8 +20,14 @@ inline constexpr int f_nMinimumIniPorts = 9;  // COM1..COM9 always get a section
 std::vector<std::string> FindSerialDevices();
 
 struct SetupReport {
-    std::vector<std::string> actions;  // what was done, one line each
-    bool ok = true;                    // false when something could not be written
+    std::vector<std::string> actions;   // what was done, one line each
+    std::vector<std::string> failures;  // those of `actions` that say what failed and why
+    bool ok = true;                     // false when something could not be written
+    void Fail(const std::string& line) {
+        ok = false;
+        actions.push_back(line);
+        failures.push_back(line);
+    }
 };
 
 // Creates the Gantry directory and dosdevices/, links each device of `devices`

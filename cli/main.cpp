@@ -4,6 +4,7 @@
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
 #include "common/AtomicFile.h"
+#include "common/MainGuard.h"
 #include "common/TraceLog.h"
 
 #ifdef GYCONFIG_HAVE_FLASH
@@ -13,7 +14,9 @@
 using namespace gantry::cli;
 using namespace gantry::tool;
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunCli(int argc, char** argv) {
     gantry::RemoveTemporaryFilesOnSignals();
     CliContext context;
     CLI::App app{"gyconfig-cli: configure Gantry gateways from the command line", "gyconfig-cli"};
@@ -25,4 +28,10 @@ int main(int argc, char** argv) {
     AddFlashCommand(app, context);
 #endif
     return RunCommandLine(app, context, argc, argv);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return gantry::RunCatchingAll("Error", kExitRefused, [&] { return RunCli(argc, argv); });
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/MainGuard.h"
 #include "common/ProfileFile.h"
 #include "gateway/GatewayObjects.h"
 #include "gateway/GatewayOptions.h"
@@ -39,9 +40,7 @@ bool CheckProfile(const std::string& profile) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int RunGateway(int argc, char** argv) {
     std::string error;
     const auto options =
         ParseGatewayOptions(std::vector<std::string>(argv + 1, argv + argc), error);
@@ -85,4 +84,10 @@ int main(int argc, char** argv) {
                  static_cast<unsigned long long>(gateway.BytesReceived()),
                  static_cast<unsigned long long>(gateway.BytesSent()));
     return served ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return gantry::RunCatchingAll("gantry-gateway", 1, [&] { return RunGateway(argc, argv); });
 }

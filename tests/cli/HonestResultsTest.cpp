@@ -98,6 +98,74 @@ TEST_F(HonestCli, Files_ATextFileAndVersionZeroAreUnexpectedFormatAndNeverDownlo
     EXPECT_EQ(ReadFileBytes(File("GYSim.ini")), profile);
 }
 
+// ---- no false success ----
+
+TEST_F(HonestCli, NoFalseSuccess_ForeignFilesAndNumbersTooLargeAreRefusedAndNothingWritten) {
+    std::string cfg = ReadFileBytes(File("good.cfg"));
+    WriteFileBytes(File("extra.cfg"), cfg + '\0');
+    WriteFileBytes(File("types.cfg"), cfg.substr(0, 8) + std::string(8, '\xFF') + cfg.substr(16));
+    cfg[4] = 1;  // version 6 relabelled 1: its I/O table would be bytes left over
+    WriteFileBytes(File("relabelled.cfg"), cfg);
+    ASSERT_EQ(Cli({"convert", File("good.cfg"), File("good.json")}).status, 0);
+    const std::string json = ReadFileBytes(File("good.json"));
+    const auto edited = [&json](const std::string& from, const std::string& to) {
+        std::string changed = json;
+        return changed.replace(changed.find(from), from.size(), to);
+    };
+    WriteFileBytes(File("type.json"), edited("\"client_type\": 9", "\"client_type\": 999"));
+    WriteFileBytes(File("twice.json"),
+                   edited("\"run_state\": ", "\"run_state\": 0, \"run_state\": "));
+    WriteFileBytes(File("huge.json"), edited("\"run_state\": ", "\"run_state\": 1e400, \"x\": "));
+    const std::pair<const char*, std::string> cases[] = {
+        {"extra.cfg", "Unexpected file format."},
+        {"types.cfg", "Unexpected file format."},
+        {"relabelled.cfg", "Unexpected file format."},
+        {"type.json", "value out of range: client_type"},
+        {"twice.json", "duplicate key: run_state"},
+        {"huge.json",
+         "value out of range: run_state (line 5, column 16: a number too large to read)"},
+    };
+    for (const auto& [name, message] : cases) {
+        ExpectRefusal({"convert", File(name), File("out.cfg")}, 2, "Error: " + message + "\n");
+        EXPECT_FALSE(fs::exists(File("out.cfg"))) << name;
+    }
+}
+
+TEST_F(HonestCli, NoFalseSuccess_NoProfileNoPortAndAGatewayStayingInRunAreSaid) {
+    ExpectRefusal({"--offline", "upload", File("o.cfg")}, 3,
+                  "Error: " + File("GYSim.ini") +
+                      " does not exist: the simulated gateway has no identity. Copy a profile "
+                      "from examples/ there.\n");
+    WriteFileBytes(File("GYSim.ini"), "");
+    EXPECT_EQ(Cli({"--offline", "upload", File("o.cfg")}).status, 3);
+    if (::geteuid() != 0) {  // root reads any file
+        WriteFileBytes(File("GYSim.ini"), "[Identity]\n");
+        fs::permissions(File("GYSim.ini"), fs::perms::none);
+        EXPECT_EQ(Cli({"--offline", "upload", File("o.cfg")}).status, 3);
+    }
+    EXPECT_FALSE(fs::exists(File("o.cfg")));
+
+    fs::create_symlink("/dev/null", File("dosdevices/com1"));
+    for (const std::string port : {"COM1x", "COM 1", "", "COM0", "COM256", "/dev/null"}) {
+        const ProcessResult result = Cli({"--port", port, "identity"});
+        EXPECT_EQ(result.status, 2) << port;
+        EXPECT_NE(result.err.find("'" + port +
+                                  "' is no port name: a port is named COM and a "
+                                  "number from 1 to 255"),
+                  std::string::npos)
+            << result.err;
+    }
+    ExpectRefusal({"--port", "com5", "identity"}, 3,
+                  "Error: COM5 has no link in " + m_dir.Path() +
+                      "/dosdevices (linked: COM1): run `gyconfig-cli setup` with the adapter "
+                      "plugged in, or name a linked port.\n");
+
+    fs::remove(File("dosdevices/com1"));
+    ASSERT_TRUE(StartGateway({"--stay-in-run"}));
+    ExpectRefusal({"mode", "idle"}, 1,
+                  "Error: The gateway did not switch to Idle: it reports Run after the request.\n");
+}
+
 // ---- lost writes ----
 
 TEST_F(HonestCli, LostWrites_ADownloadIntoAGatewayGoingSilentNamesTheWritesAndExitsFour) {
@@ -225,19 +293,79 @@ TEST_F(HonestCli, SetUp_EachProblemIsNamedWithWhatToDoAndNothingAnsweredKeepsIts
     ::close(slave);
 }
 
+TEST_F(HonestCli, SetUp_TheIniFileDeviceParamsPortsAndSetupNameWhatIsWrong) {
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+    fs::create_symlink(name, File("dosdevices/com1"));
+    const std::string ini = File("KV121032.INI");
+    fs::remove(ini);
+    fs::create_directory(ini);
+    const std::string rerun = ": remove it and run `gyconfig-cli setup`.\n";
+    ExpectRefusal({"identity"}, 3, "Error: " + ini + " is a directory, not a file" + rerun);
+    fs::remove(ini);
+    WriteFileBytes(ini, std::string("\x7F"
+                                    "ELF\2\1\1\0\0\0",
+                                    10));
+    ExpectRefusal({"identity"}, 3, "Error: " + ini + " holds binary data, not text" + rerun);
+
+    WriteFileBytes(ini,
+                   "[DeviceInformation101]\nDeviceParams=" + std::string(KVGYSRL_PATH) + " COM7\n");
+    const std::string where = " of [DeviceInformation101] in " + ini;
+    ExpectRefusal({"identity"}, 3,
+                  "Error: The port COM7 named by the DeviceParams" + where + " has no link in " +
+                      File("dosdevices") + ": run `gyconfig-cli setup`.\n");
+    const std::string params = std::string(KVGYSRL_PATH) + " " + File(std::string(100, 'p'));
+    WriteFileBytes(ini, "[DeviceInformation101]\nDeviceParams=" + params + "\n");
+    const ProcessResult cut = Cli({"identity"});
+    EXPECT_EQ(cut.status, 3);
+    EXPECT_EQ(
+        cut.err.rfind("Error: The DeviceParams" + where + " is " + std::to_string(params.size()) +
+                          " characters long; the RP1210 library reads at most 99",
+                      0),
+        0u)
+        << cut.err;
+    ::close(master);
+    ::close(slave);
+
+    fs::remove(File("dosdevices/com1"));
+    ASSERT_EQ(::mkfifo(File("fifo").c_str(), 0600), 0);
+    fs::create_symlink(File("fifo"), File("dosdevices/com1"));
+    fs::create_symlink("com2", File("dosdevices/com2"));  // a link to itself
+    const ProcessResult ports = Cli({"ports"});
+    EXPECT_NE(ports.out.find(File("fifo") + " is a FIFO (named pipe), not a serial device"),
+              std::string::npos)
+        << ports.out;
+    EXPECT_NE(ports.out.find(File("dosdevices/com2") +
+                             " is a loop of symbolic links that never reaches a device"),
+              std::string::npos)
+        << ports.out;
+
+    fs::remove_all(File("dosdevices"));
+    WriteFileBytes(File("dosdevices"), "");
+    const ProcessResult setup = Cli({"setup"});
+    EXPECT_EQ(setup.status, 1);
+    EXPECT_EQ(setup.out, "");
+    EXPECT_EQ(setup.err, "Error: Cannot create " + File("dosdevices") + ": " + File("dosdevices") +
+                             " is not a directory\n");
+}
+
 // ---- offline ----
 
 TEST_F(HonestCli, Offline_AMissingOrEmptyProfileIsSaidAndAnUnknownRunModeIsNoGateway) {
     const std::string profile = File("GYSim.ini");
     const ProcessResult missing = Cli({"--offline", "identity"});
+    EXPECT_EQ(missing.status, 3);
     EXPECT_EQ(
         missing.err.rfind(
-            "Warning: " + profile + " does not exist: the simulated gateway has no identity.", 0),
+            "Error: " + profile + " does not exist: the simulated gateway has no identity.", 0),
         0u)
         << missing.err;
     WriteFileBytes(profile, "");
     const ProcessResult empty = Cli({"--offline", "identity"});
-    EXPECT_EQ(empty.err.rfind("Warning: " + profile + " is empty", 0), 0u) << empty.err;
+    EXPECT_EQ(empty.status, 3);
+    EXPECT_EQ(empty.err.rfind("Error: " + profile + " is empty", 0), 0u) << empty.err;
 
     WriteFileBytes(profile, "[Identity]\nClient Type=9\nServer Type=8\nRun Mode=7\n");
     ExpectRefusal({"--offline", "upload", File("o.cfg")}, 3,

@@ -460,6 +460,29 @@ TEST(ConfigFileFailures, VersionZeroIsRefusedForItsVersionAlone) {
     EXPECT_FALSE(ParseConfigFilePair(zero).has_value());
 }
 
+TEST(ConfigFileFailures, BytesLeftOverAndUnknownInterfaceTypesAreUnexpectedFormat) {
+    const ConfigFileImage image = ImageOfConfiguration(MakeTestConfiguration(9, 8), 0);
+    Bytes extra = EncodeConfigFile(image, 6);
+    extra.push_back(0);
+    Bytes downgraded = EncodeConfigFile(image, 6);
+    downgraded[4] = 1;  // a version-1 layout leaves the offline time and the points over
+    Bytes oldExtra = EncodeConfigFile(image, 1);
+    oldExtra.insert(oldExtra.end(), 4, 0);
+    const Bytes allOnes = Header(6, 0xFFFFFFFF, 0xFFFFFFFF);
+    const Bytes zeros = Header(6, 0, 0);
+    for (const Bytes& bytes : {extra, downgraded, oldExtra, allOnes, zeros}) {
+        CConfiguration config;
+        EXPECT_FALSE(ParseConfigFile(bytes).has_value());
+        EXPECT_EQ(OpenOffline(bytes, config).message, "Unexpected file format.");
+    }
+    // a later version may append sections this tool does not know
+    Bytes later = EncodeConfigFile(image, 6);
+    later[4] = 7;
+    later.insert(later.end(), 12, 0);
+    CConfiguration config;
+    EXPECT_TRUE(OpenOffline(later, config).opened);
+}
+
 TEST(ConfigFileSaving, WritesAtomicallyAndLeavesNoTemporaryFile) {
     ScopedGantryDir dir;
     const std::string path = dir.File("saved.cfg");

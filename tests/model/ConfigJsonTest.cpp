@@ -1,6 +1,7 @@
 // The JSON form of a configuration: keys, values and the import's refusals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <nlohmann/json.hpp>
 
@@ -126,6 +127,44 @@ TEST(ConfigJson, ImportRefusesMissingKeysAndValuesOutOfRangeByName) {
     const JsonImportResult huge = ImportConfigurationJson("{\"format_version\": 1E400}", config);
     EXPECT_FALSE(huge.imported);
     EXPECT_EQ(huge.error, "not a JSON document: number overflow parsing '1E400'");
+}
+
+TEST(ConfigJson, UnknownTypesDuplicateKeysAndNumbersTooLargeAreRefusedByName) {
+    const CConfiguration original = MakeTestConfiguration(9, 6);
+    const std::string text = ExportConfigurationJson(original, 6, 0);
+    const auto import = [](const std::string& changed) {
+        CConfiguration config;
+        const JsonImportResult result = ImportConfigurationJson(changed, config);
+        EXPECT_FALSE(result.imported) << changed;
+        return result.error;
+    };
+    const auto replaced = [&text](const std::string& from, const std::string& to) {
+        std::string changed = text;
+        return changed.replace(changed.find(from), from.size(), to);
+    };
+    EXPECT_EQ(import(replaced("\"client_type\": 9", "\"client_type\": 999")),
+              "value out of range: client_type");
+    EXPECT_EQ(import(replaced("\"server_type\": 6", "\"server_type\": 0")),
+              "value out of range: server_type");
+    EXPECT_EQ(import(replaced("\"swap_io\": ", "\"swap_io\": 0, \"swap_io\": ")),
+              "duplicate key: j1939.swap_io");
+    EXPECT_EQ(import(replaced("\"run_state\": 0", "\"run_state\": 0, \"run_state\": 1")),
+              "duplicate key: run_state");
+    // the line and column of the number's first character
+    const std::size_t line = static_cast<std::size_t>(
+        std::count(text.begin(), text.begin() + text.find("\"offline_time_ms\""), '\n') + 1);
+    const std::string place = "line " + std::to_string(line) + ", column 24";
+    for (const std::string& huge : {std::string("1e400"), std::string(400, '9')}) {
+        EXPECT_EQ(
+            import(replaced("\"offline_time_ms\": ", "\"offline_time_ms\": " + huge + ",\"x\":")),
+            "value out of range: j1939.offline_time_ms (" + place +
+                ": a number too large to read)");
+    }
+    EXPECT_EQ(import(replaced("\"points\": [", "\"points\": [-1e999, ")),
+              "value out of range: j1939.points[0] (line " +
+                  std::to_string(
+                      std::count(text.begin(), text.begin() + text.find("\"points\""), '\n') + 1) +
+                  ", column 16: a number too large to read)");
 }
 
 TEST(ConfigJson, FileOpenedThenExportedHoldsTheRecordsAfterTheOpenRules) {

@@ -122,6 +122,11 @@ enum InterfaceType : int {
     IT_EndOfTable = 13,
 };
 
+// Whether `code` names an interface type (1 to 12).
+inline bool IsKnownInterfaceType(std::uint32_t code) {
+    return code >= IT_DeviceNetMaster && code < IT_EndOfTable;
+}
+
 // The display name of an interface type; "Undefined communication library
 // type" for any code outside 1 to 12.
 const char* InterfaceTypeName(int code);

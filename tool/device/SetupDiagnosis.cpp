@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "common/GantryDirectory.h"
 #include "common/ProfileFile.h"
@@ -86,12 +88,70 @@ bool DriverFileExists(const std::string& name, const std::string& libraryFolder)
     });
 }
 
+std::string SectionName(int port) {
+    return "DeviceInformation" + std::to_string(100 + port);
+}
+
+// The DeviceParams that KV121032.INI gives `port`, whole.
+std::string DeviceParamsFor(int port) {
+    return ReadProfileString(IniPath(), SectionName(port), "DeviceParams", "");
+}
+
+// The n-th blank-separated word of `text` (0: the first), "" when it has none.
+std::string WordOf(const std::string& text, int n) {
+    std::size_t start = 0;
+    for (int i = 0;; ++i) {
+        start = text.find_first_not_of(" \t", start);
+        if (start == std::string::npos) {
+            return "";
+        }
+        const std::size_t end = std::min(text.find_first_of(" \t", start), text.size());
+        if (i == n) {
+            return text.substr(start, end - start);
+        }
+        start = end;
+    }
+}
+
 // The driver file that KV121032.INI names for `port`, as the library reads it.
 std::string DriverNameFor(int port) {
-    const std::string params = ReadProfileString(
-        IniPath(), "DeviceInformation" + std::to_string(100 + port), "DeviceParams", "");
-    const std::size_t blank = params.find(' ');
-    return blank == std::string::npos ? params : params.substr(0, blank);
+    return WordOf(DeviceParamsFor(port), 0);
+}
+
+// What is wrong with KV121032.INI when the library found no section in it.
+std::string IniFileProblem() {
+    const std::string path = IniPath();
+    const std::string rerun = std::string(": remove it and ") + f_szRunSetup + ".";
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return errno == ENOENT ? path + " is missing or empty: " + f_szRunSetup + "."
+                               : path + " cannot be read (" + std::strerror(errno) + ").";
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return path + " is a directory, not a file" + rerun;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return path + " is not a regular file" + rerun;
+    }
+    if (info.st_size == 0) {
+        return path + " is missing or empty: " + f_szRunSetup + ".";
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return path + " cannot be read (" + std::strerror(errno) +
+               "): give this user read access to it.";
+    }
+    char head[4096];
+    const ssize_t got = ::read(fd, head, sizeof head);
+    ::close(fd);
+    const bool binary = std::any_of(head, head + std::max<ssize_t>(got, 0), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') || byte == 0x7F;
+    });
+    if (binary) {
+        return path + " holds binary data, not text" + rerun;
+    }
+    return path + " has no [DeviceInformation...] section: " + f_szRunSetup + ".";
 }
 
 std::string DriverProblem(int port, const std::string& libraryFolder) {
@@ -109,31 +169,59 @@ std::string DriverProblem(int port, const std::string& libraryFolder) {
     return "The driver " + name + where + " is not a driver library" + remedy;
 }
 
-// Why the port's dosdevices/ entry does not lead to a serial device.
-std::string PortProblem(int port) {
-    const fs::path folder = fs::path(GantryDirectory()) / "dosdevices";
+// The dosdevices/ entry the driver opens for a port name without '/' (case
+// ignored, as the driver looks), or nothing.
+std::optional<fs::path> PortEntry(const fs::path& folder, const std::string& name) {
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (ComPortNumberFromName(it->path().filename().string()) != port) {
-            continue;
+        if (::strcasecmp(it->path().filename().c_str(), name.c_str()) == 0) {
+            return it->path();
+        }
+    }
+    return std::nullopt;
+}
+
+// Why the port that DeviceParams names for `port` does not lead to a serial
+// device: the value is cut, the name has no link, or the device behind it is
+// none.
+std::string PortProblem(int port) {
+    const fs::path folder = fs::path(GantryDirectory()) / "dosdevices";
+    const std::string params = DeviceParamsFor(port);
+    const std::string name = WordOf(params, 1);
+    const std::string where = " of [" + SectionName(port) + "] in " + IniPath();
+    if (params.size() >= kDeviceParamsLimit) {
+        return "The DeviceParams" + where + " is " + std::to_string(params.size()) +
+               " characters long; the RP1210 library reads at most " +
+               std::to_string(kDeviceParamsLimit - 1) + ", which cuts the port name " + name +
+               ": link the device in " + folder.string() + " and name that link (" + ComName(port) +
+               ").";
+    }
+    std::string device = name;
+    std::string entry = name;
+    if (name.find('/') == std::string::npos) {
+        const std::optional<fs::path> found = PortEntry(folder, name);
+        if (!found) {
+            return "The port " + name + " named by the DeviceParams" + where + " has no link in " +
+                   folder.string() + ": " + f_szRunSetup + ".";
         }
         std::error_code linkError;
-        const fs::path target = fs::read_symlink(it->path(), linkError);
-        const std::string device = linkError              ? it->path().string()
-                                   : target.is_absolute() ? target.string()
-                                                          : (folder / target).string();
-        const std::string problem = SerialDeviceProblem(device);
-        return ComName(port) + " (" + it->path().string() + "): " +
-               (problem.empty() ? device + " could not be set up as a serial line" : problem) + ".";
+        const fs::path target = fs::read_symlink(*found, linkError);
+        entry = found->string();
+        device = linkError              ? entry
+                 : target.is_absolute() ? target.string()
+                                        : (folder / target).string();
     }
-    return ComName(port) + " has no entry in " + folder.string() + ": " + f_szRunSetup + ".";
+    const std::string problem = SerialDeviceProblem(device);
+    return ComName(port) + " (" + entry +
+           "): " + (problem.empty() ? device + " could not be set up as a serial line" : problem) +
+           ".";
 }
 
 std::string AttemptProblem(const ConnectAttempt& attempt, const std::string& libraryFolder) {
     const std::string port = ComName(attempt.port);
     switch (attempt.result) {
         case f_nIniFileError:
-            return IniPath() + " is missing or empty: " + f_szRunSetup + ".";
+            return IniFileProblem();
         case f_nInvalidDevice:
             return IniPath() + " has no DeviceParams in [DeviceInformation" +
                    std::to_string(100 + attempt.port) + "] for " + port + ": " + f_szRunSetup + ".";
@@ -217,6 +305,10 @@ std::string OpenProblem(const std::string& path, int error) {
             return PermissionProblem(path, "", true);
         case EBUSY:
             return path + " is in use by another program: close it and try again";
+        case ELOOP:
+            return path +
+                   " is a loop of symbolic links that never reaches a device: link the "
+                   "port to the adapter's device (run `gyconfig-cli setup`)";
         case ENXIO:
         case ENODEV:
             return "no device answers behind " + path + ": check the adapter and its driver";
@@ -240,6 +332,11 @@ std::string SerialDeviceProblem(const std::string& path) {
     }
     if (S_ISDIR(info.st_mode)) {
         return NotSerial(path, "a directory");
+    }
+    if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || S_ISBLK(info.st_mode)) {
+        return NotSerial(path, S_ISFIFO(info.st_mode)   ? "a FIFO (named pipe)"
+                               : S_ISSOCK(info.st_mode) ? "a socket"
+                                                        : "a block device");
     }
     if (!S_ISCHR(info.st_mode)) {
         return NotSerial(path, "a file");

@@ -16,6 +16,8 @@ namespace gantry::tool {
 inline constexpr const char* f_szInstalledDriver = "libKVGYSrl.so";
 // The RP1210 library refuses driver names of this length or more.
 inline constexpr std::size_t kDriverNameLimit = 80;
+// The RP1210 library reads a DeviceParams value up to one character less.
+inline constexpr std::size_t kDeviceParamsLimit = 100;
 
 // "No gateway answered on any COM port." / "No gateway answered on COMn.":
 // the words kept for a line where nothing answered.

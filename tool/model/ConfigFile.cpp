@@ -179,10 +179,6 @@ bool ReadEthernet(CByteReader& in, std::uint32_t version, EthernetFileSection& s
     return version < 4 || in.Long(s.ioSize);
 }
 
-bool IsKnownInterfaceType(std::uint32_t code) {
-    return code >= IT_DeviceNetMaster && code < IT_EndOfTable;
-}
-
 bool ReadHeader(CByteReader& in, ConfigFileImage& image) {
     std::uint32_t first = 0;
     std::uint32_t second = 0;
@@ -191,8 +187,10 @@ bool ReadHeader(CByteReader& in, ConfigFileImage& image) {
     }
     if (first == f_nConfigFileMagic) {
         image.version = second;
-        // no file was ever written as version 0: its layout is unknown
+        // no file was ever written as version 0 or of an unknown interface:
+        // neither layout is known
         return image.version != 0 && in.Long(image.clientType) && in.Long(image.serverType) &&
+               IsKnownInterfaceType(image.clientType) && IsKnownInterfaceType(image.serverType) &&
                in.Long(image.runState);
     }
     // Without the magic the first two values must be interface type codes, or
@@ -239,6 +237,12 @@ std::optional<ConfigFileImage> ParseConfigFile(std::span<const std::uint8_t> byt
         return std::nullopt;
     }
     if (records.ethernet && !ReadEthernet(in, version, image.ethernet.emplace())) {
+        return std::nullopt;
+    }
+    // Bytes after the last section mean the file is not of the version it
+    // claims (a version 6 file relabelled 1 would lose its I/O table). Only a
+    // version above 6 may carry sections this tool does not know.
+    if (in.Remaining() != 0 && image.version <= f_nConfigFileVersion) {
         return std::nullopt;
     }
     return image;

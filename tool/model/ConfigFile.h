@@ -69,9 +69,10 @@ struct ConfigFileImage {
 };
 
 // Reads a whole file. Nothing when the bytes end early, an address count
-// exceeds 255, the version is 0, or a file without the magic does not start
-// with two interface type codes (1 to 12) ("Unexpected file format."). Never
-// allocates more than the bytes can hold.
+// exceeds 255, the version is 0, either interface type is no code from 1 to
+// 12, or bytes are left over after the layout of a version from 1 to 6 (only
+// a later version may carry sections unknown here) ("Unexpected file
+// format."). Never allocates more than the bytes can hold.
 std::optional<ConfigFileImage> ParseConfigFile(std::span<const std::uint8_t> bytes);
 // Only the pair of the header; nothing when the header is short.
 std::optional<std::pair<std::uint32_t, std::uint32_t>> ParseConfigFilePair(

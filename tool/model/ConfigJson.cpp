@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "tool/device/DeviceRequest.h"
+#include "tool/model/JsonDocumentCheck.h"
 
 namespace gantry::tool {
 
@@ -321,37 +322,12 @@ void ReadSections(const CJsonReader& doc, CConfiguration& config) {
     }
 }
 
-// "line L, column C" of the byte the parser stopped at (1-based; a column
-// counts bytes).
-std::string ParseErrorPlace(const std::string& text, std::size_t byte) {
-    const std::size_t end = std::min(byte > 0 ? byte - 1 : 0, text.size());
-    std::size_t line = 1;
-    std::size_t lineStart = 0;
-    for (std::size_t i = 0; i < end; ++i) {
-        if (text[i] == '\n') {
-            ++line;
-            lineStart = i + 1;
-        }
-    }
-    return "line " + std::to_string(line) + ", column " + std::to_string(end - lineStart + 1);
-}
-
-// The parser's words without its exception tag and its own place.
-std::string ParseErrorReason(const std::string& what) {
-    const std::size_t colon = what.find(": ", what.find("parse error"));
-    return colon == std::string::npos ? what : what.substr(colon + 2);
-}
-
 }  // namespace
 
 JsonImportResult ImportConfigurationJson(const std::string& text, CConfiguration& config) {
     JsonImportResult result;
-    Json doc;
-    try {
-        doc = Json::parse(text);
-    } catch (const nlohmann::json::parse_error& error) {
-        result.error = "not a JSON document: " + ParseErrorPlace(text, error.byte) + ": " +
-                       ParseErrorReason(error.what());
+    result.error = CheckJsonDocument(text);
+    if (!result.error.empty()) {
         return result;
     } catch (const nlohmann::json::exception& error) {
         // a number beyond any double ("1E400") stops the parser with out_of_range
@@ -360,11 +336,12 @@ JsonImportResult ImportConfigurationJson(const std::string& text, CConfiguration
         return result;
     }
     try {
+        const Json doc = Json::parse(text);
         const CJsonReader in(doc, "");
         CConfiguration imported = config;
         result.formatVersion = U32(in, "format_version");
-        imported.clientType = U32(in, "client_type");
-        imported.serverType = U32(in, "server_type");
+        imported.clientType = Choice(in, "client_type", IsKnownInterfaceType);
+        imported.serverType = Choice(in, "server_type", IsKnownInterfaceType);
         result.runState = U32(in, "run_state");
         imported.SetRevision(LookupProductCombination(static_cast<int>(imported.clientType),
                                                       static_cast<int>(imported.serverType))

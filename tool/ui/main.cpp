@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/AtomicFile.h"
+#include "common/MainGuard.h"
 #include "tool/device/SerialTransport.h"
 #include "tool/ui/GYConfigApp.h"
 
@@ -103,9 +104,7 @@ int ParseArguments(int argc, char** argv, StartOptions& options) {
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int RunGyConfig(int argc, char** argv) {
     gantry::RemoveTemporaryFilesOnSignals();
     StartOptions options;
     if (const int status = ParseArguments(argc, argv, options)) {
@@ -132,4 +131,10 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(GANTRY_VERSION));
     CGYConfigApp app(std::make_unique<CSerialTransport>(RP1210LibraryPath()), options);
     return app.Run();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return gantry::RunCatchingAll("GYConfig", 1, [&] { return RunGyConfig(argc, argv); });
 }
