@@ -1,6 +1,5 @@
 #include "cli/Commands.h"
 
-#include <algorithm>
 #include <iostream>
 
 #include <nlohmann/json.hpp>
@@ -367,23 +366,6 @@ int RunIoImport(const std::string& file, const std::string& csv) {
 
 }  // namespace
 
-namespace {
-
-// "" for a port name the tool accepts: "COM" (case ignored) and a number from
-// 1 to 255 in plain digits, nothing else, so that "COM1x" or "COM 1" never
-// quietly stands for COM1.
-std::string PortNameProblem(const std::string& name) {
-    const bool digits = name.size() > 3 && name.size() <= 6 &&
-                        name.find_first_not_of("0123456789", 3) == std::string::npos;
-    if (digits && ComPortNumberFromName(name) != 0) {
-        return "";
-    }
-    return "'" + name + "' is no port name: a port is named COM and a number from 1 to " +
-           std::to_string(kHighestComPort) + " (COM1, COM2, ...)";
-}
-
-}  // namespace
-
 void AddGlobalOptions(CLI::App& app, CliContext& context) {
     app.fallthrough();
     app.require_subcommand(1);
@@ -469,16 +451,9 @@ void AddPortCommands(CLI::App& app, CliContext& context) {
         ->callback([&context] {
             const SetupReport report = SetupGantryDirectory(FindSerialDevices());
             for (const std::string& line : report.actions) {
-                const bool failed = std::find(report.failures.begin(), report.failures.end(),
-                                              line) != report.failures.end();
-                if (failed) {
-                    std::cout << std::flush;
-                    PrintMessage("Error", line);  // the reason belongs with the errors
-                } else {
-                    std::cout << line << "\n";
-                }
+                // a failure and its reason belong with the errors
+                (report.Failed(line) ? std::cerr << "Error: " : std::cout) << line << std::endl;
             }
-            std::cout << std::flush;
             context.exitCode = report.ok ? kExitOk : kExitRefused;
         });
     app.add_subcommand("ports", "The COM ports and where each points")->callback([&context] {

@@ -229,6 +229,16 @@ SetupReport SetupGantryDirectory(const std::vector<std::string>& devices) {
     return report;
 }
 
+std::string PortNameProblem(const std::string& name) {
+    const bool digits = name.size() > 3 && name.size() <= 6 &&
+                        name.find_first_not_of("0123456789", 3) == std::string::npos;
+    if (digits && ComPortNumberFromName(name) != 0) {
+        return "";
+    }
+    return "'" + name + "' is no port name: a port is named COM and a number from 1 to " +
+           std::to_string(kHighestComPort) + " (COM1, COM2, ...)";
+}
+
 std::string PortOpenProblem(const std::string& path) {
     return SerialDeviceProblem(path);
 }

@@ -2,6 +2,7 @@
 // (`ports`).
 #pragma once
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -28,6 +29,9 @@ struct SetupReport {
         actions.push_back(line);
         failures.push_back(line);
     }
+    bool Failed(const std::string& line) const {
+        return std::find(failures.begin(), failures.end(), line) != failures.end();
+    }
 };
 
 // Creates the Gantry directory and dosdevices/, links each device of `devices`
@@ -49,6 +53,11 @@ struct PortStatus {
 
 // Every COM port of dosdevices/, ascending, and whether this user can open it.
 std::vector<PortStatus> InspectComPorts();
+
+// "" for a port name the tool accepts: "COM" (case ignored) and a number from
+// 1 to 255 in plain digits, nothing else, so that "COM1x" or "COM 1" never
+// quietly stands for COM1; else why it is none.
+std::string PortNameProblem(const std::string& name);
 
 // Why `path` cannot serve as a serial line (SerialDeviceProblem), or "" when
 // this user can open it as a serial device nobody else holds.
