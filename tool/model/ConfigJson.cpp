@@ -328,12 +328,7 @@ JsonImportResult ImportConfigurationJson(const std::string& text, CConfiguration
     JsonImportResult result;
     result.error = CheckJsonDocument(text);
     if (!result.error.empty()) {
-        return result;
-    } catch (const nlohmann::json::exception& error) {
-        // a number beyond any double ("1E400") stops the parser with out_of_range
-        const std::string what = error.what();
-        result.error = "not a JSON document: " + what.substr(what.find("] ") + 2);
-        return result;
+        return result;  // a syntax error, a key given twice or a number beyond any double
     }
     try {
         const Json doc = Json::parse(text);
