@@ -140,6 +140,9 @@ ConfigurationSession& CliContext::Session() {
 
 void CliContext::ReportNoGateway() {
     auto* transport = dynamic_cast<CSerialTransport*>(&m_watch->Inner());
+    if (transport != nullptr && ReportMissingPortLink()) {
+        return;
+    }
     if (transport == nullptr) {
         PrintMessage("Error", NoGatewayText(ComPortNumberFromName(options.port)));
         return;
@@ -174,15 +177,18 @@ int CliContext::CheckGatewayAtHand() {
             PrintMessage("Error", problem);
             return kExitNoGateway;
         }
-        return kExitOk;
     }
+    return kExitOk;
+}
+
+bool CliContext::ReportMissingPortLink() {
     if (options.port.empty()) {
-        return kExitOk;
+        return false;
     }
     const int port = ComPortNumberFromName(options.port);
     const std::vector<int> linked = ListComPorts();
     if (std::find(linked.begin(), linked.end(), port) != linked.end()) {
-        return kExitOk;
+        return false;
     }
     std::string names;
     for (int number : linked) {
@@ -193,7 +199,7 @@ int CliContext::CheckGatewayAtHand() {
                               (names.empty() ? "there is none" : "linked: " + names) +
                               "): run `gyconfig-cli setup` with the adapter plugged in, or name a "
                               "linked port.");
-    return kExitNoGateway;
+    return true;
 }
 
 int CliContext::CheckStillAnswering() {

@@ -139,10 +139,12 @@ public:
     };
 
 private:
-    // kExitNoGateway, after printing why, when the gateway asked for cannot
-    // be there: the simulated one has no profile (missing, empty, unreadable)
-    // or the --port named has no link in dosdevices/; else kExitOk.
+    // kExitNoGateway, after printing why, when the simulated gateway cannot be
+    // there: it has no profile (missing, empty, unreadable); else kExitOk.
     int CheckGatewayAtHand();
+    // True, after printing it, when the --port named has no link in
+    // dosdevices/ (the words for a connect that failed on it).
+    bool ReportMissingPortLink();
     // Why no gateway could be reached, printed one line each.
     void ReportNoGateway();
     // A run state other than Idle, Run or Faulted: no module, as online.
