@@ -452,7 +452,7 @@ TEST_F(HonestCli, NoFalseSuccess_AProfileThatCannotBeWrittenRefusesTheDownloadOf
 TEST_F(HonestCli, Bounded_AProfileOverTheLimitIsRefusedWithTheLimitNamed) {
     WriteFileBytes(File("GYSim.ini"), "[Identity]\nProduct Name=Big\n" + std::string(5 << 20, ';'));
     const ProcessResult big = Cli({"--offline", "identity"});
-    EXPECT_EQ(big.err.rfind("Warning: " + File("GYSim.ini") + " is too large (5242908 bytes; at " +
+    EXPECT_EQ(big.err.rfind("Error: " + File("GYSim.ini") + " is too large (5242908 bytes; at " +
                                 "most 4194304): the simulated gateway has no identity.\n",
                             0),
               0u)
