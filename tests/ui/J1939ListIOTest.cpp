@@ -240,9 +240,8 @@ TEST_F(J1939ListIOTest, EachEntryOfTheDialogReachesItsOwnFieldOfThePoint) {
     ClickRow(IoDirection::Output, 0);
     WhenDialogOpens([&](CEditJ1939IOPoint& dialog) {
         const std::pair<Field, const char*> entries[] = {
-            {Field::DataOffset, "8"},   {Field::DataLength, "2,0"},
-            {Field::Pgn, "65281"},      {Field::Address, "5"},
-            {Field::UpdateRate, "100"}, {Field::MessageOffset, "0"},
+            {Field::DataOffset, "8"}, {Field::DataLength, "2,0"}, {Field::Pgn, "65281"},
+            {Field::Address, "5"},    {Field::UpdateRate, "100"}, {Field::MessageOffset, "0"},
             {Field::Priority, "9"}};
         for (const auto& [field, text] : entries) {
             dialog.Entry(field)->setText(QString::fromLatin1(text));
