@@ -8,41 +8,13 @@
 #include <cstdio>
 
 #include "ModelTestSupport.h"
+#include "RequestText.h"
 #include "TestSupport.h"
 #include "tool/model/DeviceSync.h"
 
 using namespace gantry;
 
 using namespace gantry::tool;
-
-// One request as "G 3/1/101", "S 3/1/2 01", "GA 111/4", "SA 111/1 <data>", "Save 111/0".
-inline std::string Describe(const std::vector<std::uint8_t>& bytes) {
-    const unsigned service = bytes.at(0);
-    const unsigned classId = bytes.at(1) | (bytes.at(2) << 8);
-    const unsigned instance = bytes.at(3) | (bytes.at(4) << 8);
-    const bool single = service == SVC_GetAttributeSingle || service == SVC_SetAttributeSingle;
-    std::string text = service == SVC_GetAttributeSingle   ? "G "
-                       : service == SVC_SetAttributeSingle ? "S "
-                       : service == SVC_GetAttributesAll   ? "GA "
-                       : service == SVC_SetAttributesAll   ? "SA "
-                       : service == SVC_Save               ? "Save "
-                                                           : std::to_string(service) + " ";
-    text += std::to_string(classId) + "/" + std::to_string(instance);
-    std::size_t data = 5;
-    if (single) {
-        text += "/" + std::to_string(bytes.at(5));
-        data = 6;
-    }
-    if (data < bytes.size()) {
-        text += " ";
-        for (std::size_t i = data; i < bytes.size(); ++i) {
-            char hex[3];
-            std::snprintf(hex, sizeof hex, "%02X", bytes[i]);
-            text += hex;
-        }
-    }
-    return text;
-}
 
 using Requests = std::vector<std::string>;
 
@@ -60,7 +32,7 @@ protected:
         ASSERT_TRUE(m_device->IsPresent());
         m_gate->SetRequestObserver(
             [this](const std::vector<std::uint8_t>& bytes, int, const DeviceReply&) {
-                m_requests.push_back(Describe(bytes));
+                m_requests.push_back(DescribeRequest(bytes));
             });
     }
     DeviceLink Link() { return DeviceLink{*m_gate, *m_device}; }
