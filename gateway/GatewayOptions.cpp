@@ -39,6 +39,8 @@ std::optional<GatewayOptions> ParseGatewayOptions(const std::vector<std::string>
         {"--silent-after", &options.silentAfter},
         {"--fail-transfer-at", &options.failTransferAt},
         {"--j1708-every", &options.j1708EveryMs},
+        {"--fault-every", &options.faultEvery},
+        {"--fault-seed", &options.faultSeed},
     };
     const std::map<std::string, std::string*> texts{
         {"--device", &options.device},
@@ -102,7 +104,10 @@ std::string GatewayUsage() {
            "  --stay-in-run          accept run-state writes without changing state\n"
            "  --update-status N      answer the firmware update service with status N\n"
            "  --fail-transfer-at N   refuse the Nth firmware transfer chunk\n"
-           "  --j1708-every MS       send a J1708 message every MS ms to a J1708 client\n";
+           "  --j1708-every MS       send a J1708 message every MS ms to a J1708 client\n"
+           "  --fault-every N        a random fault (corrupt reply, NAK, silence, vanished\n"
+           "                         port, reset) in one of N frames received on average\n"
+           "  --fault-seed N         seed of the random faults (default 1)\n";
 }
 
 }  // namespace gantry::gateway

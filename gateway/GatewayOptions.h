@@ -22,6 +22,8 @@ struct GatewayOptions {
     std::optional<int> updateStatus;  // answer the firmware update service with this status
     int failTransferAt = 0;           // refuse the Nth firmware transfer chunk
     int j1708EveryMs = 0;             // J1708 traffic for J1708 clients, one message per period
+    int faultEvery = 0;               // a random fault in one of N frames received; 0 = none
+    int faultSeed = 1;                // seeds the random faults
     bool help = false;
 };
 

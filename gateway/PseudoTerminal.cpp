@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 namespace gantry::gateway {
 
@@ -138,6 +139,22 @@ bool CGatewayLine::CreateLink(const std::string& link, std::string& error) {
         error = std::move(problem);
         return false;
     }
+    return PointLink(link, error);
+}
+
+bool CGatewayLine::Reopen(std::chrono::milliseconds absence, std::string& error) {
+    std::error_code ignored;
+    if (!m_link.empty() && std::filesystem::read_symlink(m_link, ignored) == m_path) {
+        ::unlink(m_link.c_str());
+    }
+    ::close(m_slaveFd);
+    ::close(m_fd);
+    m_slaveFd = m_fd = -1;
+    std::this_thread::sleep_for(absence);
+    return OpenPseudoTerminal(error) && (m_link.empty() || PointLink(m_link, error));
+}
+
+bool CGatewayLine::PointLink(const std::string& link, std::string& error) {
     // Re-point atomically: a new link under a name of this process, then rename.
     const std::string temporary = link + ".new." + std::to_string(::getpid());
     if (::symlink(m_path.c_str(), temporary.c_str()) != 0) {

@@ -2,6 +2,7 @@
 // device given by path, in raw mode.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 namespace gantry::gateway {
@@ -24,11 +25,19 @@ public:
     // same `link`. The link goes again with the object if it still points at
     // Path(); one that was re-pointed since is left alone.
     bool CreateLink(const std::string& link, std::string& error);
+    // The port vanishes and comes back: the pseudo-terminal closes (its
+    // clients see the line hang up) and the link goes; after `absence` a new
+    // pseudo-terminal opens and the link points at it. False with a message
+    // when the new line or link cannot be made.
+    bool Reopen(std::chrono::milliseconds absence, std::string& error);
 
     int Fd() const { return m_fd; }
     const std::string& Path() const { return m_path; }
 
 private:
+    // Points `link` at Path(), replacing what is there atomically.
+    bool PointLink(const std::string& link, std::string& error);
+
     int m_fd = -1;
     int m_slaveFd = -1;  // kept open so the line survives clients closing it
     std::string m_path;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "common/Packet.h"
@@ -30,7 +31,8 @@ CVirtualGateway::CVirtualGateway(int fd, const GatewayOptions& options, RequestH
     : m_fd(fd),
       m_options(options),
       m_handler(std::move(handler)),
-      m_unreachable(std::move(unreachable)) {
+      m_unreachable(std::move(unreachable)),
+      m_faults(static_cast<std::uint32_t>(options.faultSeed), options.faultEvery) {
     if (options.baud > 0) {
         m_charTime = std::chrono::nanoseconds(11LL * 1000000000LL / options.baud);
     }
@@ -102,6 +104,54 @@ bool CVirtualGateway::Poll(int timeoutMs) {
             HandleChunk(m_unit.Take());
         }
     }
+    return !m_bVanish || ReplaceLine();
+}
+
+bool CVirtualGateway::InjectFault() {
+    switch (m_faults.Next()) {
+        case LineFault::None:
+            return false;
+        case LineFault::Corrupt:
+            m_bCorruptNext = true;
+            return false;
+        case LineFault::Nak:
+            SendBytes(Df1NakMessage());
+            return true;
+        case LineFault::Silence:
+            m_deafUntil = Clock::now() + m_faults.SilenceLength();
+            return true;
+        case LineFault::Vanish:
+            m_bVanish = true;
+            return true;
+        case LineFault::Reset:
+            break;
+    }
+    ForgetLink();
+    const double downtime =
+        m_options.resetDowntimeSeconds > 0 ? m_options.resetDowntimeSeconds : 1.0;
+    m_deafUntil = Clock::now() + std::chrono::milliseconds(static_cast<long long>(downtime * 1e3));
+    return true;
+}
+
+void CVirtualGateway::ForgetLink() {
+    m_unit.Clear();
+    m_lastFrame.clear();
+    m_bConnected = false;
+    m_bPassAll = false;
+    m_nProtocol = 0;
+}
+
+bool CVirtualGateway::ReplaceLine() {
+    m_bVanish = false;
+    ForgetLink();
+    if (!m_replaceLine) {
+        return true;
+    }
+    const int fd = m_replaceLine();
+    if (fd < 0) {
+        return false;
+    }
+    m_fd = fd;
     return true;
 }
 
@@ -118,7 +168,7 @@ void CVirtualGateway::HandleChunk(ByteMessage chunk) {
 void CVirtualGateway::HandleUnit(const ByteMessage& unit) {
     const bool silent = m_options.silentAfter > 0 &&
                         m_nFramesIn >= static_cast<std::uint64_t>(m_options.silentAfter);
-    if (silent || (m_unreachable && m_unreachable())) {
+    if (silent || m_bVanish || Clock::now() < m_deafUntil || (m_unreachable && m_unreachable())) {
         return;
     }
     if (IsDf1ControlMessage(unit)) {
@@ -140,6 +190,9 @@ void CVirtualGateway::HandleUnit(const ByteMessage& unit) {
     const ByteMessage message = ExtractDf1AppData(unit);
     if (ComputeDf1Checksum(message) != GetDf1Checksum(unit)) {
         SendBytes(Df1NakMessage());
+        return;
+    }
+    if (InjectFault()) {
         return;
     }
     if (m_options.enqEvery > 0 && frames % static_cast<std::uint64_t>(m_options.enqEvery) == 0) {
@@ -236,8 +289,9 @@ void CVirtualGateway::SendFrame(const ByteMessage& frame) {
     m_bResentAfterNak = false;
     ++m_nFramesSent;
     ByteMessage sent = frame;
-    if (m_options.corruptEvery > 0 &&
-        m_nFramesSent % static_cast<std::uint64_t>(m_options.corruptEvery) == 0) {
+    const bool corrupt = m_options.corruptEvery > 0 &&
+                         m_nFramesSent % static_cast<std::uint64_t>(m_options.corruptEvery) == 0;
+    if (corrupt || std::exchange(m_bCorruptNext, false)) {
         sent.back() = static_cast<std::uint8_t>(sent.back() ^ 0x5A);
     }
     SendBytes(sent);

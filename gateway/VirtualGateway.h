@@ -2,8 +2,8 @@
 // check byte, the last frame again on ENQ, and once again on a NAK of it),
 // the application protocol (connect, select protocol, discard/pass all, data
 // messages, echo confirmations, disconnect), optional pacing at a baud rate,
-// and faults a test can ask for. Object requests go to a handler, normally
-// the device simulator.
+// and faults a test can ask for, fixed or at random from a seed. Object requests go to a handler,
+// normally the device simulator.
 //
 // One thread serves the line (Run or Poll); the counters may be read from any
 // thread.
@@ -16,6 +16,7 @@
 
 #include "driver/ByteMessage.h"
 #include "driver/Df1Utils.h"
+#include "gateway/FaultInjector.h"
 #include "gateway/GatewayOptions.h"
 
 namespace gantry::gateway {
@@ -27,10 +28,16 @@ public:
     using RequestHandler = std::function<int(std::uint8_t* buffer, int length, int capacity)>;
     // True while the gateway is to ignore the line (after a Reset).
     using UnreachableCheck = std::function<bool()>;
+    // Replaces a vanished line with a new one (the port comes back): the new
+    // line's fd, or -1 when there is none.
+    using LineReplacer = std::function<int()>;
 
     // `fd` is the line, non-blocking, owned by the caller.
     CVirtualGateway(int fd, const GatewayOptions& options, RequestHandler handler,
                     UnreachableCheck unreachable = {});
+
+    // Without a replacer a vanished-port fault acts as a reset.
+    void SetLineReplacer(LineReplacer replacer) { m_replaceLine = std::move(replacer); }
 
     // Serves until `stop` is set. Returns false when the line failed.
     bool Run(const std::atomic<bool>& stop);
@@ -47,6 +54,8 @@ public:
     std::int32_t SelectedProtocol() const { return m_nProtocol; }
     bool PassAll() const { return m_bPassAll; }
     bool Connected() const { return m_bConnected; }
+    // The random faults injected so far (read after Run returned).
+    const CFaultInjector& Faults() const { return m_faults; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -60,6 +69,11 @@ private:
     void SendFrame(const driver::ByteMessage& frame);
     void SendBytes(const driver::ByteMessage& bytes);
     void MaybeSendJ1708();
+    // Draws the random fault for a good frame; true when the frame is not answered.
+    bool InjectFault();
+    // A reset or a new line: the link's state is gone.
+    void ForgetLink();
+    bool ReplaceLine();
     void PaceUntil(Clock::time_point when) const;
     Clock::time_point NextSlot(Clock::time_point last, Clock::time_point now) const;
 
@@ -67,6 +81,11 @@ private:
     GatewayOptions m_options;
     RequestHandler m_handler;
     UnreachableCheck m_unreachable;
+    LineReplacer m_replaceLine;
+    CFaultInjector m_faults;
+    Clock::time_point m_deafUntil{};  // a silence or reset ignores the line until then
+    bool m_bCorruptNext = false;
+    bool m_bVanish = false;
     std::chrono::nanoseconds m_charTime{0};
     Clock::time_point m_rxDone{};
     Clock::time_point m_txDone{};

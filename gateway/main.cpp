@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -77,12 +78,26 @@ int RunGateway(int argc, char** argv) {
             return objects.Answer(buffer, length, capacity);
         },
         [&objects] { return objects.IsUnreachable(); });
+    if (options->device.empty()) {
+        gateway.SetLineReplacer([&line] {
+            std::string problem;
+            if (line.Reopen(std::chrono::milliseconds(800), problem)) {
+                return line.Fd();
+            }
+            std::fprintf(stderr, "gantry-gateway: %s\n", problem.c_str());
+            return -1;
+        });
+    }
     std::printf("%s\n", line.Path().c_str());
     std::fflush(stdout);
     const bool served = gateway.Run(g_stop);
     std::fprintf(stderr, "gantry-gateway: %llu bytes received, %llu bytes sent\n",
                  static_cast<unsigned long long>(gateway.BytesReceived()),
                  static_cast<unsigned long long>(gateway.BytesSent()));
+    if (options->faultEvery > 0) {
+        std::fprintf(stderr, "gantry-gateway: faults injected: %s\n",
+                     gateway.Faults().Summary().c_str());
+    }
     return served ? 0 : 1;
 }
 

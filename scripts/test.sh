@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, checks the formatting, builds
 # everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs
-# every test through CTest, runs the command-line end-to-end tests and the
+# every test through CTest, runs a minute of the soak program (bench/SoakRun.cpp)
+# against a gateway that injects random faults, runs the command-line end-to-end tests and the
 # desktop tool's start-up test again as an ordinary user, then builds the concurrency tests with
 # ThreadSanitizer and runs them again, runs the libFuzzer targets over the
 # decoders for a bounded time, and finally builds a release tree, installs it,
@@ -24,6 +25,9 @@ cmake -S . -B build-asan -G Ninja -DGANTRY_SANITIZE=address -DCMAKE_BUILD_TYPE=R
 cmake --build build-asan -j "$jobs"
 # benchmarks print figures on demand (ctest -L benchmark); they are not part of the run
 ctest --test-dir build-asan --no-tests=error --output-on-failure -j "$jobs" -LE benchmark
+
+echo "== soak run (a minute through the whole stack while the gateway injects random faults)"
+build-asan/bin/gantry-soak --cycles 100000 --seconds 60 --fault-every 300 --firmware-every 10
 
 echo "== as an ordinary user (command-line end-to-end tests, GYConfig start-up)"
 scripts/test-as-user.sh build-asan

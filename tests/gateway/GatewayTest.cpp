@@ -4,12 +4,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "TestSupport.h"
 #include "common/PacketQueue.h"
 #include "common/SharedLibrary.h"
 #include "driver/DriverInterface.h"
+#include "gateway/FaultInjector.h"
 #include "gateway/GatewayObjects.h"
 #include "gateway/GatewayOptions.h"
 #include "gateway/PseudoTerminal.h"
@@ -129,7 +131,8 @@ TEST(GatewayOptions, ValuesAndFlags_AreParsed) {
     std::string error;
     const auto options = ParseGatewayOptions(
         {"--baud", "19200", "--link", "/tmp/x/com1", "--stay-in-run", "--update-status", "16",
-         "--fail-transfer-at", "3", "--reset-downtime", "1.5", "--enq-every", "4"},
+         "--fail-transfer-at", "3", "--reset-downtime", "1.5", "--enq-every", "4", "--fault-every",
+         "300", "--fault-seed", "77"},
         error);
     ASSERT_TRUE(options) << error;
     EXPECT_EQ(options->baud, 19200);
@@ -140,6 +143,30 @@ TEST(GatewayOptions, ValuesAndFlags_AreParsed) {
     EXPECT_DOUBLE_EQ(options->resetDowntimeSeconds, 1.5);
     EXPECT_EQ(options->enqEvery, 4);
     EXPECT_EQ(options->profile, "GYSim.ini");
+    EXPECT_EQ(options->faultEvery, 300);
+    EXPECT_EQ(options->faultSeed, 77);
+}
+
+TEST(FaultInjector, SameSeedGivesSameFaults_EveryKindComes_NoneWithoutARate) {
+    CFaultInjector first(42, 3), second(42, 3), none(42, 0);
+    int faults = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const LineFault fault = first.Next();
+        ASSERT_EQ(second.Next(), fault) << i;
+        ASSERT_EQ(none.Next(), LineFault::None);
+        faults += fault != LineFault::None;
+    }
+    EXPECT_NEAR(faults, 1000, 150);
+    std::uint64_t counted = 0;
+    for (LineFault kind : {LineFault::Corrupt, LineFault::Nak, LineFault::Silence,
+                           LineFault::Vanish, LineFault::Reset}) {
+        EXPECT_GT(first.Count(kind), 0u);
+        counted += first.Count(kind);
+    }
+    EXPECT_EQ(counted, static_cast<std::uint64_t>(faults));
+    const auto silence = first.SilenceLength();
+    EXPECT_GE(silence.count(), 300);
+    EXPECT_LE(silence.count(), 3000);
 }
 
 TEST(GatewayOptions, UnknownOptionsAndBadValues_AreRefused) {
@@ -252,6 +279,42 @@ TEST_F(GatewayLineTest, Reset_MakesTheGatewayUnreachableForItsDowntime) {
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
     EXPECT_EQ(Exchange(kReadName), kNameReply);
     EXPECT_EQ(disconnect(201), 0);
+}
+
+TEST_F(GatewayLineTest, VanishedPort_HangsUpItsClientAndReturnsBehindTheSameLink) {
+    WriteFileBytes(gantryDir.File("GYSim.ini"), kProfile);
+    CGatewayLine line;
+    std::string error;
+    const std::string link = gantryDir.File("dosdevices/com7");
+    ASSERT_TRUE(line.OpenPseudoTerminal(error) && line.CreateLink(link, error)) << error;
+    CGatewayObjects objects(GatewayOptions{});
+    auto serve = [&objects](std::uint8_t* buffer, int length, int capacity) {
+        return objects.Answer(buffer, length, capacity);
+    };
+    auto gateway = std::make_unique<CVirtualGateway>(line.Fd(), GatewayOptions{}, serve);
+    std::atomic<bool> stop{false};
+    std::thread thread([&] { gateway->Run(stop); });
+    ASSERT_EQ(Connect(link), 0);
+    EXPECT_EQ(Exchange(kReadName), kNameReply);
+    stop = true;
+    thread.join();
+
+    const std::string before = line.Path();
+    ASSERT_TRUE(line.Reopen(std::chrono::milliseconds(50), error)) << error;
+    EXPECT_NE(line.Path(), before);
+    EXPECT_EQ(std::filesystem::read_symlink(link).string(), line.Path());
+    // the old line hung up: the connected client gets no answer any more
+    EXPECT_TRUE(Exchange(kReadName, 300).empty());
+    EXPECT_EQ(disconnect(201), 0);
+
+    gateway = std::make_unique<CVirtualGateway>(line.Fd(), GatewayOptions{}, serve);
+    stop = false;
+    thread = std::thread([&] { gateway->Run(stop); });
+    ASSERT_EQ(Connect(link), 0);
+    EXPECT_EQ(Exchange(kReadName), kNameReply);
+    EXPECT_EQ(disconnect(201), 0);
+    stop = true;
+    thread.join();
 }
 
 TEST_F(GatewayLineTest, J1708Client_GetsGeneratedTrafficOnceItPassesAll) {
