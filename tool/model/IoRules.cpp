@@ -1,27 +1,15 @@
 #include "tool/model/IoRules.h"
 
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
 #include <set>
 #include <utility>
 
+#include "common/TextFormat.h"
 #include "tool/model/NetworkSettings.h"
 
 namespace gantry::tool {
 
 namespace {
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string Format(const char* format, ...) {
-    char text[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
 
 bool IsBitQuantityCharacter(char c, bool hex) {
     if ((c >= '0' && c <= '9') || c == ' ' || c == ',' || c == '.' || c == '(' || c == ')') {
@@ -51,8 +39,8 @@ std::optional<Refusal> CheckMessageOffset(const std::string& text, bool hex, std
     }
     if (bits > f_nMessageOffsetLimitBits) {
         return InvalidEntry(
-            Format("Message Offset must be within Message Offset bounds: 0 - %u bits",
-                   f_nMessageOffsetLimitBits),
+            FormatText("Message Offset must be within Message Offset bounds: 0 - %u bits",
+                       f_nMessageOffsetLimitBits),
             Field::MessageOffset);
     }
     return std::nullopt;
@@ -95,17 +83,19 @@ std::uint32_t ReadBitQuantity(const std::string& text, bool hex) {
 
 std::string ShowBitQuantity(std::uint16_t bits, bool hex) {
     const unsigned b = bits;
-    return hex ? Format("%X (%X,%X)", b, b / 8, b % 8) : Format("%u (%u,%u)", b, b / 8, b % 8);
+    return hex ? FormatText("%X (%X,%X)", b, b / 8, b % 8)
+               : FormatText("%u (%u,%u)", b, b / 8, b % 8);
 }
 
 std::string ShowBitQuantityInList(std::uint16_t bits, bool hex) {
     const unsigned b = bits;
-    return hex ? Format("%4X (%X,%X)", b, b / 8, b % 8) : Format("%4u (%u,%u)", b, b / 8, b % 8);
+    return hex ? FormatText("%4X (%X,%X)", b, b / 8, b % 8)
+               : FormatText("%4u (%u,%u)", b, b / 8, b % 8);
 }
 
 std::string ShowDtcCount(std::uint16_t dataLength, bool hex) {
     const unsigned count = dataLength >= 16 ? (dataLength - 16u) / 32u : 0u;
-    return hex ? Format("%X", count) : Format("%u", count);
+    return hex ? FormatText("%X", count) : FormatText("%u", count);
 }
 
 std::optional<std::uint32_t> ReadPlainNumber(const std::string& text, bool hex) {
@@ -246,15 +236,16 @@ std::optional<Refusal> CheckPlacement(const PointEntry& entry, const ColumnModes
         const std::int64_t size =
             direction == IoDirection::Input ? limits.inputBytes : limits.outputBytes;
         return InvalidEntry(
-            Format("Specified table offset and length is outside of the Data Table bounds of %lld "
-                   "bytes",
-                   static_cast<long long>(size)),
+            FormatText(
+                "Specified table offset and length is outside of the Data Table bounds of %lld "
+                "bytes",
+                static_cast<long long>(size)),
             Field::DataOffset);
     }
     if (bounds == -2) {
-        return InvalidEntry(Format("Specified table offset and length yields a total I/O space "
-                                   "larger than the combined Data Table limit of %lld bytes",
-                                   static_cast<long long>(limits.combinedBytes)),
+        return InvalidEntry(FormatText("Specified table offset and length yields a total I/O space "
+                                       "larger than the combined Data Table limit of %lld bytes",
+                                       static_cast<long long>(limits.combinedBytes)),
                             Field::DataOffset);
     }
     if (OverlapsAnotherPoint(io, direction, offset, length, editIndex)) {
@@ -320,16 +311,17 @@ ApplyResult ApplyPointEntry(const PointEntry& entry, const ColumnModes& modes) {
         return result;
     }
     if (offset > f_nApplyBoundBits) {
-        result.failure =
-            InvalidEntry(Format("Data Table Offset must be within Data Table bounds: 0 - %u bits",
-                                f_nApplyBoundBits),
-                         Field::DataOffset);
+        result.failure = InvalidEntry(
+            FormatText("Data Table Offset must be within Data Table bounds: 0 - %u bits",
+                       f_nApplyBoundBits),
+            Field::DataOffset);
         return result;
     }
     if (offset + length > f_nApplyBoundBits) {
         result.failure = InvalidEntry(
-            Format("Specified Data Table space is outside of the Data Table bounds: 0 - %u bits",
-                   f_nApplyBoundBits),
+            FormatText(
+                "Specified Data Table space is outside of the Data Table bounds: 0 - %u bits",
+                f_nApplyBoundBits),
             Field::DataLength);
         return result;
     }
@@ -408,24 +400,24 @@ TableCheck CheckWholeTable(const CJ1939IO* io, const DataTableLimits& limits) {
         }
     }
     if (counts[0] != 0) {
-        check.messages.push_back(
-            Refusal{Format("%d Input datapoints are outside of the Data Table bound of %lld bytes",
-                           counts[0], static_cast<long long>(limits.inputBytes)),
-                    f_szInvalidParameters, Field::None});
+        check.messages.push_back(Refusal{
+            FormatText("%d Input datapoints are outside of the Data Table bound of %lld bytes",
+                       counts[0], static_cast<long long>(limits.inputBytes)),
+            f_szInvalidParameters, Field::None});
     }
     if (counts[1] != 0) {
-        check.messages.push_back(
-            Refusal{Format("%d Output datapoints are outside of the Data Table bound of %lld bytes",
-                           counts[1], static_cast<long long>(limits.outputBytes)),
-                    f_szInvalidParameters, Field::None});
+        check.messages.push_back(Refusal{
+            FormatText("%d Output datapoints are outside of the Data Table bound of %lld bytes",
+                       counts[1], static_cast<long long>(limits.outputBytes)),
+            f_szInvalidParameters, Field::None});
     }
     const std::int64_t used =
         std::int64_t{io->UsedEnd(IoDirection::Input)} + io->UsedEnd(IoDirection::Output);
     if (8 * limits.combinedBytes < used) {
         check.messages.push_back(
-            Refusal{Format("Total I/O space is larger than combined Data Table limit of %lld "
-                           "bytes",
-                           static_cast<long long>(limits.combinedBytes)),
+            Refusal{FormatText("Total I/O space is larger than combined Data Table limit of %lld "
+                               "bytes",
+                               static_cast<long long>(limits.combinedBytes)),
                     f_szInvalidParameters, Field::None});
         check.passed = false;
         return check;
@@ -440,15 +432,15 @@ TableCheck CheckPgnCounts(const CJ1939IO& io, const PgnLimits& pgnLimits) {
     const int outputs = CountPgns(io.Outputs());
     if (inputs > pgnLimits.inputPgns) {
         check.messages.push_back(
-            Refusal{Format("Input PGN count of %d is beyond the limit of %d PGNs", inputs,
-                           pgnLimits.inputPgns),
+            Refusal{FormatText("Input PGN count of %d is beyond the limit of %d PGNs", inputs,
+                               pgnLimits.inputPgns),
                     f_szInvalidParameters, Field::None});
         check.passed = false;
     }
     if (outputs > pgnLimits.outputPgns) {
         check.messages.push_back(
-            Refusal{Format("Output PGN count of %d is beyond the limit of %d PGNs", outputs,
-                           pgnLimits.outputPgns),
+            Refusal{FormatText("Output PGN count of %d is beyond the limit of %d PGNs", outputs,
+                               pgnLimits.outputPgns),
                     f_szInvalidParameters, Field::None});
         check.passed = false;
     }
