@@ -1,9 +1,9 @@
 #include "tool/model/NetworkSettings.h"
 
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 
+#include "tool/device/DeviceRequest.h"
 #include "tool/model/NetworkRules.h"
 
 namespace gantry::tool {
@@ -159,75 +159,7 @@ std::optional<std::uint32_t> ReadIoSize(const std::string& text) {
 }
 
 std::string DeviceNetScannerStatusText(std::uint8_t code) {
-    switch (code) {
-        case 0:
-            return "OK";
-        case 60:
-            return "DUP MAC CHK";
-        case 61:
-            return "AUTOBAUD";
-        case 70:
-            return "DUP MAC ERR";
-        case 71:
-            return "CONFIG ERR";
-        case 72:
-            return "COMM FAIL";
-        case 73:
-            return "DEV TYPE";
-        case 74:
-            return "PORT ORUN";
-        case 75:
-            return "NET QUIET";
-        case 76:
-            return "NO MSGS";
-        case 77:
-            return "DATA SIZE";
-        case 78:
-            return "NO DEVICE";
-        case 79:
-            return "XMIT FAIL";
-        case 80:
-            return "IDLE MODE";
-        case 81:
-            return "FAULT MODE";
-        case 82:
-            return "FRAG ERR";
-        case 83:
-            return "INIT ERR";
-        case 84:
-            return "NOT INIT";
-        case 85:
-            return "DATA SIZE";
-        case 86:
-            return "DEV IDLE";
-        case 87:
-            return "SHARED MASTER ERROR";
-        case 88:
-            return "SHARED CHOICE ERROR";
-        case 89:
-            return "KEEPER FAIL";
-        case 90:
-            return "PORT DISABLED";
-        case 91:
-            return "BUS OFF";
-        case 92:
-            return "NET POWER";
-        case 95:
-            return "FLASH";
-        case 96:
-            return "TEST MODE";
-        case 97:
-            return "HALT";
-        case 98:
-            return "FW FAIL";
-        case 99:
-            return "SYS FAIL";
-        default:
-            break;
-    }
-    char text[8];
-    std::snprintf(text, sizeof text, "%2d ", code);
-    return text;
+    return ScannerStatusText(code);
 }
 
 bool IsModbusBaudRate(std::uint32_t v) {

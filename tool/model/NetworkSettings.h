@@ -92,7 +92,8 @@ std::optional<std::uint32_t> ReadNetworkAddress(const std::string& text);
 // A decimal integer in 4 to 500.
 std::optional<std::uint32_t> ReadIoSize(const std::string& text);
 
-// The scanner status code table of the DeviceNet side ("%2d " for unknown codes).
+// The DeviceNet scanner status text of the reply byte: the one table of the
+// request codec, ScannerStatusText ("%2d " for unknown codes).
 std::string DeviceNetScannerStatusText(std::uint8_t code);
 
 // Lists that show a value by its item: a value the list has no item for leaves
