@@ -38,20 +38,19 @@ const char* const f_szDescription =
     "[Update2]\nNVSInstance=1\nMajorRevision=0x2\nMinorRevision=10\nDataFileName=carrier.bin\n"
     "FileSize=1000\n";
 
-bool WriteFiles(const std::string& dir, const std::string& profile, const std::string& driver) {
+void WriteProfile(const std::string& dir, const std::string& profile) {
     std::ifstream in(profile, std::ios::binary);
-    if (!in) {
-        return false;
-    }
     std::ostringstream text;
     text << in.rdbuf() << f_szStorageAreas;
     WriteText(dir + "/gateway.ini", text.str());
+}
+
+void WriteFiles(const std::string& dir, const std::string& driver) {
     WriteText(dir + "/KV121032.INI", "[DeviceInformation101]\nDeviceParams=" + driver + " COM1\n");
     WriteText(dir + "/update.nvs", f_szDescription);
     WriteText(dir + "/boot.bin", std::string(600, '\x5B'));
     WriteText(dir + "/carrier.bin", std::string(1000, '\xC3'));
     fs::create_directories(dir + "/dosdevices");
-    return true;
 }
 
 // Reads the gateway's first line (its line's name): it serves from then on.
@@ -77,14 +76,26 @@ bool SoakWorld::Start(const std::string& program, const std::string& profile, in
     }
     m_dir = pattern;
     ::setenv("GANTRY_DIR", m_dir.c_str(), 1);
-    const fs::path library(RP1210LibraryPath());
-    const std::string gateway = (fs::absolute(program).parent_path() / "gantry-gateway").string();
-    if (!WriteFiles(m_dir, profile, (library.parent_path() / "libKVGYSrl.so").string())) {
+    m_program = (fs::absolute(program).parent_path() / "gantry-gateway").string();
+    m_baud = baud;
+    m_faultEvery = faultEvery;
+    m_gatewayLog = m_dir + "/gateway.log";
+    WriteFiles(m_dir, (fs::path(RP1210LibraryPath()).parent_path() / "libKVGYSrl.so").string());
+    return RestartGateway(profile, seed, error);
+}
+
+bool SoakWorld::RestartGateway(const std::string& profile, std::uint32_t seed, std::string& error) {
+    StopGateway();
+    if (!fs::is_regular_file(profile)) {
         error = "cannot read the profile " + profile;
         return false;
     }
-    m_gatewayLog = m_dir + "/gateway.log";
-    std::vector<std::string> arguments = {gateway,
+    WriteProfile(m_dir, profile);
+    return StartGateway(seed, error);
+}
+
+bool SoakWorld::StartGateway(std::uint32_t seed, std::string& error) {
+    std::vector<std::string> arguments = {m_program,
                                           "--link",
                                           m_dir + "/dosdevices/com1",
                                           "--profile",
@@ -92,9 +103,9 @@ bool SoakWorld::Start(const std::string& program, const std::string& profile, in
                                           "--reset-downtime",
                                           "0.5",
                                           "--baud",
-                                          std::to_string(baud),
+                                          std::to_string(m_baud),
                                           "--fault-every",
-                                          std::to_string(faultEvery),
+                                          std::to_string(m_faultEvery),
                                           "--fault-seed",
                                           std::to_string(seed % 1000000000U)};
     int out[2];
@@ -104,20 +115,20 @@ bool SoakWorld::Start(const std::string& program, const std::string& profile, in
     m_gateway = ::fork();
     if (m_gateway == 0) {
         ::dup2(out[1], 1);
-        std::freopen(m_gatewayLog.c_str(), "w", stderr);
+        std::freopen(m_gatewayLog.c_str(), "a", stderr);
         std::vector<char*> argv;
         for (auto& argument : arguments) {
             argv.push_back(argument.data());
         }
         argv.push_back(nullptr);
-        ::execv(gateway.c_str(), argv.data());
+        ::execv(m_program.c_str(), argv.data());
         ::_exit(127);
     }
     ::close(out[1]);
     const bool serving = m_gateway > 0 && AwaitFirstLine(out[0]);
     ::close(out[0]);
     if (!serving) {
-        error = "the gateway " + gateway + " did not start";
+        error = "the gateway " + m_program + " did not start";
     }
     return serving;
 }

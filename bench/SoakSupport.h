@@ -33,14 +33,24 @@ public:
                int faultEvery, std::string& error);
     // Stops the gateway and returns its count of faults by kind.
     std::string StopGateway();
+    // Another product: the gateway stops, its profile becomes a copy of
+    // `profile` (and the storage areas) and it starts again with the faults of
+    // `seed`; the port vanishes meanwhile, as when a gateway is swapped.
+    bool RestartGateway(const std::string& profile, std::uint32_t seed, std::string& error);
 
+    const std::string& Directory() const { return m_dir; }
     std::string GatewayProfile() const { return m_dir + "/gateway.ini"; }
     std::string UpdateDescription() const { return m_dir + "/update.nvs"; }
     // The image size for each storage area the description writes.
     std::map<int, std::size_t> ImageSizes() const { return {{1, 1000}, {2, 600}}; }
 
 private:
+    bool StartGateway(std::uint32_t seed, std::string& error);
+
     std::string m_dir;
+    std::string m_program;  // the gateway program
+    int m_baud = 0;
+    int m_faultEvery = 0;
     pid_t m_gateway = -1;
     std::string m_gatewayLog;
 };

@@ -2,7 +2,8 @@
 # The test command: installs what is missing, checks the formatting, builds
 # everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs
 # every test through CTest, runs a minute of the soak program (bench/SoakRun.cpp)
-# against a gateway that injects random faults, runs the command-line end-to-end tests and the
+# and of the GUI monkey (bench/GuiMonkey.cpp) against a gateway that injects
+# random faults, runs the command-line end-to-end tests and the
 # desktop tool's start-up test again as an ordinary user, then builds the concurrency tests with
 # ThreadSanitizer and runs them again, runs the libFuzzer targets over the
 # decoders for a bounded time, and finally builds a release tree, installs it,
@@ -28,6 +29,9 @@ ctest --test-dir build-asan --no-tests=error --output-on-failure -j "$jobs" -LE 
 
 echo "== soak run (a minute through the whole stack while the gateway injects random faults)"
 build-asan/bin/gantry-soak --cycles 100000 --seconds 60 --fault-every 300 --firmware-every 10
+
+echo "== GUI monkey (a minute of random walk through GYConfig's window against a faulty gateway)"
+QT_QPA_PLATFORM=offscreen build-asan/bin/gantry-monkey --seconds 60
 
 echo "== as an ordinary user (command-line end-to-end tests, GYConfig start-up)"
 scripts/test-as-user.sh build-asan
