@@ -13,42 +13,15 @@
 #include "common/AtomicFile.h"
 #include "common/GantryDirectory.h"
 #include "common/InputFile.h"
+#include "common/ProfileDocument.h"
 
 namespace gantry {
 
+using namespace profile;
+
 namespace {
 
-// One line of the file: its text without the line end, and the line end itself
-// ("\r\n", "\n" or "" for a last line without one).
-struct Line {
-    std::string text;
-    std::string end;
-};
-
-struct Document {
-    std::vector<Line> lines;
-    std::string defaultEnd = "\n";  // line end for new lines: the file's own
-};
-
 std::mutex g_writeLock;  // protects read-modify-write of profile files in this process
-
-constexpr const char* kBlanks = " \t";
-
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(kBlanks);
-    if (first == std::string::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(kBlanks);
-    return text.substr(first, last - first + 1);
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // The file's text: empty when it is missing; nothing when it cannot serve as
 // a profile (not a regular file, unreadable, over the size bound).
@@ -58,101 +31,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
         return read.absent ? std::make_optional(std::string()) : std::nullopt;
     }
     return std::string(read.bytes->begin(), read.bytes->end());
-}
-
-Document Parse(const std::string& content) {
-    Document document;
-    std::size_t position = 0;
-    bool sawEnd = false;
-    while (position < content.size()) {
-        const auto newline = content.find('\n', position);
-        Line line;
-        if (newline == std::string::npos) {
-            line.text = content.substr(position);
-            position = content.size();
-        } else {
-            line.text = content.substr(position, newline - position);
-            line.end = "\n";
-            position = newline + 1;
-            if (!line.text.empty() && line.text.back() == '\r') {
-                line.text.pop_back();
-                line.end = "\r\n";
-            }
-            if (!sawEnd) {
-                document.defaultEnd = line.end;
-                sawEnd = true;
-            }
-        }
-        document.lines.push_back(std::move(line));
-    }
-    return document;
-}
-
-// The text of a line as the parser sees it: a byte order mark on the first
-// line is not part of the name that follows it.
-std::string Visible(const Document& document, std::size_t index) {
-    const std::string& text = document.lines[index].text;
-    if (index == 0 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        return text.substr(3);
-    }
-    return text;
-}
-
-std::optional<std::string> SectionName(const std::string& text) {
-    const std::string trimmed = Trim(text);
-    if (trimmed.empty() || trimmed[0] != '[') {
-        return std::nullopt;
-    }
-    const auto close = trimmed.find(']');
-    return Trim(trimmed.substr(1, close == std::string::npos ? std::string::npos : close - 1));
-}
-
-// Key and value of a "key = value" line; none for comments and other lines.
-std::optional<std::pair<std::string, std::string>> KeyValue(const std::string& text) {
-    const std::string trimmed = Trim(text);
-    if (trimmed.empty() || trimmed[0] == ';' || trimmed[0] == '[') {
-        return std::nullopt;
-    }
-    const auto equals = trimmed.find('=');
-    if (equals == std::string::npos) {
-        return std::nullopt;
-    }
-    std::string value = Trim(trimmed.substr(equals + 1));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front()) {
-        value = value.substr(1, value.size() - 2);
-    }
-    return std::make_pair(Trim(trimmed.substr(0, equals)), value);
-}
-
-// Index range [begin, end) of the lines after the header of the first section
-// named `section`; none when there is no such section.
-std::optional<std::pair<std::size_t, std::size_t>> FindSection(const Document& document,
-                                                               const std::string& section) {
-    const std::size_t count = document.lines.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto name = SectionName(Visible(document, i));
-        if (!name || !EqualNoCase(*name, section)) {
-            continue;
-        }
-        std::size_t end = i + 1;
-        while (end < count && !SectionName(Visible(document, end))) {
-            ++end;
-        }
-        return std::make_pair(i + 1, end);
-    }
-    return std::nullopt;
-}
-
-std::optional<std::size_t> FindKey(const Document& document, std::size_t begin, std::size_t end,
-                                   const std::string& key) {
-    for (std::size_t i = begin; i < end; ++i) {
-        const auto entry = KeyValue(Visible(document, i));
-        if (entry && EqualNoCase(entry->first, key)) {
-            return i;
-        }
-    }
-    return std::nullopt;
 }
 
 Document Load(const std::string& path) {
@@ -167,15 +45,6 @@ bool ReplaceFile(const std::string& path, const std::string& content) {
         MakeDirectories(parent.string());
     }
     return WriteFileAtomically(path, content);
-}
-
-std::string Serialise(const Document& document) {
-    std::string content;
-    for (const auto& line : document.lines) {
-        content += line.text;
-        content += line.end;
-    }
-    return content;
 }
 
 // A file's identity and state on disk, to notice a change by another program.
@@ -295,44 +164,28 @@ void Remember(const std::string& path, Document written) {
     }
 }
 
-bool HasLineBreak(const std::string& text) {
-    return text.find_first_of("\r\n") != std::string::npos;
-}
-
-// The line end that a line gets when a new line follows it.
-void EndLastLine(Document& document) {
-    if (!document.lines.empty() && document.lines.back().end.empty()) {
-        document.lines.back().end = document.defaultEnd;
+// Applies `change` to the profile under the write lock and writes the file
+// when it reports a change. False when the file cannot be read or written.
+template <typename Change>
+bool ChangeProfile(const std::string& file, Change&& change) {
+    try {
+        const std::string path = ResolveGantryPath(file);
+        std::lock_guard<std::mutex> guard(g_writeLock);
+        std::optional<Document> document = DocumentForWrite(path);
+        if (!document) {
+            return false;
+        }
+        if (!change(*document)) {
+            return true;  // nothing to write
+        }
+        if (!ReplaceFile(path, Serialise(*document))) {
+            return false;
+        }
+        Remember(path, std::move(*document));
+        return true;
+    } catch (const std::exception&) {
+        return false;
     }
-}
-
-void SetKey(Document& document, const std::string& section, const std::string& key,
-            const std::string& value) {
-    const auto range = FindSection(document, section);
-    if (!range) {
-        EndLastLine(document);
-        document.lines.push_back({"[" + section + "]", document.defaultEnd});
-        document.lines.push_back({key + "=" + value, document.defaultEnd});
-        return;
-    }
-    if (const auto index = FindKey(document, range->first, range->second, key)) {
-        // keep the key's spelling and the blanks around '=' as the file had them
-        std::string& text = document.lines[*index].text;
-        const auto equals = text.find('=');
-        const auto valueStart = text.find_first_not_of(kBlanks, equals + 1);
-        text = text.substr(0, valueStart == std::string::npos ? text.size() : valueStart) + value;
-        return;
-    }
-    // a new key goes after the last non-blank line of its section
-    std::size_t insertAt = range->second;
-    while (insertAt > range->first && Trim(document.lines[insertAt - 1].text).empty()) {
-        --insertAt;
-    }
-    if (insertAt == document.lines.size()) {
-        EndLastLine(document);
-    }
-    document.lines.insert(document.lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
-                          Line{key + "=" + value, document.defaultEnd});
 }
 
 }  // namespace
@@ -445,49 +298,22 @@ bool WriteProfileString(const std::string& file, const std::string& section, con
         section.find(']') != std::string::npos) {
         return false;
     }
-    try {
-        const std::string path = ResolveGantryPath(file);
-        std::lock_guard<std::mutex> guard(g_writeLock);
-        std::optional<Document> document = DocumentForWrite(path);
-        if (!document) {
-            return false;
-        }
-        SetKey(*document, Trim(section), Trim(key), value);
-        if (!ReplaceFile(path, Serialise(*document))) {
-            return false;
-        }
-        Remember(path, std::move(*document));
+    return ChangeProfile(file, [&](Document& document) {
+        SetKey(document, Trim(section), Trim(key), value);
         return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+    });
 }
 
 bool DeleteProfileKey(const std::string& file, const std::string& section, const std::string& key) {
-    try {
-        const std::string path = ResolveGantryPath(file);
-        std::lock_guard<std::mutex> guard(g_writeLock);
-        std::optional<Document> document = DocumentForWrite(path);
-        if (!document) {
-            return false;
+    return ChangeProfile(file, [&](Document& document) {
+        const auto range = FindSection(document, section);
+        const auto index =
+            range ? FindKey(document, range->first, range->second, key) : std::nullopt;
+        if (index) {
+            document.lines.erase(document.lines.begin() + static_cast<std::ptrdiff_t>(*index));
         }
-        const auto range = FindSection(*document, section);
-        if (!range) {
-            return true;
-        }
-        const auto index = FindKey(*document, range->first, range->second, key);
-        if (!index) {
-            return true;
-        }
-        document->lines.erase(document->lines.begin() + static_cast<std::ptrdiff_t>(*index));
-        if (!ReplaceFile(path, Serialise(*document))) {
-            return false;
-        }
-        Remember(path, std::move(*document));
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+        return index.has_value();
+    });
 }
 
 std::string ProfileFileProblem(const std::string& file) {
