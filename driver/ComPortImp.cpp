@@ -92,34 +92,14 @@ struct CComPortImp::ComPortState {
     std::uint32_t timeoutMs = 2000;
 };
 
-CComPortImp::CComPortImp(const std::string& portName, std::uint32_t timeoutMs)
-    : m_pImpl(std::make_unique<ComPortState>()) {
-    m_pImpl->portName = portName;
-    m_pImpl->timeoutMs = timeoutMs;
-    const std::string path = ResolvePortName(portName);
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        WriteTraceLog("ComPortImp", "Impl()", "Failed opening COM port : " + portName);
-        ThrowDriverError(DE_HardwareNotResponding);
-    }
-    m_pImpl->hPort = fd;
-    const bool pty = IsPseudoTerminal(fd);
-    // TIOCEXCL keeps out programs that do not take the lock; a pseudo-terminal
-    // may refuse it.
-    if (::ioctl(fd, TIOCEXCL) != 0 && !pty) {
-        ClosePort(fd);
-        m_pImpl->hPort = -1;
-        WriteTraceLog("ComPortImp", "Impl()", "Failed opening COM port : " + portName);
-        ThrowDriverError(DE_HardwareNotResponding);
-    }
+namespace {
+
+// Sets the line to 19200 baud, 8 data bits, even parity, raw, and raises DTR
+// and RTS. False when the terminal refuses.
+bool SetLineSettings(int fd, bool pty) {
     termios settings{};
     if (::tcgetattr(fd, &settings) != 0) {
-        ClosePort(fd);
-        m_pImpl->hPort = -1;
-        ThrowDriverError(DE_UnknownDriverError);
+        return false;
     }
     ::cfmakeraw(&settings);
     settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | CRTSCTS | PARODD);
@@ -137,14 +117,37 @@ CComPortImp::CComPortImp(const std::string& portName, std::uint32_t timeoutMs)
         result = ::tcsetattr(fd, TCSANOW, &settings);
     }
     int lines = TIOCM_DTR | TIOCM_RTS;
-    if (result == 0 && ::ioctl(fd, TIOCMBIS, &lines) != 0 && !(pty && errno == ENOTTY)) {
-        result = -1;
+    return result == 0 && (::ioctl(fd, TIOCMBIS, &lines) == 0 || (pty && errno == ENOTTY));
+}
+
+}  // namespace
+
+CComPortImp::CComPortImp(const std::string& portName, std::uint32_t timeoutMs)
+    : m_pImpl(std::make_unique<ComPortState>()) {
+    m_pImpl->portName = portName;
+    m_pImpl->timeoutMs = timeoutMs;
+    const std::string path = ResolvePortName(portName);
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        WriteTraceLog("ComPortImp", "Impl()", "Failed opening COM port : " + portName);
+        ThrowDriverError(DE_HardwareNotResponding);
     }
-    if (result != 0) {
+    const bool pty = IsPseudoTerminal(fd);
+    // TIOCEXCL keeps out programs that do not take the lock; a pseudo-terminal
+    // may refuse it.
+    if (::ioctl(fd, TIOCEXCL) != 0 && !pty) {
         ClosePort(fd);
-        m_pImpl->hPort = -1;
+        WriteTraceLog("ComPortImp", "Impl()", "Failed opening COM port : " + portName);
+        ThrowDriverError(DE_HardwareNotResponding);
+    }
+    if (!SetLineSettings(fd, pty)) {
+        ClosePort(fd);
         ThrowDriverError(DE_UnknownDriverError);
     }
+    m_pImpl->hPort = fd;
     ::tcflush(fd, TCIFLUSH);  // stale input only: output of an earlier user is still on its way
 }
 
