@@ -1,7 +1,6 @@
 #include "tool/device/DeviceSimulator.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "common/Assert.h"
@@ -338,38 +337,22 @@ int DeviceSimulator::SimulateRequest(std::uint8_t* buffer, int length, int capac
     GY_ASSERT(buffer != nullptr && capacity >= kReplyHeaderSize);
     SimRequest request;
     SimReply reply;
-    if (length >= 1) {
-        request.service = buffer[0];
-    }
-    if (length < 5) {
+    const std::span<const std::uint8_t> bytes(
+        buffer, static_cast<std::size_t>(std::clamp(length, 0, capacity)));
+    if (!DecodeRequest(bytes, request)) {
         reply.Refuse(DST_ObjectNotFound);
     } else {
-        request.classId = static_cast<std::uint16_t>(buffer[1] | (buffer[2] << 8));
-        request.instance = static_cast<std::uint16_t>(buffer[3] | (buffer[4] << 8));
-        // copied: the reply is written over the same buffer
-        std::vector<std::uint8_t> data(buffer + 5, buffer + std::min(length, capacity));
-        request.data = data;
-        if (request.service == SVC_GetAttributeSingle ||
-            request.service == SVC_SetAttributeSingle) {
-            request.attribute = request.DataByte(0);
-            request.data = request.data.empty() ? request.data : request.data.subspan(1);
-        }
         CSimHandlers handlers(*this, request, reply);
         handlers.Dispatch();
         if (handlers.LostWrite()) {
             reply.Refuse(f_nStoreFailure);
         }
     }
-    if (kReplyHeaderSize + static_cast<int>(reply.data.size()) > capacity) {
-        reply.Refuse(DST_ReplyTooLarge);
+    int written = EncodeReply(request.service, reply.status, reply.data, buffer, capacity);
+    if (written < 0) {
+        written = EncodeReply(request.service, DST_ReplyTooLarge, {}, buffer, capacity);
     }
-    buffer[0] = static_cast<std::uint8_t>(request.service | 0x80);
-    buffer[1] = reply.status;
-    buffer[2] = 0;
-    if (!reply.data.empty()) {
-        std::memcpy(buffer + kReplyHeaderSize, reply.data.data(), reply.data.size());
-    }
-    return kReplyHeaderSize + static_cast<int>(reply.data.size());
+    return written;
 }
 
 }  // namespace gantry::tool

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/RequestCodec.h"
 
 namespace gantry::tool {
 
@@ -39,23 +40,8 @@ struct SimReply {
     }
 };
 
-// One request: the decoded header and the data.
-struct SimRequest {
-    std::uint8_t service = 0;
-    std::uint16_t classId = 0;
-    std::uint16_t instance = 0;
-    int attribute = 0;
-    std::span<const std::uint8_t> data;
-
-    // Data bytes past the end read as 0.
-    std::uint8_t DataByte(std::size_t index) const { return index < data.size() ? data[index] : 0; }
-    std::uint32_t DataWord(std::size_t index) const {
-        return DataByte(index) | (DataByte(index + 1) << 8);
-    }
-    std::uint32_t DataLong(std::size_t index) const {
-        return DataWord(index) | (DataWord(index + 2) << 16);
-    }
-};
+// One request, read by the request codec.
+using SimRequest = RequestView;
 
 // The profile file of one request. A write that cannot be stored is
 // remembered: the request is then refused.
