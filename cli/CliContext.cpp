@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "common/GantryDirectory.h"
+#include "tool/device/RequestCodec.h"
 #include "tool/device/SerialTransport.h"
 #include "tool/device/SetupDiagnosis.h"
 #include "tool/session/SessionLog.h"
@@ -252,8 +253,8 @@ CliContext::ProgressScope::ProgressScope(CliContext& context, std::string label,
     }
     m_context.Session().Gate().SetRequestObserver(
         [this](const std::vector<std::uint8_t>& encoded, int, const DeviceReply&) {
-            // the class word (little-endian) follows the service byte
-            if (encoded.size() >= 3 && encoded[1] == CLS_J1939IoTable && encoded[2] == 0) {
+            RequestView request;
+            if (DecodeRequest(encoded, request) && request.classId == CLS_J1939IoTable) {
                 ++m_done;
                 m_bar.Update(m_total > 0 ? std::min(m_done, m_total) : m_done, m_total);
             }
