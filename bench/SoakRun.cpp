@@ -269,6 +269,8 @@ void Soak::Cycle(long cycle) {
     }
     if (!m_session.Device().IsPresent()) {
         ++m_tally.lostCycles;
+        std::fprintf(stderr, "soak: cycle %ld lost the gateway (%s)\n", cycle,
+                     m_times.Last().c_str());
     }
     Disconnect();
 }

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -114,6 +115,7 @@ bool SoakWorld::StartGateway(std::uint32_t seed, std::string& error) {
     }
     m_gateway = ::fork();
     if (m_gateway == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // a crashed soak or monkey leaves no gateway
         ::dup2(out[1], 1);
         std::freopen(m_gatewayLog.c_str(), "a", stderr);
         std::vector<char*> argv;
@@ -218,6 +220,7 @@ void OperationTimes::Add(const char* name, std::chrono::steady_clock::duration t
     Figures& figures = m_figures[name];
     const double seconds = std::chrono::duration<double>(took).count();
     figures.longest = std::max(figures.longest, seconds);
+    m_last = std::string(name) + " " + std::to_string(static_cast<int>(seconds * 1000)) + " ms";
     figures.total += seconds;
     ++figures.count;
 }

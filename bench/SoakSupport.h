@@ -103,6 +103,8 @@ public:
         return result;
     }
     void Print() const;
+    // The operation timed last, and how long it took.
+    const std::string& Last() const { return m_last; }
 
 private:
     void Add(const char* name, std::chrono::steady_clock::duration took);
@@ -111,6 +113,7 @@ private:
         long count = 0;
     };
     std::map<std::string, Figures> m_figures;
+    std::string m_last;
 };
 
 int ThreadCount();

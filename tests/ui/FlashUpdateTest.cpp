@@ -19,6 +19,7 @@
 #include "rp1210/GatewayProcess.h"
 #include "tool/device/SerialTransport.h"
 #include "tool/session/ConfigurationSession.h"
+#include "tool/ui/BusyScope.h"
 #include "tool/ui/FlashUpdate.h"
 #include "tool/ui/GuiClock.h"
 
@@ -187,6 +188,27 @@ TEST_F(FlashUpdateTest, TwoImages_FlashedResetVerifiedAndScreensUploadedAgain) {
     EXPECT_EQ(m_session->RunState(), RS_Idle);
     m_dialog->show();
     Screenshot("flash_after.png");
+}
+
+// Found by the GUI monkey: the revisions read when the dialog opens waited on
+// the line without the busy state, so a command could start meanwhile and
+// re-enter the request gate.
+TEST_F(FlashUpdateTest, RevisionReadOnOpening_RunsWithTheWindowBusy) {
+    ASSERT_TRUE(m_gateway.Start(m_dir.File("dosdevices/com4"), {"--baud", "19200"}));
+    m_session = std::make_unique<ConfigurationSession>(
+        std::make_unique<CSerialTransport>(KV121032_PATH), &m_notifier, &m_clock, &m_listener);
+    ASSERT_EQ(m_session->Gate().BindLibrary(), 1);
+    m_session->Start();
+    std::vector<bool> busy;
+    m_session->Gate().SetRequestObserver(
+        [&busy](const std::vector<std::uint8_t>&, int, const DeviceReply&) {
+            busy.push_back(CBusyScope::IsBusy());
+        });
+    m_dialog = std::make_unique<CFlashUpdate>(*m_session);
+    EXPECT_TRUE(m_dialog->IsOpen());
+    ASSERT_FALSE(busy.empty());
+    EXPECT_EQ(std::count(busy.begin(), busy.end(), false), 0);
+    EXPECT_FALSE(CBusyScope::IsBusy());
 }
 
 TEST_F(FlashUpdateTest, FileSizeMismatch_MessageNothingSentDialogStaysOpen) {

@@ -102,6 +102,9 @@ CFlashUpdate::CFlashUpdate(ConfigurationSession& session, QWidget* parent)
         dialog.setDefaultSuffix(QStringLiteral("nvs"));
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
+    // the revisions come over the line: the window is busy meanwhile, so
+    // input is swallowed and no command starts while the gate waits
+    CBusyScope busy(nullptr, tr("Reading the device revisions..."));
     m_controls->open = m_controls->firmware.Open();
 }
 
