@@ -148,9 +148,8 @@ void CliContext::ReportNoGateway() {
         PrintMessage("Error", NoGatewayText(ComPortNumberFromName(options.port)));
         return;
     }
-    const std::string folder = std::filesystem::path(RP1210LibraryPath()).parent_path().string();
-    for (const std::string& line : DiagnoseConnectFailure(transport->LastConnectAttempts(), folder,
-                                                          ComPortNumberFromName(options.port))) {
+    for (const std::string& line :
+         DiagnoseNoGateway(*transport, ComPortNumberFromName(options.port))) {
         PrintMessage("Error", line);
     }
 }

@@ -6,13 +6,13 @@
 
 #include "cli/ConfigFiles.h"
 #include "cli/CsvTable.h"
-#include "cli/PortSetup.h"
 #include "cli/Summary.h"
 #include "common/AtomicFile.h"
 #include "common/GantryDirectory.h"
 #include "common/TraceLog.h"
 #include "tool/device/DeviceRequest.h"
 #include "tool/device/InputFile.h"
+#include "tool/device/PortSetup.h"
 #include "tool/model/ConfigFile.h"
 #include "tool/model/ConfigJson.h"
 #include "tool/session/StatusPresentation.h"
@@ -384,6 +384,7 @@ struct Arguments {
     std::string file;
     std::string other;
     std::string mode;
+    std::vector<std::string> devices;
 };
 Arguments& Args() {
     static Arguments arguments;
@@ -445,17 +446,27 @@ void AddFileCommands(CLI::App& app, CliContext& context) {
 }
 
 void AddPortCommands(CLI::App& app, CliContext& context) {
-    app.add_subcommand("setup",
-                       "Create the Gantry directory, COM links for the serial devices and "
-                       "KV121032.INI")
-        ->callback([&context] {
-            const SetupReport report = SetupGantryDirectory(FindSerialDevices());
-            for (const std::string& line : report.actions) {
-                // a failure and its reason belong with the errors
-                (report.Failed(line) ? std::cerr << "Error: " : std::cout) << line << std::endl;
+    CLI::App* setup = app.add_subcommand(
+        "setup",
+        "Create the Gantry directory, COM links for the serial devices (or the DEVICEs given) "
+        "and KV121032.INI");
+    std::vector<std::string>& devices = Args().devices;
+    setup->add_option("DEVICE", devices,
+                      "Link these devices instead of the serial devices found "
+                      "(/dev/serial/by-id/*, /dev/ttyUSB*, /dev/ttyACM*, /dev/ttyS*)");
+    setup->callback([&context, &devices] {
+        if (devices.empty()) {
+            for (const SerialDevice& device : FindSerialDevices()) {
+                devices.push_back(device.LinkTarget());
             }
-            context.exitCode = report.ok ? kExitOk : kExitRefused;
-        });
+        }
+        const SetupReport report = SetupGantryDirectory(devices);
+        for (const std::string& line : report.actions) {
+            // a failure and its reason belong with the errors
+            (report.Failed(line) ? std::cerr << "Error: " : std::cout) << line << std::endl;
+        }
+        context.exitCode = report.ok ? kExitOk : kExitRefused;
+    });
     app.add_subcommand("ports", "The COM ports and where each points")->callback([&context] {
         const std::vector<PortStatus> ports = InspectComPorts();
         if (ports.empty()) {

@@ -289,7 +289,8 @@ TEST_F(HonestCli, SetUp_EachProblemIsNamedWithWhatToDoAndNothingAnsweredKeepsIts
     ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
     fs::remove(File("dosdevices/com1"));
     fs::create_symlink(name, File("dosdevices/com1"));
-    ExpectRefusal({"identity"}, 3, "Error: No gateway answered on any COM port.\n");
+    ExpectRefusal({"identity"}, 3,
+                  "Error: No gateway answered on COM1 (" + std::string(name) + ").\n");
     ::close(master);
     ::close(slave);
 }

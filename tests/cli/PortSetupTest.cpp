@@ -12,13 +12,12 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "cli/PortSetup.h"
 #include "common/ProfileFile.h"
+#include "tool/device/PortSetup.h"
 
 using namespace gantry;
 
 using namespace gantry::tool;
-using namespace gantry::cli;
 
 namespace fs = std::filesystem;
 

@@ -90,6 +90,12 @@ public:
     // The ports the last Connect tried, in order, with their results (for
     // telling the user why no gateway was found).
     const std::vector<ConnectAttempt>& LastConnectAttempts() const { return m_attempts; }
+    // The port of the open client, 0 when none is open.
+    int ConnectedPort() const {
+        return HasClient() && !m_attempts.empty() ? m_attempts.back().port : 0;
+    }
+    // The RP1210 library's file name as given to the constructor.
+    const std::string& LibraryName() const { return m_libraryName; }
 
     bool IsBound() const { return m_fnReadMessage != nullptr; }
     bool HasClient() const { return m_nClientId >= 0; }

@@ -236,7 +236,7 @@ std::string AttemptProblem(const ConnectAttempt& attempt, const std::string& lib
         case f_nNotResponding:
             return PortProblem(attempt.port);
         case f_nUnknownDriverError:
-            return "No gateway answered on " + port + ".";
+            return NoGatewayText(std::vector<int>{attempt.port});
         default:
             return port + ": the RP1210 library refused the connection with error " +
                    std::to_string(attempt.result) + ".";
@@ -250,6 +250,34 @@ std::string NoGatewayText(int onlyPort) {
                         : "No gateway answered on any COM port.";
 }
 
+std::string NoGatewayText(const std::vector<int>& ports) {
+    std::string text = "No gateway answered on ";
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        text += (i == 0 ? "" : " or ") + PortAndDevice(ports[i]);
+    }
+    return text + ".";
+}
+
+std::string ComPortDevice(int port) {
+    const fs::path folder = fs::path(GantryDirectory()) / "dosdevices";
+    const std::optional<fs::path> entry = PortEntry(folder, ComName(port));
+    if (!entry) {
+        return "";
+    }
+    std::error_code error;
+    const fs::path target = fs::read_symlink(*entry, error);
+    if (error) {
+        return entry->string();
+    }
+    const fs::path device = fs::weakly_canonical(folder / target, error);
+    return error ? (folder / target).string() : device.string();
+}
+
+std::string PortAndDevice(int port) {
+    const std::string device = ComPortDevice(port);
+    return ComName(port) + (device.empty() ? "" : " (" + device + ")");
+}
+
 std::vector<std::string> DiagnoseConnectFailure(const std::vector<ConnectAttempt>& attempts,
                                                 const std::string& libraryFolder, int onlyPort) {
     if (attempts.empty()) {
@@ -260,7 +288,11 @@ std::vector<std::string> DiagnoseConnectFailure(const std::vector<ConnectAttempt
         attempts.begin(), attempts.end(),
         [](const ConnectAttempt& attempt) { return attempt.result == f_nUnknownDriverError; });
     if (nothingAnswered) {
-        return {NoGatewayText(onlyPort)};
+        std::vector<int> ports;
+        for (const ConnectAttempt& attempt : attempts) {
+            ports.push_back(attempt.port);
+        }
+        return {NoGatewayText(ports)};
     }
     std::vector<std::string> lines;
     for (const ConnectAttempt& attempt : attempts) {
@@ -278,6 +310,17 @@ std::vector<std::string> DiagnoseConnectFailure(const std::vector<ConnectAttempt
     return lines;
 }
 
+std::vector<std::string> DiagnoseNoGateway(const CSerialTransport& transport, int onlyPort) {
+    const std::vector<ConnectAttempt>& attempts = transport.LastConnectAttempts();
+    if (!attempts.empty() && attempts.back().result >= 0 &&
+        attempts.back().result <= f_nHighestClientId) {
+        return {"The gateway on " + PortAndDevice(attempts.back().port) +
+                " stopped answering: check the cable and the gateway's power, then try again."};
+    }
+    const std::string folder = fs::path(transport.LibraryName()).parent_path().string();
+    return DiagnoseConnectFailure(attempts, folder, onlyPort);
+}
+
 std::string PermissionProblem(const std::string& path, const std::string& group, bool userInGroup) {
     if (!userInGroup && !group.empty()) {
         return "the device belongs to group `" + group +
@@ -290,42 +333,68 @@ std::string PermissionProblem(const std::string& path, const std::string& group,
 
 namespace {
 
-std::string OpenProblem(const std::string& path, int error) {
+SerialDeviceCheck Refused(DeviceAccess access, std::string problem) {
+    return SerialDeviceCheck{access, std::move(problem), "", false};
+}
+
+SerialDeviceCheck OpenProblem(const std::string& path, int error) {
     struct stat info {};
     switch (error) {
         case ENOENT:
-            return path +
-                   " does not exist: is the adapter plugged in? (run `gyconfig-cli setup` "
-                   "after plugging it in)";
+            return Refused(DeviceAccess::Gone,
+                           path +
+                               " does not exist: is the adapter plugged in? (run `gyconfig-cli "
+                               "setup` after plugging it in)");
         case EACCES:
         case EPERM:
             if (::stat(path.c_str(), &info) == 0) {
-                return PermissionProblem(path, GroupName(info.st_gid), UserInGroup(info.st_gid));
+                const std::string group = GroupName(info.st_gid);
+                const bool member = UserInGroup(info.st_gid);
+                return SerialDeviceCheck{DeviceAccess::NoPermission,
+                                         PermissionProblem(path, group, member), group, member};
             }
-            return PermissionProblem(path, "", true);
+            return Refused(DeviceAccess::NoPermission, PermissionProblem(path, "", true));
         case EBUSY:
-            return path + " is in use by another program: close it and try again";
+            return Refused(DeviceAccess::InUse,
+                           path + " is in use by another program: close it and try again");
         case ELOOP:
-            return path +
-                   " is a loop of symbolic links that never reaches a device: link the "
-                   "port to the adapter's device (run `gyconfig-cli setup`)";
+            return Refused(DeviceAccess::Other,
+                           path +
+                               " is a loop of symbolic links that never reaches a device: link "
+                               "the port to the adapter's device (run `gyconfig-cli setup`)");
         case ENXIO:
         case ENODEV:
-            return "no device answers behind " + path + ": check the adapter and its driver";
+            return Refused(DeviceAccess::Gone, "no device answers behind " + path +
+                                                   ": check the adapter and its driver");
         default:
-            return "cannot open " + path + ": " + std::strerror(error);
+            return Refused(DeviceAccess::Other,
+                           "cannot open " + path + ": " + std::strerror(error));
     }
 }
 
-std::string NotSerial(const std::string& path, const char* what) {
-    return path + " is " + what +
-           ", not a serial device: link the port to the adapter's device (`gyconfig-cli setup` "
-           "links /dev/ttyUSB*, /dev/ttyACM* and /dev/ttyS*)";
+SerialDeviceCheck NotSerial(const std::string& path, const char* what) {
+    return Refused(DeviceAccess::NotSerial,
+                   path + " is " + what +
+                       ", not a serial device: link the port to the adapter's device "
+                       "(`gyconfig-cli setup` links /dev/ttyUSB*, /dev/ttyACM* and /dev/ttyS*)");
+}
+
+// What an open descriptor of `path` is: a terminal nobody holds, or why not.
+SerialDeviceCheck CheckOpenDevice(const std::string& path, int fd) {
+    if (!::isatty(fd)) {
+        return NotSerial(path, "a character device");  // /dev/null, /dev/zero
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        return Refused(DeviceAccess::InUse,
+                       path + " is in use by another program: close it and try again");
+    }
+    ::flock(fd, LOCK_UN);
+    return SerialDeviceCheck{};
 }
 
 }  // namespace
 
-std::string SerialDeviceProblem(const std::string& path) {
+SerialDeviceCheck CheckSerialDevice(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         return OpenProblem(path, errno);
@@ -345,16 +414,13 @@ std::string SerialDeviceProblem(const std::string& path) {
     if (fd < 0) {
         return OpenProblem(path, errno);
     }
-    std::string problem;
-    if (!::isatty(fd)) {
-        problem = NotSerial(path, "a character device");  // /dev/null, /dev/zero
-    } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        problem = path + " is in use by another program: close it and try again";
-    } else {
-        ::flock(fd, LOCK_UN);
-    }
+    const SerialDeviceCheck check = CheckOpenDevice(path, fd);
     ::close(fd);
-    return problem;
+    return check;
+}
+
+std::string SerialDeviceProblem(const std::string& path) {
+    return CheckSerialDevice(path).problem;
 }
 
 std::string SimulatorProfileProblem(const std::string& profile) {

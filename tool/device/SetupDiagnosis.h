@@ -20,8 +20,22 @@ inline constexpr std::size_t kDriverNameLimit = 80;
 inline constexpr std::size_t kDeviceParamsLimit = 100;
 
 // "No gateway answered on any COM port." / "No gateway answered on COMn.":
-// the words kept for a line where nothing answered.
+// the words kept for a line where nothing answered when the ports are not
+// known (no RP1210 transport).
 std::string NoGatewayText(int onlyPort = 0);
+
+// "No gateway answered on COM1 (/dev/ttyUSB0)." (ports joined by "or"): the
+// ports where the line opened but nothing answered, each with its device.
+std::string NoGatewayText(const std::vector<int>& ports);
+
+// "COM1 (/dev/ttyUSB0)": the port and the device its dosdevices/ link leads
+// to (resolved), or the port alone when it has no entry.
+std::string PortAndDevice(int port);
+// The device COM`port`'s dosdevices/ entry leads to, resolved as far as it
+// exists ("/dev/ttyUSB0"); the entry itself when it is no link; "" when the
+// port has no entry. The case of the entry's name is ignored, as the driver
+// ignores it.
+std::string ComPortDevice(int port);
 
 // What stands between the tool and the gateways: one line per cause (each
 // once), in the order of the ports. `attempts` are the ports the scan tried
@@ -32,6 +46,22 @@ std::string NoGatewayText(int onlyPort = 0);
 // NoGatewayText(onlyPort). Never empty.
 std::vector<std::string> DiagnoseConnectFailure(const std::vector<ConnectAttempt>& attempts,
                                                 const std::string& libraryFolder, int onlyPort = 0);
+
+// Why no gateway answers on the ports `transport`'s last Connect tried: the
+// lines of DiagnoseConnectFailure (the library's folder taken from the
+// transport), or, when that Connect succeeded and the gateway fell silent
+// later, that the gateway on that port stopped answering. Never empty.
+std::vector<std::string> DiagnoseNoGateway(const CSerialTransport& transport, int onlyPort = 0);
+
+// Whether a serial device can be opened, by kind, with the whole sentence.
+enum class DeviceAccess { Ok, Gone, NoPermission, InUse, NotSerial, Other };
+struct SerialDeviceCheck {
+    DeviceAccess access = DeviceAccess::Ok;
+    std::string problem;  // SerialDeviceProblem's words, "" when Ok
+    std::string group;    // NoPermission: the device's group ("" when unknown)
+    bool userInGroup = false;
+};
+SerialDeviceCheck CheckSerialDevice(const std::string& path);
 
 // Why `path` cannot serve as a gateway's serial line, or "" when this user can
 // open it as a serial device that nobody else holds: it does not exist, is no

@@ -24,6 +24,8 @@ const PromptEntry f_prompts[] = {
     {FrameCommand::OfflineConfiguration,
      "Work offline: the simulated gateway answers instead of the serial line",
      "Offline Configuration"},
+    {FrameCommand::ConnectionSettings,
+     "Link the serial adapter as a COM port and test the gateway on it", "Connection Settings"},
     {FrameCommand::ViewToolbar, "Show or hide the toolbar", "Toggle ToolBar"},
     {FrameCommand::ViewStatusBar, "Show or hide the status bar", "Toggle StatusBar"},
     {FrameCommand::RefreshDeviceStatus, "Read the identity and run state of the gateway",

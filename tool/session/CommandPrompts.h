@@ -16,6 +16,7 @@ enum class FrameCommand {
     AppExit,
     Connect,
     OfflineConfiguration,
+    ConnectionSettings,
     ViewToolbar,
     ViewStatusBar,
     RefreshDeviceStatus,

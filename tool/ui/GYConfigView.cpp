@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "tool/session/StatusPresentation.h"
@@ -34,6 +35,15 @@ CGYConfigView::CGYConfigView(ConfigurationSession& session, QWidget* parent)
     m_serial = AddField(grid, tr("Serial Number:"), 1, 2);
     m_server = AddField(grid, tr("Server Interface:"), 2, 0);
     m_firmware = AddField(grid, tr("Firmware Revision:"), 2, 2);
+    m_problem = new QLabel(group);
+    m_problem->setObjectName(QStringLiteral("ConnectionProblem"));
+    m_problem->setWordWrap(true);
+    m_problem->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_problem->hide();
+    m_settings = new QToolButton(group);
+    m_settings->hide();
+    grid->addWidget(m_problem, 3, 0, 1, 5);
+    grid->addWidget(m_settings, 3, 5, Qt::AlignRight | Qt::AlignTop);
     grid->setColumnStretch(1, 4);
     grid->setColumnStretch(3, 1);
     grid->setColumnStretch(5, 2);
@@ -73,6 +83,15 @@ void CGYConfigView::RefreshFromSession() {
     m_server->setText(QString::fromStdString(texts.serverInterface));
     m_serial->setText(QString::fromStdString(texts.serialNumber));
     m_firmware->setText(QString::fromStdString(texts.firmwareRevision));
+}
+
+void CGYConfigView::SetConnectionProblem(const QStringList& lines, QAction* settings) {
+    m_problem->setText(lines.join(QLatin1Char('\n')));
+    m_problem->setVisible(!lines.isEmpty());
+    if (settings != nullptr && m_settings->defaultAction() != settings) {
+        m_settings->setDefaultAction(settings);
+    }
+    m_settings->setVisible(!lines.isEmpty() && settings != nullptr);
 }
 
 void CGYConfigView::OnModeActivated(int index) {

@@ -6,10 +6,13 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QStringList>
 
 #include "tool/ui/ScreenPane.h"
 
+class QAction;
 class QGridLayout;
+class QToolButton;
 
 namespace gantry::ui {
 
@@ -27,6 +30,12 @@ public:
     // Only the mode list, for `runState` (the same gateway went between Idle
     // and Run, or a firmware update ended).
     void SetModeList(int runState);
+
+    // Why no gateway answers, one line each, under the identity with
+    // `settings` (File > Connection Settings) beside them; no lines hide both.
+    void SetConnectionProblem(const QStringList& lines, QAction* settings);
+    QLabel* ConnectionProblem() const { return m_problem; }
+    QToolButton* ConnectionSettingsButton() const { return m_settings; }
 
     QComboBox* ModeBox() const { return m_mode; }
     // The value label of a field: "Device", "Error", "Client Interface",
@@ -46,6 +55,8 @@ private:
     QLabel* m_server = nullptr;
     QLabel* m_serial = nullptr;
     QLabel* m_firmware = nullptr;
+    QLabel* m_problem = nullptr;
+    QToolButton* m_settings = nullptr;
 };
 
 }  // namespace gantry::ui

@@ -9,6 +9,7 @@
 #include <QToolBar>
 #include <algorithm>
 
+#include "tool/session/ConnectionSettings.h"
 #include "tool/ui/AboutDlg.h"
 #include "tool/ui/BusyScope.h"
 #include "tool/ui/FlashUpdate.h"
@@ -118,6 +119,7 @@ void CMainFrame::CreateActions() {
     AddAction(FrameCommand::Connect, tr("&Connect"), QStringLiteral("connect"));
     AddAction(FrameCommand::OfflineConfiguration, tr("O&ffline Configuration"),
               QStringLiteral("offline"));
+    AddAction(FrameCommand::ConnectionSettings, tr("Connection Se&ttings..."));
     AddAction(FrameCommand::AppExit, tr("E&xit"));
     AddAction(FrameCommand::ViewToolbar, tr("&Toolbar"))->setCheckable(true);
     AddAction(FrameCommand::ViewStatusBar, tr("&Status Bar"))->setCheckable(true);
@@ -156,6 +158,7 @@ void CMainFrame::CreateMenus() {
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(Action(FrameCommand::Connect));
     m_fileMenu->addAction(Action(FrameCommand::OfflineConfiguration));
+    m_fileMenu->addAction(Action(FrameCommand::ConnectionSettings));
     m_recentSeparator = m_fileMenu->addSeparator();
     for (QAction* action : m_recentActions) {
         m_fileMenu->addAction(action);
@@ -219,6 +222,11 @@ void CMainFrame::CreateStatusBar() {
     m_progress->setTextVisible(false);
     m_progress->hide();
     statusBar()->addPermanentWidget(m_progress);
+    m_portPane = new QLabel(statusBar());
+    m_portPane->setObjectName(QStringLiteral("PortPane"));
+    m_portPane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_portPane->hide();
+    statusBar()->addPermanentWidget(m_portPane);
     m_modulePane = new QLabel(QStringLiteral("NO MODULE"), statusBar());
     m_modulePane->setObjectName(QStringLiteral("ModulePane"));
     m_modulePane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -226,7 +234,8 @@ void CMainFrame::CreateStatusBar() {
     m_modulePane->setMinimumWidth(
         m_modulePane->fontMetrics().horizontalAdvance(QStringLiteral("NO MODULE")) + 16);
     statusBar()->addPermanentWidget(m_modulePane);
-    statusBar()->showMessage(tr("Ready"));
+    m_idleText = tr("Ready");
+    statusBar()->showMessage(m_idleText);
     // a command's status tip is cleared when the pointer leaves its button
     connect(statusBar(), &QStatusBar::messageChanged, this, &CMainFrame::OnStatusMessage);
     Action(FrameCommand::ViewStatusBar)->setChecked(true);
@@ -235,7 +244,7 @@ void CMainFrame::CreateStatusBar() {
 
 void CMainFrame::OnStatusMessage(const QString& message) {
     if (message.isEmpty() && !CBusyScope::IsBusy()) {
-        statusBar()->showMessage(tr("Ready"));
+        statusBar()->showMessage(m_idleText);
     }
 }
 
@@ -260,6 +269,9 @@ CGYConfigView* CMainFrame::StatusView() const {
 void CMainFrame::PostStartupRefresh() {
     QTimer::singleShot(0, this, [this] {
         RunBusy(tr("Refreshing the device status..."), [this] { m_session.Start(); });
+        if (OfferConnectionSettings(m_session)) {
+            OnConnectionSettings();
+        }
         emit StartupFinished();
     });
 }
@@ -272,6 +284,7 @@ bool CMainFrame::RunBusy(const QString& statusText, const std::function<void()>&
         CBusyScope busy(statusBar(), statusText);
         work();
     }
+    ShowConnectionState();
     UpdateCommandUI();
     return true;
 }
@@ -301,6 +314,9 @@ void CMainFrame::RunCommand(FrameCommand command) {
             break;
         case FrameCommand::OfflineConfiguration:
             RunBusy(tr("Going offline..."), [this] { m_session.OfflineConfiguration(); });
+            break;
+        case FrameCommand::ConnectionSettings:
+            OnConnectionSettings();
             break;
         case FrameCommand::ViewToolbar:
             m_toolBar->setVisible(Action(command)->isChecked());

@@ -61,6 +61,8 @@ public:
     // The scroll area that holds the rows (the window's central widget).
     QScrollArea* ContentScroll() const { return m_scroll; }
     QLabel* ModulePane() const { return m_modulePane; }
+    // "COM1: /dev/ttyUSB0" while a gateway answers on that port; hidden otherwise.
+    QLabel* PortPane() const { return m_portPane; }
     QProgressBar* ProgressBar() const { return m_progress; }
     CGYConfigDoc& Document() { return m_doc; }
     // Every request that passes the gate is handed on to `observer` too (the
@@ -108,6 +110,13 @@ private:
     void OnIoCommand(IoCommand command);
     void OnFlashUpdate();
     void OnAbout();
+    // File > Connection Settings: the port is released for the dialog, then
+    // (online) the device status is read again.
+    void OnConnectionSettings();
+    // The port pane, and when no gateway answers, why: in the message pane
+    // (instead of "Ready") and under the status view's identity. The status
+    // view's row grows or shrinks with it.
+    void ShowConnectionState();
     void RebuildRecentFiles();
     // The height of the rows of the current layout as shown (a pane that needs
     // more than its row's height gets it).
@@ -136,6 +145,8 @@ private:
     QAction* m_recentSeparator = nullptr;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_modulePane = nullptr;
+    QLabel* m_portPane = nullptr;
+    QString m_idleText;  // the message pane when nothing else is said there
     QProgressBar* m_progress = nullptr;
     QScrollArea* m_scroll = nullptr;
     QSplitter* m_splitter = nullptr;
