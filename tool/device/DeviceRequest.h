@@ -192,6 +192,8 @@ struct IoPointRecord {
     std::uint32_t pgn = 0;
     std::uint16_t messageOffset = 0;
     std::uint8_t priority = kDefaultIoPriority;
+
+    bool operator==(const IoPointRecord&) const = default;
 };
 
 // Whether the gateway's firmware carries the priority byte: not when the server

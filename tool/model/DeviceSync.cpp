@@ -254,15 +254,13 @@ bool UploadJ1939IoTable(DeviceLink link, CJ1939IO& io) {
         if (link.gate.SendDeviceRequest(request, reply) != 1) {
             break;  // the connection is gone; the rest cannot be read
         }
-        IoPointRecord record;
-        if (reply.generalStatus != 0 || !DecodeIoPoint(reply.data, reply.dataLength, record)) {
+        tagJ1939DataPoint point;
+        if (reply.generalStatus != 0 || !DecodeIoPoint(reply.data, reply.dataLength, point)) {
             continue;  // a refused entry holds no point
         }
-        tagJ1939DataPoint point{
-            record.table,         record.dataOffset,
-            record.dataLength,    record.updateRate,
-            record.address,       record.pgn,
-            record.messageOffset, priorityCarried ? record.priority : kDefaultIoPriority};
+        if (!priorityCarried) {
+            point.priority = kDefaultIoPriority;
+        }
         io.Append(point);
     }
     io.SortBoth();
@@ -335,10 +333,8 @@ void WriteJ1939IoTable(DeviceLink link, const CJ1939IO& io) {
     unsigned instance = 1;
     for (const auto* array : {&io.Inputs(), &io.Outputs()}) {
         for (const auto& p : *array) {
-            const IoPointRecord record{p.table,   p.dataOffset, p.dataLength,    p.updateRate,
-                                       p.address, p.pgn,        p.messageOffset, p.priority};
             std::uint8_t data[kIoPointRecordSize] = {};
-            EncodeIoPoint(record, size, data, sizeof data);
+            EncodeIoPoint(p, size, data, sizeof data);
             const DeviceRequest request = MakeServiceRequest(
                 SVC_SetAttributesAll, CLS_J1939IoTable, static_cast<std::uint16_t>(instance++),
                 std::span<const std::uint8_t>(data, static_cast<std::size_t>(size)));

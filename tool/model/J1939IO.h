@@ -5,22 +5,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "tool/device/DeviceRequest.h"
+
 namespace gantry::tool {
 
 // One J1939 I/O data point: one PGN, or part of one, mapped into the gateway's
-// data table. Offsets and lengths are in bits, the update rate in ms.
-struct tagJ1939DataPoint {
-    std::uint8_t table = 0;  // 0 Input, 1 Output, 2 Active DTC (DM1), 3 Previously Active (DM2)
-    std::uint16_t dataOffset = 0;
-    std::uint16_t dataLength = 0;
-    std::uint16_t updateRate = 0;
-    std::uint8_t address = 0;
-    std::uint32_t pgn = 0;
-    std::uint16_t messageOffset = 0;
-    std::uint8_t priority = 6;
-
-    bool operator==(const tagJ1939DataPoint&) const = default;
-};
+// data table. Offsets and lengths are in bits, the update rate in ms. The same
+// record the gateway reads and writes (class 111).
+using tagJ1939DataPoint = IoPointRecord;
 
 enum J1939TableType : std::uint8_t {
     JT_Input = 0,
