@@ -141,14 +141,9 @@ int RunDownload(CliContext& context, const std::string& file) {
     if (static_cast<int>(loaded.config.clientType) != device.ClientType() ||
         static_cast<int>(loaded.config.serverType) != device.ServerType()) {
         PrintMessage("Error", f_szFailedToOpenDocument);
-        PrintMessage("Error",
-                     "The file holds a " +
-                         LookupProductCombination(static_cast<int>(loaded.config.clientType),
-                                                  static_cast<int>(loaded.config.serverType))
-                             .name +
-                         " configuration; the gateway is a " +
-                         LookupProductCombination(device.ClientType(), device.ServerType()).name +
-                         ".");
+        PrintMessage("Error", ProductMismatchText(static_cast<int>(loaded.config.clientType),
+                                                  static_cast<int>(loaded.config.serverType),
+                                                  device.ClientType(), device.ServerType()));
         return kExitRefused;
     }
     DownloadReport report;

@@ -63,10 +63,11 @@ TEST(CliCsvTable, EveryRefusedRowIsReportedWithItsLineAndNothingIsImported) {
                             "0,64,x,65262,3,100,0,6\n"      // 7: not a number
                             "0,64,8,65262\n"                // 8: too few values
                             "2,80,40,65226,0,100,0,6\n"     // 9: DTC size not 16 + 32n
-                            "0,96,16,65262,3,100,0,6\r\n";  // 10: fine
+                            "0,96,16,999999,3,100,0,6\n"    // 10: PGN beyond 18 bits
+                            "0,96,16,65262,3,100,0,6\r\n";  // 11: fine
     const CsvImportResult result = ImportIoTableCsv(csv, config);
     EXPECT_FALSE(result.imported);
-    ASSERT_EQ(result.refusals.size(), 7u);
+    ASSERT_EQ(result.refusals.size(), 8u);
     EXPECT_EQ(result.refusals[0].line, 3);
     EXPECT_EQ(result.refusals[0].text,
               "Specified Data Table space is already occupied by another I/O Point");
@@ -82,6 +83,8 @@ TEST(CliCsvTable, EveryRefusedRowIsReportedWithItsLineAndNothingIsImported) {
     EXPECT_EQ(result.refusals[4].line, 7);
     EXPECT_EQ(result.refusals[5].line, 8);
     EXPECT_EQ(result.refusals[6].line, 9);
+    EXPECT_EQ(result.refusals[7].line, 10);
+    EXPECT_EQ(result.refusals[7].text, "Invalid PGN");
     EXPECT_EQ(result.io.TotalCount(), 0u);
 }
 

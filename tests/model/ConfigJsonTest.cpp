@@ -92,6 +92,8 @@ TEST(ConfigJson, ImportRefusesMissingKeysAndValuesOutOfRangeByName) {
         {[](Json& d) { d["j1939"]["points"][2].erase("pgn"); }, "missing key: j1939.points[2].pgn"},
         {[](Json& d) { d["j1939"]["points"][0]["dataOffset"] = 65536; },
          "value out of range: j1939.points[0].dataOffset"},
+        {[](Json& d) { d["j1939"]["points"][1]["pgn"] = 0x40000; },
+         "Invalid PGN: j1939.points[1].pgn"},
         {[](Json& d) { d["j1939"]["points"][0]["table"] = 4; },
          "value out of range: j1939.points[0].table"},
         {[](Json& d) { d["j1939"]["address_list"][1] = 256; },

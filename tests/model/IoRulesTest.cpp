@@ -202,7 +202,10 @@ TEST(PointValidation, StepsAreCheckedInOrderWithTheirTexts) {
          "Priority must be 0-7", Field::Priority},
         {with([](auto& e) { e.dataOffset = "0x10"; }), "Invalid Data Table Offset",
          Field::DataOffset},
+        {with([](auto& e) { e.pgn = "0x40000"; }), "Invalid PGN", Field::Pgn},  // 18 bits
+        {with([](auto& e) { e.pgn = "999999"; }), "Invalid PGN", Field::Pgn},
         {with([](auto& e) { e.dataLength = "65535"; }), "Invalid Data Size", Field::DataLength},
+        {with([](auto& e) { e.dataLength = "0"; }), "Invalid Data Size", Field::DataLength},
         {with([](auto& e) {
              e.dataOffset = "244,0";
              e.dataLength = "1";
@@ -231,6 +234,8 @@ TEST(PointValidation, StepsAreCheckedInOrderWithTheirTexts) {
         auto entry = with([&](auto& e) { e.updateRate = rate; });
         EXPECT_FALSE(ValidatePointEntry(entry, {}, -1, io, f_profibus, {}).failure) << rate;
     }
+    auto highest = with([](auto& e) { e.pgn = "0x3FFFF"; });
+    EXPECT_FALSE(ValidatePointEntry(highest, {}, -1, io, f_profibus, {}).failure);
 }
 
 TEST(PointValidation, TypeOutsideTheListIsRefused) {
@@ -421,6 +426,19 @@ TEST(DownloadGate, BothChecksRunAndBothMessagesAppear) {
               "1 Input datapoints are outside of the Data Table bound of 244 bytes");
     EXPECT_EQ(check.messages[1].text, "Output PGN count of 2 is beyond the limit of 1 PGNs");
     EXPECT_TRUE(CheckTableBeforeDownload(io, DataTableLimits::ForModbus(), {}).passed);
+}
+
+TEST(DownloadGate, APointAFileBroughtWithABadPgnOrNoLengthIsNamed) {
+    CJ1939IO io;
+    io.Add(Point(JT_Input, 0, 8, 0x3FFFF));
+    io.Add(Point(JT_Input, 8, 0, 1));
+    io.Add(Point(JT_Output, 0, 8, 999999));
+    const auto check = CheckTableBeforeDownload(io, DataTableLimits::ForModbus(), {});
+    EXPECT_FALSE(check.passed);
+    ASSERT_EQ(check.messages.size(), 2u);
+    EXPECT_EQ(check.messages[0].text, "Invalid Data Size: input point 2 has a data length of 0");
+    EXPECT_EQ(check.messages[1].text,
+              "Invalid PGN: output point 1 has PGN 999999; J1939 PGNs are 0 to 0x3FFFF");
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ const std::string f_twoPoints = "[J1939IO_0]\nNumberOfEntries=2\n" + IoSection(1
 
 // ---- Refresh Device Status ----
 
-TEST_F(SessionTest, RefreshAfterSameGatewayWentFromRunToIdle_OnlyUpdatesTheMode) {
+TEST_F(SessionTest, RefreshAfterSameGatewayWentFromRunToIdle_UpdatesTheModeAndTheError) {
     GatewayIdentity running = f_profibusJ1939;
     running.runMode = "Run";
     PlugAndStart(running);
@@ -47,9 +47,11 @@ TEST_F(SessionTest, RefreshAfterSameGatewayWentFromRunToIdle_OnlyUpdatesTheMode)
     WriteIdentity(idle);
     m_session->RefreshDeviceStatus();
 
-    EXPECT_EQ(TakeRequests(), (Requests{"G 1/1/103", "G 1/1/6"}));
+    // the error is read again: a change of mode may have set or cleared it
+    EXPECT_EQ(TakeRequests(), (Requests{"G 1/1/103", "G 1/1/6", "G 1/1/104"}));
     EXPECT_EQ(m_listener.runStates, (std::vector<int>{RS_Idle}));
-    EXPECT_TRUE(m_listener.screenChanges.empty());
+    EXPECT_EQ(m_listener.screenChanges,
+              (std::vector<std::vector<ScreenKind>>{{ScreenKind::StatusView}}));
     EXPECT_EQ(m_session->LastState(), RS_Idle);
     EXPECT_EQ(m_session->RunState(), RS_Idle);
 }
@@ -512,6 +514,7 @@ TEST_F(SessionTest, ConnectFromOffline_ScansAgainAndUploadsTheGateway) {
     ASSERT_TRUE(m_session->NewConfiguration());
     m_gateway->unplugged = false;
     const int connects = m_gateway->connects;
+    m_notifier.answerYes = false;  // the new document is not saved before the upload
 
     m_session->Connect();
 
@@ -615,7 +618,7 @@ TEST_F(SessionTest, AddressListAndOfflineBox_ShowTheirRefusals) {
 TEST_F(SessionTest, ClearErrorStatusAndRunMode_GoToTheIdentityObject) {
     PlugAndStart(f_profibusJ1939);
     m_session->ClearErrorStatus();
-    EXPECT_EQ(TakeRequests(), (Requests{"S 1/1/104"}));
+    EXPECT_EQ(TakeRequests(), (Requests{"S 1/1/104", "G 1/1/104"}));  // cleared, then read
     EXPECT_EQ(m_clock.SleepCount(), 1);
     m_session->SelectRunMode(RS_Run);
     const Requests requests = TakeRequests();
@@ -681,6 +684,7 @@ TEST_F(SessionTest, ConnectAfterOfflineWork_UploadsTheGatewayEvenInAnotherMode) 
     running.runMode = "Run";  // the same gateway, switched to Run meanwhile
     WriteIdentity(running, f_twoPoints);
     TakeRequests();
+    m_notifier.answerYes = false;  // the offline edits are not saved before the upload
 
     m_session->Connect();
 

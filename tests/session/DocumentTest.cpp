@@ -76,8 +76,13 @@ TEST_F(DocumentTest, OpenFailures_AreShownAndChangeNothing) {
     EXPECT_FALSE(m_session->OpenDocument(m_dir.File("modbus.cfg")));  // a working gateway
     EXPECT_FALSE(m_session->OpenDocument(m_dir.File("missing.cfg")));
     ASSERT_EQ(m_notifier.shown.size(), 2u);
-    EXPECT_EQ(m_notifier.shown[0].text, "Failed to open document.");
-    EXPECT_EQ(m_notifier.shown[1].text, "Failed to open document.");
+    // each names the file and why: both products, or nothing there
+    EXPECT_EQ(m_notifier.shown[0].text,
+              "Failed to open document.\n" + m_dir.File("modbus.cfg") +
+                  ": The file is for the J1939 to Modbus Interface; the connected gateway is "
+                  "the PROFIBUS to J1939 Gateway.");
+    EXPECT_EQ(m_notifier.shown[1].text,
+              "Failed to open document.\n" + m_dir.File("missing.cfg") + " does not exist.");
     EXPECT_EQ(m_session->Configuration().serverType, serverType);
     EXPECT_FALSE(m_session->IsOffline());
     EXPECT_EQ(m_session->DocumentPath(), "");

@@ -186,7 +186,10 @@ TEST_F(FrameTest, Documents_NewCancelAndOpenOfAnotherProduct) {
     m_notifier.answerYes = false;  // do not save the modified one
     m_notifier.shown.clear();
     EXPECT_FALSE(m_frame->Document().Open(QString::fromStdString(path)));
-    EXPECT_TRUE(Shown(m_notifier.shown, "Failed to open document."));
+    EXPECT_TRUE(Shown(m_notifier.shown,
+                      "Failed to open document.\n" + path +
+                          ": The file is for the Ethernet to J1939 Gateway; the connected "
+                          "gateway is the J1939 to Modbus Interface."));
     EXPECT_EQ(ShownKinds(), AllPairRows()[2].rows);
     EXPECT_EQ(m_frame->ModulePane()->text(), "ONLINE");
     EXPECT_TRUE(m_frame->Document().RecentFiles().isEmpty());

@@ -28,20 +28,20 @@ bool CDevice::ReadIdentityAttribute(std::int16_t attribute, DeviceReply& reply) 
 
 int CDevice::ReadRunState() {
     if (m_gate.IsOffline()) {
-        m_nRunState = RS_Idle;
-        return m_nRunState;
+        m_cache.runState = RS_Idle;
+        return m_cache.runState;
     }
     if (!m_gate.IsConnected()) {
         m_gate.ConnectDevice();
         if (!m_gate.IsConnected()) {
-            m_nRunState = RS_NotDetected;
-            return m_nRunState;
+            m_cache.runState = RS_NotDetected;
+            return m_cache.runState;
         }
     }
     DeviceReply reply;
-    m_nRunState =
+    m_cache.runState =
         ReadIdentityAttribute(f_nAttrRunState, reply) ? int{reply.Byte(0)} : int{RS_NotDetected};
-    return m_nRunState;
+    return m_cache.runState;
 }
 
 void CDevice::SetRunState(int value) {
@@ -64,36 +64,36 @@ void CDevice::SetRunState(int value) {
 
 std::uint32_t CDevice::ReadSerialNumber() {
     if (m_gate.IsOffline()) {
-        m_serialNumber = 0;
-        return m_serialNumber;
+        m_cache.serialNumber = 0;
+        return m_cache.serialNumber;
     }
     DeviceReply reply;
     if (ReadIdentityAttribute(f_nAttrSerialNumber, reply)) {
-        m_serialNumber = reply.Long(0);
+        m_cache.serialNumber = reply.Long(0);
     }
-    return m_serialNumber;
+    return m_cache.serialNumber;
 }
 
 std::uint16_t CDevice::ReadRevision() {
     if (m_gate.IsOffline()) {
-        m_revision = m_offline.product.revision;
-        m_attribute100 = m_offline.attribute100;
-        return m_revision;
+        m_cache.revision = m_offline.product.revision;
+        m_cache.attribute100 = m_offline.attribute100;
+        return m_cache.revision;
     }
     DeviceReply reply;
     if (ReadIdentityAttribute(f_nAttrRevision, reply)) {
-        m_revision = MakeRevision(reply.Byte(0), reply.Byte(1));
+        m_cache.revision = MakeRevision(reply.Byte(0), reply.Byte(1));
     }
     if (ReadIdentityAttribute(f_nAttrCarried, reply)) {
-        m_attribute100 = reply.Byte(0);
+        m_cache.attribute100 = reply.Byte(0);
     }
-    return m_revision;
+    return m_cache.revision;
 }
 
 std::string CDevice::ReadProductName() {
     if (m_gate.IsOffline()) {
-        m_productName = m_offline.product.name;
-        return m_productName;
+        m_cache.productName = m_offline.product.name;
+        return m_cache.productName;
     }
     DeviceReply reply;
     if (ReadIdentityAttribute(f_nAttrProductName, reply)) {
@@ -102,46 +102,46 @@ std::string CDevice::ReadProductName() {
         if (length > reply.dataLength - 1) {
             length = reply.dataLength > 0 ? reply.dataLength - 1 : 0;
         }
-        m_productName.assign(reinterpret_cast<const char*>(reply.data + 1),
-                             static_cast<std::size_t>(length));
+        m_cache.productName.assign(reinterpret_cast<const char*>(reply.data + 1),
+                                   static_cast<std::size_t>(length));
     }
-    return m_productName;
+    return m_cache.productName;
 }
 
 int CDevice::ReadClientType() {
     if (m_gate.IsOffline()) {
-        m_clientType = m_offline.product.clientType;
-        return m_clientType;
+        m_cache.clientType = m_offline.product.clientType;
+        return m_cache.clientType;
     }
     DeviceReply reply;
     if (ReadIdentityAttribute(f_nAttrClientType, reply)) {
-        m_clientType = reply.Byte(0);
+        m_cache.clientType = reply.Byte(0);
     }
-    return m_clientType;
+    return m_cache.clientType;
 }
 
 int CDevice::ReadServerType() {
     if (m_gate.IsOffline()) {
-        m_serverType = m_offline.product.serverType;
-        return m_serverType;
+        m_cache.serverType = m_offline.product.serverType;
+        return m_cache.serverType;
     }
     DeviceReply reply;
     if (ReadIdentityAttribute(f_nAttrServerType, reply)) {
-        m_serverType = reply.Byte(0);
+        m_cache.serverType = reply.Byte(0);
     }
-    return m_serverType;
+    return m_cache.serverType;
 }
 
 int CDevice::ReadMajorFault() {
     if (m_gate.IsOffline()) {
-        m_majorFault = 0;
-        return m_majorFault;
+        m_cache.majorFault = 0;
+        return m_cache.majorFault;
     }
     DeviceReply reply;
     if (ReadIdentityAttribute(f_nAttrMajorFault, reply)) {
-        m_majorFault = reply.Byte(0);
+        m_cache.majorFault = reply.Byte(0);
     }
-    return m_majorFault;
+    return m_cache.majorFault;
 }
 
 int CDevice::ClearMajorFault() {
@@ -164,7 +164,7 @@ void CDevice::RefreshIdentity() {
 
 int CDevice::ResetDevice() {
     m_gate.ResetDevice();
-    m_nRunState = RS_NotDetected;
+    m_cache.runState = RS_NotDetected;
     return 1;
 }
 

@@ -63,18 +63,32 @@ public:
     // Resets the gateway through the gate (connection dropped afterwards) and
     // sets RunState := 3. Always 1.
     int ResetDevice();
+    // The cached identity and state, kept before a read the user may cancel
+    // and put back when it is.
+    struct Cache {
+        std::uint16_t revision = 0;
+        std::uint16_t attribute100 = 0;
+        std::uint32_t serialNumber = 0;
+        std::string productName;
+        int clientType = -1;
+        int serverType = -1;
+        int runState = RS_Unknown;
+        int majorFault = 0;
+    };
+    const Cache& Cached() const { return m_cache; }
+    void Restore(const Cache& cache) { m_cache = cache; }
     // RunState := 3 (the frame's answer to a lost reply).
-    void MarkNotDetected() { m_nRunState = RS_NotDetected; }
+    void MarkNotDetected() { m_cache.runState = RS_NotDetected; }
 
-    int GetRunState() const { return m_nRunState; }
-    bool IsPresent() const { return IsModulePresent(m_nRunState); }
-    std::uint16_t Revision() const { return m_revision; }
-    std::uint16_t Attribute100() const { return m_attribute100; }
-    std::uint32_t SerialNumber() const { return m_serialNumber; }
-    const std::string& ProductName() const { return m_productName; }
-    int ClientType() const { return m_clientType; }
-    int ServerType() const { return m_serverType; }
-    int MajorFault() const { return m_majorFault; }
+    int GetRunState() const { return m_cache.runState; }
+    bool IsPresent() const { return IsModulePresent(m_cache.runState); }
+    std::uint16_t Revision() const { return m_cache.revision; }
+    std::uint16_t Attribute100() const { return m_cache.attribute100; }
+    std::uint32_t SerialNumber() const { return m_cache.serialNumber; }
+    const std::string& ProductName() const { return m_cache.productName; }
+    int ClientType() const { return m_cache.clientType; }
+    int ServerType() const { return m_cache.serverType; }
+    int MajorFault() const { return m_cache.majorFault; }
 
 private:
     // Sends G 1/1/attribute; true when the gate carried it.
@@ -82,14 +96,7 @@ private:
 
     CRequestGate& m_gate;
     const OfflineIdentity& m_offline;
-    std::uint16_t m_revision = 0;
-    std::uint16_t m_attribute100 = 0;
-    std::uint32_t m_serialNumber = 0;
-    std::string m_productName;
-    int m_clientType = -1;
-    int m_serverType = -1;
-    int m_nRunState = RS_Unknown;
-    int m_majorFault = 0;
+    Cache m_cache;
 };
 
 }  // namespace gantry::tool

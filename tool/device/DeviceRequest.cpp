@@ -223,6 +223,13 @@ ProductCombination LookupProductCombination(int clientType, int serverType) {
                               serverType};
 }
 
+std::string ProductMismatchText(int fileClient, int fileServer, int gatewayClient,
+                                int gatewayServer) {
+    return "The file is for the " + LookupProductCombination(fileClient, fileServer).name +
+           "; the connected gateway is the " +
+           LookupProductCombination(gatewayClient, gatewayServer).name + ".";
+}
+
 ProductCombination ProductCombinationForIndex(int index) {
     if (index >= 0 && index < kKnownProductCount) {
         return f_knownProducts[index];

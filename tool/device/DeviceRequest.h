@@ -151,6 +151,10 @@ inline constexpr int kKnownProductCount = 5;
 // The combination of the pair: a known entry, or "Unknown Gantry Combination"
 // with revision 1.01 carrying the given pair.
 ProductCombination LookupProductCombination(int clientType, int serverType);
+// Why a file of one pair cannot go to a gateway of another, naming both
+// products: "The file is for the NAME; the connected gateway is the NAME."
+std::string ProductMismatchText(int fileClient, int fileServer, int gatewayClient,
+                                int gatewayServer);
 // The combination of a selection index of the new-module list (0..4); an index
 // outside the list gives the unknown entry with the pair -1, -1.
 ProductCombination ProductCombinationForIndex(int index);

@@ -57,6 +57,10 @@ CRequestGate::CRequestGate(std::unique_ptr<IDeviceResponder> responder, INotifie
       m_clock(clock != nullptr ? clock : &SystemClock()) {
     if (m_responder) {
         m_responder->Attach(*m_notifier, *m_clock);
+        m_responder->SetBetweenAttempts([this] {
+            m_clock->Sleep(std::chrono::milliseconds(0));
+            StopIfCancelled();
+        });
     }
 }
 
@@ -89,6 +93,7 @@ int CRequestGate::DisconnectDevice() {
 
 int CRequestGate::ConnectWithRetry(int n) {
     for (int attempt = 0; attempt < 2 * n; ++attempt) {
+        StopIfCancelled();
         if (ConnectDevice() == 1) {
             return 1;
         }
@@ -98,6 +103,9 @@ int CRequestGate::ConnectWithRetry(int n) {
 }
 
 int CRequestGate::SendDeviceRequest(const DeviceRequest& request, DeviceReply& reply) {
+    if (m_offline || m_connected) {
+        StopIfCancelled();  // a request that would fail at once is no wait to cancel
+    }
     if (m_offline) {
         // The connected flag belongs to the real gateway: an offline answer
         // neither sets nor clears it.
@@ -139,6 +147,24 @@ int CRequestGate::ResetDevice() {
         m_responder->Disconnect();
     }
     return 1;
+}
+
+void CRequestGate::EndCancellableRead() {
+    if (m_cancellableReads > 0 && --m_cancellableReads == 0) {
+        m_cancelRequested = false;  // a cancel that came too late is not kept for the next read
+    }
+}
+
+bool CRequestGate::RequestCancel() {
+    m_cancelRequested = m_cancellableReads > 0;
+    return m_cancelRequested;
+}
+
+void CRequestGate::StopIfCancelled() {
+    if (m_cancelRequested && m_cancellableReads > 0) {
+        m_cancelRequested = false;
+        throw ReadCancelled{};
+    }
 }
 
 void CRequestGate::Report(const DeviceRequest& request, int result, const DeviceReply& reply) {

@@ -63,6 +63,9 @@ public:
         (void)notifier;
         (void)clock;
     }
+    // Called by a Connect that tries several ports, between two of them (the
+    // gate's: the window repaints, and a cancelled read stops there).
+    void SetBetweenAttempts(std::function<void()> hook) { m_betweenAttempts = std::move(hook); }
     // Loads what the responder needs (the RP1210 library); 1/0.
     virtual int BindLibrary() = 0;
     // Finds and opens the gateway; 1 when connected.
@@ -72,6 +75,16 @@ public:
     // Carries one exchange: 1 when a reply was decoded into `reply` (its general
     // status is not judged), 0 when the request could not be carried.
     virtual int SendRequest(const DeviceRequest& request, DeviceReply& reply) = 0;
+
+protected:
+    void BetweenAttempts() {
+        if (m_betweenAttempts) {
+            m_betweenAttempts();
+        }
+    }
+
+private:
+    std::function<void()> m_betweenAttempts;
 };
 
 // The in-process simulator answering as a gateway (online, not offline): every
@@ -102,6 +115,10 @@ int SimulateExchange(DeviceSimulator& simulator, const DeviceRequest& request, D
 // Requests the gate refuses without sending (not connected) are not reported.
 using RequestObserver = std::function<void(const std::vector<std::uint8_t>& encodedRequest,
                                            int result, const DeviceReply& reply)>;
+
+// Thrown by the gate in place of the next request of a read the user
+// cancelled (see CRequestGate::RequestCancel); the read's owner catches it.
+struct ReadCancelled {};
 
 class CRequestGate {
 public:
@@ -153,6 +170,17 @@ public:
     INotifier& Notifier() { return *m_notifier; }
     IClock& Clock() { return *m_clock; }
 
+    // A read that may be cancelled runs while the count is above 0 (the
+    // session's Refresh Device Status, Upload and start). RequestCancel then
+    // makes the next request or connect attempt throw ReadCancelled before
+    // anything is sent, so the read stops between two requests and the
+    // connection stays as it is. Outside such a read (a write runs, or
+    // nothing) RequestCancel does nothing and returns false.
+    void BeginCancellableRead() { ++m_cancellableReads; }
+    void EndCancellableRead();
+    bool IsReadCancellable() const { return m_cancellableReads > 0; }
+    bool RequestCancel();
+
     // Called after a lost reply (the frame: RunState := 3, refresh the screens).
     void SetDeviceLostHandler(std::function<void()> handler) { m_deviceLost = std::move(handler); }
     // Installs the recording hook (an empty function removes it).
@@ -160,6 +188,8 @@ public:
 
 private:
     void Report(const DeviceRequest& request, int result, const DeviceReply& reply);
+    // Throws ReadCancelled (once) when the user cancelled the read under way.
+    void StopIfCancelled();
 
     std::unique_ptr<IDeviceResponder> m_responder;
     CStderrNotifier m_stderrNotifier;
@@ -171,6 +201,8 @@ private:
     bool m_connected = false;
     bool m_offline = false;
     bool m_exchanging = false;  // a request waits for its reply
+    int m_cancellableReads = 0;
+    bool m_cancelRequested = false;
 };
 
 }  // namespace gantry::tool

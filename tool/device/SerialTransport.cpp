@@ -157,6 +157,9 @@ int CSerialTransport::Connect() {
         WriteTraceLog(f_szClassName, f_szConnectName, "No serial COM ports detected !");
     }
     for (int port : ports) {
+        if (port != ports.front()) {
+            BetweenAttempts();  // a cancelled start-up scan stops before the next port
+        }
         const short result = m_fnClientConnect(nullptr, ComPortDeviceId(port), f_szProtocol,
                                                f_nClientBufferSize, f_nClientBufferSize, 0);
         m_attempts.push_back(ConnectAttempt{port, result});

@@ -398,6 +398,9 @@ OpenResult OpenConfigFile(std::span<const std::uint8_t> bytes, OpenEnvironment& 
                           static_cast<std::uint32_t>(environment.serverType) == pair->second;
     if (gatewayWorking && !samePair) {
         result.message = f_szFailedToOpenDocument;
+        result.reason =
+            ProductMismatchText(static_cast<int>(pair->first), static_cast<int>(pair->second),
+                                environment.clientType, environment.serverType);
         return result;
     }
     // The whole file is read before anything changes: a file that ends early

@@ -107,6 +107,7 @@ struct OpenEnvironment {
 struct OpenResult {
     bool opened = false;
     std::string message;  // the failure text
+    std::string reason;   // why, when the text alone does not say (another product)
     std::uint32_t formatVersion = 0;
     bool pairChanged = false;  // the identity took the file's pair; screens rebuild
     TableCheck tableCheck;     // the whole-table check after the limits were set
@@ -114,8 +115,8 @@ struct OpenResult {
 
 // Opens a file's bytes. With a working gateway connected (RunState 0 or 1 and
 // online) the file's pair must be the device's, else "Failed to open
-// document.". A file that ends early is "Unexpected file format.". Both leave
-// the configuration and the environment exactly as they were. Otherwise the
+// document." with a reason naming both products. A file that ends early is "Unexpected file
+// format.". Both leave the configuration and the environment exactly as they were. Otherwise the
 // environment switches to offline mode with RunState 0; a different pair is
 // taken over with the revision assumed for it; and the records are replaced.
 OpenResult OpenConfigFile(std::span<const std::uint8_t> bytes, OpenEnvironment& environment,

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "tool/device/DeviceRequest.h"
+#include "tool/model/IoRules.h"
 #include "tool/model/JsonDocumentCheck.h"
 
 namespace gantry::tool {
@@ -241,6 +242,9 @@ tagJ1939DataPoint ReadPoint(const CJsonReader& in) {
     p.updateRate = static_cast<std::uint16_t>(in.Integer("updateRate", 0xFFFF));
     p.address = static_cast<std::uint8_t>(in.Integer("address", 0xFF));
     p.pgn = U32(in, "pgn");
+    if (!IsValidPgn(p.pgn)) {
+        throw ImportError(std::string(f_szInvalidPgn) + ": " + in.Name("pgn"));
+    }
     p.messageOffset = static_cast<std::uint16_t>(in.Integer("messageOffset", 0xFFFF));
     p.priority = static_cast<std::uint8_t>(in.Integer("priority", 0xFF));
     return p;

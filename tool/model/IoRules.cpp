@@ -32,6 +32,11 @@ bool IsValidBits(std::uint32_t bits) {
     return bits < f_nInvalidBits;
 }
 
+// A point occupies at least one bit: a length of 0 would sit on any other point.
+bool IsValidLength(std::uint32_t bits) {
+    return IsValidBits(bits) && bits != 0;
+}
+
 std::optional<Refusal> CheckMessageOffset(const std::string& text, bool hex, std::uint32_t& bits) {
     bits = ReadBitQuantity(text, hex);
     if (!IsValidBits(bits)) {
@@ -188,10 +193,10 @@ std::optional<Refusal> CheckAddressing(const PointEntry& entry, const ColumnMode
         point.pgn = f_nDm1Pgn;
     } else if (point.table == JT_PreviouslyActiveDtc) {
         point.pgn = f_nDm2Pgn;
-    } else if (auto pgn = ReadPlainNumber(entry.pgn, modes.pgn)) {
+    } else if (auto pgn = ReadPlainNumber(entry.pgn, modes.pgn); pgn && IsValidPgn(*pgn)) {
         point.pgn = *pgn;
     } else {
-        return InvalidEntry("Invalid PGN", Field::Pgn);
+        return InvalidEntry(f_szInvalidPgn, Field::Pgn);
     }
     const auto address = ReadPlainNumber(entry.address, modes.targetAddress);
     if (!address || *address > 255) {
@@ -225,8 +230,8 @@ std::optional<Refusal> CheckPlacement(const PointEntry& entry, const ColumnModes
     }
     const std::uint32_t length =
         LengthFromEntry(entry.dataLength, modes.dataLength, entry.tableType);
-    if (!IsValidBits(length)) {
-        return InvalidEntry("Invalid Data Size", Field::DataLength);
+    if (!IsValidLength(length)) {
+        return InvalidEntry(f_szInvalidDataSize, Field::DataLength);
     }
     point.dataOffset = static_cast<std::uint16_t>(offset);
     point.dataLength = static_cast<std::uint16_t>(length);
@@ -307,7 +312,7 @@ ApplyResult ApplyPointEntry(const PointEntry& entry, const ColumnModes& modes) {
     const std::uint32_t length =
         LengthFromEntry(entry.dataLength, modes.dataLength, entry.tableType);
     if (!IsValidBits(length)) {
-        result.failure = InvalidEntry("Invalid Data Size", Field::DataLength);
+        result.failure = InvalidEntry(f_szInvalidDataSize, Field::DataLength);
         return result;
     }
     if (offset > f_nApplyBoundBits) {
@@ -447,12 +452,38 @@ TableCheck CheckPgnCounts(const CJ1939IO& io, const PgnLimits& pgnLimits) {
     return check;
 }
 
+TableCheck CheckPointValues(const CJ1939IO& io) {
+    TableCheck check;
+    for (IoDirection direction : {IoDirection::Input, IoDirection::Output}) {
+        const char* list = direction == IoDirection::Input ? "input" : "output";
+        int number = 0;
+        for (const auto& point : io.Points(direction)) {
+            ++number;
+            if (!IsValidPgn(point.pgn)) {
+                check.messages.push_back(
+                    InvalidEntry(FormatText("%s: %s point %d has PGN %u; J1939 PGNs are 0 to 0x%X",
+                                            f_szInvalidPgn, list, number, point.pgn, f_nMaxPgn),
+                                 Field::Pgn));
+            }
+            if (point.dataLength == 0) {
+                check.messages.push_back(
+                    InvalidEntry(FormatText("%s: %s point %d has a data length of 0",
+                                            f_szInvalidDataSize, list, number),
+                                 Field::DataLength));
+            }
+        }
+    }
+    check.passed = check.messages.empty();
+    return check;
+}
+
 TableCheck CheckTableBeforeDownload(const CJ1939IO& io, const DataTableLimits& limits,
                                     const PgnLimits& pgnLimits) {
-    TableCheck check = CheckWholeTable(&io, limits);
-    TableCheck pgns = CheckPgnCounts(io, pgnLimits);
-    check.passed = check.passed && pgns.passed;
-    check.messages.insert(check.messages.end(), pgns.messages.begin(), pgns.messages.end());
+    TableCheck check = CheckPointValues(io);
+    for (const TableCheck& next : {CheckWholeTable(&io, limits), CheckPgnCounts(io, pgnLimits)}) {
+        check.passed = check.passed && next.passed;
+        check.messages.insert(check.messages.end(), next.messages.begin(), next.messages.end());
+    }
     return check;
 }
 

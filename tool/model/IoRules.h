@@ -24,6 +24,15 @@ constexpr const char* f_szApplicationTitle = "Gantry Configuration";
 constexpr std::uint32_t f_nInvalidBits = 65535;
 constexpr std::uint32_t f_nApplyBoundBits = 16384;
 constexpr std::uint32_t f_nMessageOffsetLimitBits = 14280;
+// J1939 PGNs have 18 bits.
+constexpr std::uint32_t f_nMaxPgn = 0x3FFFF;
+constexpr const char* f_szInvalidPgn = "Invalid PGN";
+constexpr const char* f_szInvalidDataSize = "Invalid Data Size";
+
+// A PGN a point may carry: 0 to f_nMaxPgn.
+constexpr bool IsValidPgn(std::uint32_t pgn) {
+    return pgn <= f_nMaxPgn;
+}
 
 // Display mode of each list column; true = hexadecimal. All start decimal.
 struct ColumnModes {
@@ -135,7 +144,11 @@ struct TableCheck {
 TableCheck CheckWholeTable(const CJ1939IO* io, const DataTableLimits& limits);
 // The PGN counts of both directions against their limits.
 TableCheck CheckPgnCounts(const CJ1939IO& io, const PgnLimits& pgnLimits);
-// Both checks, both messages; the download goes ahead only when both pass.
+// Each point's own values as a file may hold them: a PGN above f_nMaxPgn or a
+// data length of 0 is refused, naming the point ("Invalid PGN: input point 3
+// has PGN 999999; J1939 PGNs are 0 to 0x3FFFF").
+TableCheck CheckPointValues(const CJ1939IO& io);
+// The three checks, every message; the download goes ahead only when all pass.
 TableCheck CheckTableBeforeDownload(const CJ1939IO& io, const DataTableLimits& limits,
                                     const PgnLimits& pgnLimits);
 

@@ -59,6 +59,15 @@ std::optional<Refusal> CheckRange(Field field, std::uint32_t value) {
     return RangeRefusal(field);
 }
 
+Refusal AddressRefusal(Field field) {
+    const char* name = field == Field::SubnetMask       ? "Subnet Mask"
+                       : field == Field::GatewayAddress ? "Gateway Address"
+                                                        : "IP Address";
+    return Refusal{std::string("Invalid ") + name + ". Please specify " + name +
+                       " as four numbers in the 0 - 255 range separated by dots (192.168.1.10).",
+                   "Invalid Entry", field};
+}
+
 std::optional<Refusal> ValidateDeviceNet(const DeviceNetSettings& d) {
     return CheckRange(Field::MacAddress, d.macAddress);
 }

@@ -24,6 +24,11 @@ Refusal RangeRefusal(Field field);
 // Nothing when `value` is in range, else its refusal.
 std::optional<Refusal> CheckRange(Field field, std::uint32_t value);
 
+// The refusal of an Ethernet address text (Field::IpAddress, SubnetMask,
+// GatewayAddress) that is not four numbers 0-255 joined by dots; it names the
+// field ("Invalid Subnet Mask. ...").
+Refusal AddressRefusal(Field field);
+
 // The records before a download, each judged once.
 std::optional<Refusal> ValidateDeviceNet(const DeviceNetSettings& d);
 // A Modbus master has no network address to judge.

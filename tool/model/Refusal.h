@@ -25,9 +25,12 @@ enum class Field {
     MacAddress,      // DeviceNet
     NetworkAddress,  // Modbus, enhanced Modbus
     IoSize,          // Ethernet
-    OfflineTime,     // J1939 settings: the offline detection time
-    AddressList,     // J1939 settings: the network address list's entry
-    IoTable,         // the J1939 I/O lists as a whole
+    IpAddress,       // Ethernet: the three dotted addresses
+    SubnetMask,
+    GatewayAddress,
+    OfflineTime,  // J1939 settings: the offline detection time
+    AddressList,  // J1939 settings: the network address list's entry
+    IoTable,      // the J1939 I/O lists as a whole
     // the J1939 NAME dialog: its eight bytes, then its seven components
     NameByte0,
     IdentityNumber = NameByte0 + 8,

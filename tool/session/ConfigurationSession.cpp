@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
+
+#include "tool/session/SimulatedGateway.h"
 
 namespace gantry::tool {
 
@@ -60,10 +63,34 @@ void ConfigurationSession::SetListener(ISessionListener* listener) {
 void ConfigurationSession::Start() {
     m_layout = LayoutOfPair(-1, -1);
     Listener().LayoutRebuilt(m_layout, 0);
+    if (std::exchange(m_chooseOfflineProduct, false) && NewConfiguration()) {
+        TakeSnapshot();
+        return;  // the chosen product's screens show the simulator
+    }
     RefreshDeviceStatus();
 }
 
+bool ConfigurationSession::StartOffline() {
+    m_gate.SetOffline(true);
+    const std::optional<OfflineIdentity> simulated = ReadSimulatedGateway();
+    if (simulated) {
+        m_offline = *simulated;
+    }
+    m_chooseOfflineProduct = !simulated;
+    return simulated.has_value();
+}
+
 void ConfigurationSession::RefreshDeviceStatus() {
+    ReadCancellably([this] { RefreshStatus(); });
+}
+
+bool ConfigurationSession::Upload() {
+    bool rebuilt = false;
+    ReadCancellably([this, &rebuilt] { rebuilt = UploadRecords(); });
+    return rebuilt;
+}
+
+void ConfigurationSession::RefreshStatus() {
     const int state = m_device.ReadRunState();
     if (!IsModulePresent(state)) {
         RefreshAllScreens();
@@ -72,12 +99,16 @@ void ConfigurationSession::RefreshDeviceStatus() {
         if (serial != 0 && serial == m_lastSerial) {
             if (m_lastState == RS_Faulted || m_lastState == RS_NotDetected ||
                 state == m_lastState) {
-                Upload();
+                UploadRecords();
             } else {
-                Listener().RunStateChanged(state);  // the same gateway went between Idle and Run
+                // the same gateway went between Idle and Run: the mode display
+                // and the error line, which a change of mode may have set or cleared
+                m_device.ReadMajorFault();
+                Listener().RunStateChanged(state);
+                Listener().ScreensChanged({ScreenKind::StatusView});
             }
         } else {
-            Upload();
+            UploadRecords();
         }
     }
     // a reply lost during this refresh leaves the screens blank: the last
@@ -86,17 +117,23 @@ void ConfigurationSession::RefreshDeviceStatus() {
     m_lastState = m_device.GetRunState() == RS_NotDetected ? RS_NotDetected : state;
 }
 
-bool ConfigurationSession::Upload() {
+bool ConfigurationSession::UploadRecords() {
+    // the gateway's records replace the edits: a modified document asks first,
+    // and Cancel keeps the edits and reads nothing
+    const bool asked = IsModified();
+    if (asked && !SaveModified()) {
+        return false;
+    }
     m_device.RefreshIdentity();
     const int state = m_device.GetRunState();
     m_lastSerial = m_device.SerialNumber();
     m_lastState = state;
     const bool present = IsModulePresent(state);
-    // the save-changes question comes before the records take the new pair:
-    // an untouched document asks nothing, and a saved one keeps its own pair
+    // a new pair starts a new document: an untouched one asks nothing, and a
+    // saved one keeps its own pair
     const bool replace = present &&
                          RebuildsLayout(m_layout, m_device.ClientType(), m_device.ServerType()) &&
-                         SaveModified();
+                         (asked || SaveModified());
     const bool rebuilt = present && Relayout(m_device.ClientType(), m_device.ServerType());
     if (rebuilt && replace) {
         ResetToDefaults();
@@ -170,6 +207,7 @@ void ConfigurationSession::WarnAboutFailedWrites(DownloadReport& report) {
 void ConfigurationSession::ClearErrorStatus() {
     m_device.ClearMajorFault();
     m_gate.Clock().Sleep(std::chrono::milliseconds(1));
+    m_device.ReadMajorFault();  // the error line shows what the gateway reports now
     Listener().ScreensChanged({ScreenKind::StatusView});
 }
 
@@ -185,13 +223,14 @@ void ConfigurationSession::OfflineConfiguration() {
     if (m_gate.IsOffline()) {
         return;
     }
-    const bool present = m_device.IsPresent();
-    m_gate.SetOffline(true);
-    Listener().OfflineChanged(true);
-    if (!present) {
+    if (!m_device.IsPresent()) {
+        // a new configuration: the product choice takes the tool offline, and
+        // Cancel (of it or of the save question) leaves the tool as it was
         NewDocument();
         return;
     }
+    m_gate.SetOffline(true);
+    Listener().OfflineChanged(true);
     m_offline.product = ProductCombination{m_device.ProductName(), m_device.Revision(),
                                            m_device.ClientType(), m_device.ServerType()};
     m_offline.attribute100 = m_device.Attribute100();
@@ -291,84 +330,8 @@ bool ConfigurationSession::Relayout(int clientType, int serverType) {
     return rebuild;
 }
 
-std::optional<Refusal> ConfigurationSession::CommitIoSizeEntry(const std::string& text) {
-    const EntryReading reading = ReadIoSizeEntry(text);
-    if (reading.refusal) {
-        Show(*reading.refusal);
-        return reading.refusal;
-    }
-    m_config.ethernet.ioSize = *reading.value;
-    ShowTableCheck(m_config.UpdateLimits());
-    Listener().ScreensChanged({ScreenKind::Ethernet, ScreenKind::J1939IoLists});
-    return std::nullopt;
-}
-
-std::optional<Refusal> ConfigurationSession::CheckOfflineDetectionEntry(
-    const OfflineDetectionEntry& entry) {
-    const EntryReading reading = ReadOfflineDetectionEntry(entry.enabled, entry.text);
-    if (reading.refusal) {
-        Show(*reading.refusal);
-        return reading.refusal;
-    }
-    m_config.j1939.offlineTimeMs = *reading.value;
-    return std::nullopt;
-}
-
-void ConfigurationSession::SetOfflineDetectionEnabled(bool enabled) {
-    m_config.j1939.SetOfflineDetectionEnabled(enabled);
-    Listener().ScreensChanged({ScreenKind::J1939Settings});
-}
-
-void ConfigurationSession::SetModbusTimeoutEnabled(bool enabled) {
-    if (!enabled) {
-        m_config.ethernet.modbusTimeoutMs = 0;
-        Listener().ScreensChanged({ScreenKind::Ethernet});
-    }
-}
-
 void ConfigurationSession::ReportRunState() {
     Listener().RunStateChanged(m_device.GetRunState());
-}
-
-void ConfigurationSession::SetStatusDataInInput(bool value) {
-    m_config.j1939.statusInInput = value;
-    if (m_config.serverType == IT_ProfibusSlave) {
-        ShowTableCheck(m_config.UpdateLimits());
-        Listener().ScreensChanged({ScreenKind::J1939IoLists});
-    }
-}
-
-std::optional<Refusal> ConfigurationSession::AddNetworkAddress(const std::string& text) {
-    std::optional<Refusal> refusal = AddNetworkAddressEntry(text, m_config.j1939);
-    if (refusal) {
-        Show(*refusal);
-    } else {
-        Listener().ScreensChanged({ScreenKind::J1939Settings});
-    }
-    return refusal;
-}
-
-std::optional<Refusal> ConfigurationSession::RemoveNetworkAddress(int selection) {
-    std::optional<Refusal> refusal = RemoveFromAddressList(selection, m_config.j1939);
-    if (refusal) {
-        Show(*refusal);
-    } else {
-        Listener().ScreensChanged({ScreenKind::J1939Settings});
-    }
-    return refusal;
-}
-
-std::optional<Refusal> ConfigurationSession::ApplyJ1939NameEditor(CJ1939NameEditor& editor) {
-    std::optional<Refusal> refusal = editor.Apply();
-    if (refusal) {
-        Show(*refusal);
-    }
-    return refusal;
-}
-
-void ConfigurationSession::SetJ1939Name(const J1939Name& name) {
-    m_config.j1939.name = name;
-    Listener().ScreensChanged({ScreenKind::J1939Settings});
 }
 
 void ConfigurationSession::IoTableEdited() {

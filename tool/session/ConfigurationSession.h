@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -66,6 +67,10 @@ public:
         (void)items;
         return std::nullopt;
     }
+    // The user cancelled a read (Refresh Device Status, Upload, the start):
+    // it stopped between two requests and every screen shows again what it
+    // showed before; the gateway is not taken for lost.
+    virtual void ReadCancelled() {}
 };
 
 enum class DownloadOutcome {
@@ -131,16 +136,28 @@ public:
     void SetListener(ISessionListener* listener);
 
     // The frame's first layout (status view alone), then Refresh Device Status.
+    // Started offline (StartOffline) without a simulated gateway, the product
+    // is chosen first (the new-module dialog).
     void Start();
+    // Before Start: the tool starts offline with the gateway GYSim.ini
+    // describes (its product and revision), as the command line's --offline.
+    // false when the profile gives none: Start then asks for the product.
+    bool StartOffline();
 
+    // Refresh Device Status, Upload and Start are reads the user may cancel
+    // (Gate().RequestCancel()): they stop between two requests, the records,
+    // document, identity and layout are put back as they were, and the
+    // listener hears ReadCancelled.
+    //
     // Reads the run state (connecting when needed). No module: every screen
     // shows the absence. The same gateway (same non-zero serial number) that
-    // only went between Idle and Run: just the mode display. Anything else:
-    // Upload.
+    // only went between Idle and Run: the mode display and the error, read
+    // again. Anything else: Upload.
     void RefreshDeviceStatus();
-    // Reads the identity, rebuilds the screens for a new pair (then starts a
-    // new document) and reads every record the pair has and the I/O table.
-    // Returns whether the screens were rebuilt.
+    // A modified document first asks the save-changes question (Cancel: false,
+    // nothing read). Reads the identity, rebuilds the screens for a new pair
+    // (then starts a new document) and reads every record the pair has and the
+    // I/O table. Returns whether the screens were rebuilt.
     bool Upload();
     // Asks the caution question, reads the run state, validates every screen
     // of the layout (`entries`: texts the user left in the number entries), and
@@ -150,7 +167,7 @@ public:
     // the file's values and this gateway's revision-dependent limits and
     // lists, then Download runs. The file's pair is the gateway's.
     DownloadReport DownloadConfiguration(const CConfiguration& records);
-    // Clears the gateway's major fault; the status view redraws.
+    // Clears the gateway's major fault and reads it again; the status view redraws.
     void ClearErrorStatus();
     // The status view's mode list: 0 Idle or 1 Run; other values do nothing.
     void SelectRunMode(int runState);
@@ -158,7 +175,8 @@ public:
     // switch to Idle): the status view's mode display follows.
     void ReportRunState();
     // Switches to offline mode (when online): with no module, starts a new
-    // configuration (product choice); else the gateway's identity becomes the
+    // document (the save question and product choice; Cancel changes
+    // nothing, the tool stays online); else the gateway's identity becomes the
     // offline one and the screens read the simulator.
     void OfflineConfiguration();
     // Back online (when offline): RunState and last state 3, then Refresh
@@ -204,8 +222,11 @@ public:
     bool NewDocument();
     // File Open: the question, then the file, opened by OpenConfiguration.
     // A file that cannot be read or opened is shown ("Failed to open
-    // document.", "Unexpected file format.") and changes nothing.
-    bool OpenDocument(const std::string& path);
+    // document.", "Unexpected file format.", then the path and why: not found,
+    // a directory, the system's reason, another product than the gateway's)
+    // and changes nothing. `missing` (when given) tells whether nothing was at
+    // the path.
+    bool OpenDocument(const std::string& path, bool* missing = nullptr);
     // File Save and Save As: the records take the entries' texts as they are
     // (saving never validates) and are written to `path` (replaced atomically);
     // the document then has that file and is unmodified. "Failed to save
@@ -215,6 +236,10 @@ public:
     // Entry events of the screens; each refusal is shown and returned.
     // Leaving "I/O Size:": valid text becomes the I/O size and the limits follow.
     std::optional<Refusal> CommitIoSizeEntry(const std::string& text);
+    // Leaving an Ethernet address entry (Field::IpAddress, SubnetMask or
+    // GatewayAddress): a valid text becomes the field's value; any other is
+    // refused naming the field, and the record keeps its value.
+    std::optional<Refusal> CommitAddressEntry(Field field, const std::string& text);
     // Leaving the offline detection time entry.
     std::optional<Refusal> CheckOfflineDetectionEntry(const OfflineDetectionEntry& entry);
     // "Enable Offline Detection" clicked: 1000 ms, or 0.
@@ -265,6 +290,23 @@ public:
     const CConfiguration& Configuration() const { return m_config; }
 
 private:
+    // What a cancelled read puts back.
+    struct ReadSnapshot {
+        CConfiguration config;
+        CConfiguration snapshot;
+        std::string documentPath;
+        int lastState;
+        std::uint32_t lastSerial;
+        CDevice::Cache device;
+        int layoutClient;
+        int layoutServer;
+    };
+    // Runs `read` as one cancellable read (inside another, it is part of that
+    // one); false when the user cancelled it.
+    bool ReadCancellably(const std::function<void()>& read);
+    void PutBack(const ReadSnapshot& before);
+    void RefreshStatus();
+    bool UploadRecords();
     DeviceLink Link() { return DeviceLink{m_gate, m_device}; }
     ISessionListener& Listener() { return m_listener ? *m_listener : m_silent; }
     std::vector<ScreenKind> ShownScreens() const;
@@ -276,6 +318,8 @@ private:
     void TakeSnapshot() { m_snapshot = m_config; }
     // After the writes: tells which the gateway refused or left unanswered.
     void WarnAboutFailedWrites(DownloadReport& report);
+    // A file that could not be opened or saved: the text names the path and why.
+    void ShowFileFailure(const std::string& text);
 
     OfflineIdentity m_offline;
     CRequestGate m_gate;
@@ -288,6 +332,7 @@ private:
     std::uint32_t m_lastSerial = 0;
     CConfiguration m_snapshot;  // the records at the last New, Open, Save or Upload
     std::string m_documentPath;
+    bool m_chooseOfflineProduct = false;  // started offline without a simulated gateway
 };
 
 }  // namespace gantry::tool

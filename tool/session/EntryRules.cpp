@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "tool/model/NetworkSettings.h"
+#include "tool/session/NetworkLists.h"
 
 namespace gantry::tool {
 
@@ -78,6 +79,15 @@ EntryReading ReadOfflineDetectionEntry(bool enabled, const std::string& text) {
         reading.value = static_cast<std::uint32_t>(*number);
     } else {
         reading.refusal = RangeRefusal(Field::OfflineTime);
+    }
+    return reading;
+}
+
+AddressReading ReadAddressEntry(Field field, const std::string& text) {
+    AddressReading reading;
+    reading.value = ParseIpAddress(text);
+    if (!reading.value) {
+        reading.refusal = AddressRefusal(field);
     }
     return reading;
 }

@@ -31,6 +31,15 @@ EntryReading ReadIoSizeEntry(const std::string& text);
 // unchecked the time is 0 and nothing is judged.
 EntryReading ReadOfflineDetectionEntry(bool enabled, const std::string& text);
 
+// An Ethernet address entry (field: Field::IpAddress, SubnetMask or
+// GatewayAddress): four decimal numbers 0-255 joined by dots, or an empty
+// text for 0.0.0.0; anything else is refused naming the field.
+struct AddressReading {
+    std::optional<Ipv4Address> value;
+    std::optional<Refusal> refusal;
+};
+AddressReading ReadAddressEntry(Field field, const std::string& text);
+
 // "&Add" of the J1939 network address list: radix 16 when the text holds
 // "0x", else 10; above 255, negative, or 0 from a text other than "0" is
 // refused with a warning. Accepted: appended (duplicates allowed) unless the

@@ -1,5 +1,7 @@
 #include "tool/session/FirmwareSession.h"
 
+#include "tool/session/StatusPresentation.h"
+
 namespace gantry::tool {
 
 std::vector<RevisionRow> DeviceRevisionRows(const DeviceAreaRevisions& revisions) {
@@ -36,10 +38,27 @@ bool CFirmwareSession::SelectFile(const std::string& path) {
     return m_update.SelectFile(path);
 }
 
+std::string NotUpdatedText(FlashOutcome outcome, int runState) {
+    if (outcome == FlashOutcome::NotReconnected) {
+        return "The firmware was not updated, and the gateway has not answered since its reset: "
+               "reset its power, then use Refresh Device Status.";
+    }
+    return "The firmware was not updated. The gateway was reset and answers again; its mode is " +
+           RunStateText(runState) + ".";
+}
+
 FlashOutcome CFirmwareSession::Start() {
-    const FlashOutcome outcome = m_update.Start();
-    m_uploadPending = CFirmwareUpdate::ClosesDialog(outcome);
-    return outcome;
+    m_outcome = m_update.Start();
+    m_uploadPending = CFirmwareUpdate::ClosesDialog(m_outcome);
+    if (m_outcome == FlashOutcome::FailedAndRecovered ||
+        m_outcome == FlashOutcome::NotReconnected) {
+        const int state = m_outcome == FlashOutcome::FailedAndRecovered
+                              ? m_session.Device().ReadRunState()
+                              : RS_NotDetected;
+        m_session.Gate().Notifier().Notify(NotUpdatedText(m_outcome, state), "Flash Update",
+                                           NotifyButtons::Ok, NotifyIcon::Warning);
+    }
+    return m_outcome;
 }
 
 void CFirmwareSession::Finish() {

@@ -30,6 +30,15 @@ std::vector<RevisionRow> DeviceRevisionRows(const DeviceAreaRevisions& revisions
 // The areas the description names, in area order, with the image's revision.
 std::vector<RevisionRow> ImageRevisionRows(const CFirmwareUpdate& update);
 
+// After a verified update, the window's word on the gateway's mode: the
+// update leaves it in Idle, and only the user returns it to Run.
+inline constexpr const char* f_szUpdatedInIdle =
+    "The firmware was updated. The gateway is in Idle: choose Run in the Mode list of the status "
+    "view to return it to Run.";
+// After a failed transfer: the firmware was not updated, and the gateway's
+// state (`runState` read after the recovery; ignored when it did not answer).
+std::string NotUpdatedText(FlashOutcome outcome, int runState);
+
 class CFirmwareSession : private IFirmwareUpdateListener {
 public:
     // `view` gets the progress, status texts, revision changes, busy changes
@@ -42,7 +51,8 @@ public:
     // Reads the description at `path` (see CFirmwareUpdate::SelectFile).
     bool SelectFile(const std::string& path);
     // Runs the update procedure. When the gateway is switched to Idle for it,
-    // the status view's mode display follows. When the outcome closes the
+    // the status view's mode display follows. A failed transfer ends with
+    // NotUpdatedText in a box. When the outcome closes the
     // dialog, ClosesDialog() is true and the caller closes it, then calls
     // Finish().
     FlashOutcome Start();
@@ -51,6 +61,7 @@ public:
     void Finish();
 
     bool ClosesDialog() const { return m_uploadPending; }
+    FlashOutcome LastOutcome() const { return m_outcome; }
     const CFirmwareUpdate& Update() const { return m_update; }
     std::vector<RevisionRow> DeviceRows() const;
     std::vector<RevisionRow> ImageRows() const;
@@ -66,6 +77,7 @@ private:
     IFirmwareUpdateListener* m_view;
     CFirmwareUpdate m_update;
     bool m_uploadPending = false;
+    FlashOutcome m_outcome = FlashOutcome::NotStarted;
 };
 
 }  // namespace gantry::tool

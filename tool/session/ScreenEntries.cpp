@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 
 #include "tool/model/IoRules.h"
 #include "tool/session/EntryRules.h"
@@ -23,7 +24,31 @@ std::optional<std::uint32_t> EntryNumberAsItIs(const std::string& text, int radi
     return static_cast<std::uint32_t>(std::min<long long>(value, 0xFFFFFFFFll));
 }
 
+// The three address texts, each into its field when it reads (a save takes
+// what reads and keeps the rest); the first refusal, if any.
+std::optional<Refusal> TakeAddresses(const ScreenEntries& entries, EthernetSettings& e) {
+    std::optional<Refusal> first;
+    for (auto [text, field, value] :
+         {std::tuple{&entries.ipAddress, Field::IpAddress, &e.ip},
+          std::tuple{&entries.subnetMask, Field::SubnetMask, &e.subnetMask},
+          std::tuple{&entries.gatewayAddress, Field::GatewayAddress, &e.gateway}}) {
+        if (!*text) {
+            continue;
+        }
+        const AddressReading reading = ReadAddressEntry(field, **text);
+        if (reading.value) {
+            *value = *reading.value;
+        } else if (!first) {
+            first = reading.refusal;
+        }
+    }
+    return first;
+}
+
 std::optional<Refusal> JudgeEthernet(const ScreenEntries& entries, CConfiguration& config) {
+    if (auto refused = TakeAddresses(entries, config.ethernet)) {
+        return refused;
+    }
     if (!entries.ioSize) {
         return ValidateEthernet(config.ethernet);
     }
@@ -100,6 +125,7 @@ void TakeEntriesAsTheyAre(const ScreenEntries& entries, CConfiguration& config) 
         config.modbusEnhanced.networkAddress =
             *ReadNetworkAddressEntry(*entries.enhancedModbusNetworkAddress).value;
     }
+    TakeAddresses(entries, config.ethernet);
     if (entries.ioSize) {
         if (auto size = EntryNumberAsItIs(*entries.ioSize, 10)) {
             config.ethernet.ioSize = *size;

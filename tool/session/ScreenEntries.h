@@ -24,7 +24,10 @@ struct ScreenEntries {
     std::optional<std::string> modbusNetworkAddress;          // Modbus
     std::optional<std::string> enhancedModbusNetworkAddress;  // enhanced Modbus
     std::optional<std::string> ioSize;                        // Ethernet
-    std::optional<OfflineDetectionEntry> offlineDetection;    // J1939 settings
+    std::optional<std::string> ipAddress;                     // Ethernet's addresses
+    std::optional<std::string> subnetMask;
+    std::optional<std::string> gatewayAddress;
+    std::optional<OfflineDetectionEntry> offlineDetection;  // J1939 settings
 };
 
 // A whole-table message puts the focus on the I/O lists.

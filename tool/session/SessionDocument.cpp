@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "common/AtomicFile.h"
+#include "tool/device/InputFile.h"
 #include "tool/session/ConfigurationSession.h"
 
 namespace gantry::tool {
@@ -56,25 +57,31 @@ bool ConfigurationSession::NewDocument() {
     return true;
 }
 
-bool ConfigurationSession::OpenDocument(const std::string& path) {
+bool ConfigurationSession::OpenDocument(const std::string& path, bool* missing) {
     if (!SaveModified()) {
         return false;
     }
-    const std::optional<std::vector<std::uint8_t>> bytes = ReadFileContents(path);
-    if (!bytes) {
-        m_gate.Notifier().Notify(f_szFailedToOpenDocument, f_szAppCaption, NotifyButtons::Ok,
-                                 NotifyIcon::Warning);
+    const InputFileResult read = ReadInputFile(path, kMaxConfigurationFileBytes);
+    if (missing) {
+        *missing = read.absent;
+    }
+    if (!read.bytes) {
+        ShowFileFailure(std::string(f_szFailedToOpenDocument) + "\n" + read.error);
         return false;
     }
-    const OpenResult result = OpenConfiguration(*bytes);
+    const OpenResult result = OpenConfiguration(*read.bytes);
     if (!result.opened) {
-        m_gate.Notifier().Notify(result.message, f_szAppCaption, NotifyButtons::Ok,
-                                 NotifyIcon::Warning);
+        ShowFileFailure(result.message + "\n" + path +
+                        (result.reason.empty() ? "" : ": " + result.reason));
         return false;
     }
     m_documentPath = path;
     TakeSnapshot();
     return true;
+}
+
+void ConfigurationSession::ShowFileFailure(const std::string& text) {
+    m_gate.Notifier().Notify(text, f_szAppCaption, NotifyButtons::Ok, NotifyIcon::Warning);
 }
 
 bool ConfigurationSession::SaveDocument(const std::string& path, const ScreenEntries& entries) {
@@ -83,8 +90,7 @@ bool ConfigurationSession::SaveDocument(const std::string& path, const ScreenEnt
         WriteConfigFile(m_config, static_cast<std::uint32_t>(m_device.GetRunState()));
     std::string error;
     if (!WriteFileAtomically(path, bytes, error)) {
-        m_gate.Notifier().Notify(std::string(f_szFailedToSaveDocument) + "\n" + error,
-                                 f_szAppCaption, NotifyButtons::Ok, NotifyIcon::Warning);
+        ShowFileFailure(std::string(f_szFailedToSaveDocument) + "\n" + error);
         return false;
     }
     m_documentPath = path;

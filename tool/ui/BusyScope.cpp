@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QObject>
 #include <QPointer>
 #include <QStatusBar>
@@ -32,16 +33,38 @@ bool IsUserInput(QEvent::Type type) {
         case QEvent::TabletRelease:
         case QEvent::Drop:
         case QEvent::Close:
+        case QEvent::MouseMove:  // and what a moving pointer brings: tips
+        case QEvent::StatusTip:
+        case QEvent::ToolTip:
             return true;
         default:
             return false;
     }
 }
 
+std::function<void()> g_cancel;
+QPointer<QWidget> g_cancelButton;
+
+// Escape, or input for the Cancel button, while a read may be cancelled:
+// true when the event is not to be swallowed (the button's), after calling
+// the cancel function for Escape.
+bool LetCancelThrough(QObject* watched, QEvent* event) {
+    if (!g_cancel) {
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        g_cancel();
+        return false;
+    }
+    return g_cancelButton && watched == g_cancelButton.data();
+}
+
 class CInputSwallower : public QObject {
 public:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (g_depth > 0 && g_paused == 0 && IsUserInput(event->type())) {
+        if (g_depth > 0 && g_paused == 0 && IsUserInput(event->type()) &&
+            !LetCancelThrough(watched, event)) {
             event->ignore();  // a close stays refused
             return true;
         }
@@ -83,12 +106,25 @@ CBusyScope::~CBusyScope() {
     }
 }
 
+QString CBusyScope::WriteText(const QString& doing) {
+    return doing + QObject::tr(" (a write to the gateway: it cannot be cancelled)");
+}
+
+void CBusyScope::SetCancel(std::function<void()> cancel, QWidget* button) {
+    g_cancel = std::move(cancel);
+    g_cancelButton = g_cancel ? button : nullptr;
+}
+
 void CBusyScope::SetDefaultStatusBar(QStatusBar* statusBar) {
     g_defaultStatusBar = statusBar;
 }
 
 bool CBusyScope::IsBusy() {
     return g_depth > 0;
+}
+
+bool CBusyScope::IsSwallowingInput() {
+    return g_depth > 0 && g_paused == 0;
 }
 
 CBusyScope::Pause::Pause() : m_active(g_depth > 0) {

@@ -193,7 +193,7 @@ void CFlashUpdate::OnSelectFile() {
 void CFlashUpdate::OnStart() {
     Controls& c = *m_controls;
     {
-        CBusyScope busy;
+        CBusyScope busy(nullptr, CBusyScope::WriteText(tr("Updating the firmware...")));
         c.firmware.Start();
     }
     if (!c.firmware.ClosesDialog()) {
@@ -204,6 +204,7 @@ void CFlashUpdate::OnStart() {
     // every screen shows the gateway as it now is
     CBusyScope busy;
     c.firmware.Finish();
+    m_updated = c.firmware.LastOutcome() == FlashOutcome::Verified;
 }
 
 QPushButton* CFlashUpdate::SelectFileButton() const {

@@ -41,6 +41,8 @@ public:
     int exec() override;
     // Whether the device revisions could be read on opening.
     bool IsOpen() const;
+    // Whether the firmware was updated and verified (the gateway is in Idle).
+    bool Updated() const { return m_updated; }
 
     // The open-file dialog of "Select &File": the chosen path, or an empty
     // text for Cancel. Tests replace it.
@@ -65,6 +67,7 @@ private:
     void OnStart();
 
     std::unique_ptr<Controls> m_controls;
+    bool m_updated = false;
 };
 
 }  // namespace gantry::ui

@@ -50,7 +50,9 @@ CGYConfigApp::CGYConfigApp(std::unique_ptr<IDeviceResponder> responder, StartOpt
                               ? static_cast<INotifier*>(&m_notifier)
                               : static_cast<INotifier*>(&m_stderrNotifier);
     m_session = std::make_unique<ConfigurationSession>(std::move(responder), notifier, &m_clock);
-    m_session->Gate().SetOffline(m_options.offline);
+    if (m_options.offline) {
+        m_session->StartOffline();  // GYSim.ini's gateway, or the product is asked at start
+    }
 }
 
 CGYConfigApp::~CGYConfigApp() {

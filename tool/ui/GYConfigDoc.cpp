@@ -35,7 +35,11 @@ bool CGYConfigDoc::OpenWithDialog() {
 
 bool CGYConfigDoc::Open(const QString& path) {
     const QString full = QFileInfo(path).absoluteFilePath();
-    if (!m_session.OpenDocument(full.toStdString())) {
+    bool missing = false;
+    if (!m_session.OpenDocument(full.toStdString(), &missing)) {
+        if (missing) {
+            RemoveRecentFile(full);  // a file gone since it was listed leaves the list
+        }
         return false;
     }
     AddRecentFile(full);
@@ -98,6 +102,17 @@ void CGYConfigDoc::AddRecentFile(const QString& path) {
     QStringList files = RecentFiles();
     files.removeAll(path);
     files.prepend(path);
+    StoreRecentFiles(files);
+}
+
+void CGYConfigDoc::RemoveRecentFile(const QString& path) {
+    QStringList files = RecentFiles();
+    if (files.removeAll(path) != 0) {
+        StoreRecentFiles(files);
+    }
+}
+
+void CGYConfigDoc::StoreRecentFiles(const QStringList& files) {
     QSettings settings;
     settings.beginGroup(QString::fromUtf8(f_szRecentGroup));
     for (int i = 0; i < f_nRecentFileCount; ++i) {

@@ -47,12 +47,15 @@ public:
     // "<document title>[*] - Gantry Configuration": the window puts its "*"
     // for unsaved changes where "[*]" stands (QWidget::windowModified).
     QString WindowTitle() const;
-    // Most recent first, at most four, existing or not.
+    // Most recent first, at most four, existing or not; a file that is gone
+    // leaves the list when opening it fails.
     QStringList RecentFiles() const;
 
 private:
     bool SaveTo(const QString& path);
     void AddRecentFile(const QString& path);
+    void RemoveRecentFile(const QString& path);
+    void StoreRecentFiles(const QStringList& files);
 
     ConfigurationSession& m_session;
     QWidget* m_window;

@@ -105,7 +105,7 @@ void CGYConfigView::OnModeActivated(int index) {
         return;  // "Faulted" and "Not Detected" are shown, not chosen
     }
     {
-        CBusyScope busy(nullptr, tr("Changing the mode..."));
+        CBusyScope busy(nullptr, CBusyScope::WriteText(tr("Changing the mode...")));
         Session().SelectRunMode(runState);
     }
     SetModeList(Session().RunState());

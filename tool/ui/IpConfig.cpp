@@ -8,11 +8,11 @@ namespace gantry::ui {
 CIpConfig::CIpConfig(ConfigurationSession& session, QWidget* parent)
     : CNetworkPane(session, tr("Ethernet Configuration"), {0.0, 0.30, 0.70}, 4, parent) {
     m_dhcp = MakeList(NetworkList::EthernetDhcp, "Dhcp");
-    m_ip = MakeAddress("IpAddress", &EthernetSettings::ip);
+    m_ip = MakeAddress("IpAddress", Field::IpAddress);
     m_speed = MakeList(NetworkList::EthernetSpeed, "Speed");
-    m_mask = MakeAddress("SubnetMask", &EthernetSettings::subnetMask);
+    m_mask = MakeAddress("SubnetMask", Field::SubnetMask);
     m_duplex = MakeList(NetworkList::EthernetDuplex, "Duplex");
-    m_gateway = MakeAddress("GatewayAddress", &EthernetSettings::gateway);
+    m_gateway = MakeAddress("GatewayAddress", Field::GatewayAddress);
     m_timeoutEnabled = new QCheckBox(tr("Enable Modbus Timeout"), Form());
     m_timeout = MakeEdit("ModbusTimeout");
     m_timeout->setValidator(new QIntValidator(0, 65535, m_timeout));  // 16 bits on the gateway
@@ -30,18 +30,20 @@ CIpConfig::CIpConfig(ConfigurationSession& session, QWidget* parent)
     RefreshFromSession();
 }
 
-QLineEdit* CIpConfig::MakeAddress(const char* name, Ipv4Address EthernetSettings::*field) {
+QLineEdit* CIpConfig::MakeAddress(const char* name, Field field) {
     QLineEdit* edit = MakeEdit(name);
     const QRegularExpression dotted(QStringLiteral("[0-9]{0,3}(\\.[0-9]{0,3}){0,3}"));
     edit->setValidator(new QRegularExpressionValidator(dotted, edit));
-    connect(edit, &QLineEdit::textEdited, this, [this, field](const QString& text) {
-        if (const std::optional<Ipv4Address> address = ParseIpAddress(text.toStdString())) {
-            Record().*field = *address;
-        }
-    });
-    // an incomplete address is not kept: the control shows the record's again
+    // an address that does not read is refused by name and stays for correction
     connect(edit, &QLineEdit::editingFinished, this, [this, edit, field] {
-        edit->setText(QString::fromStdString(FormatIpAddress(Record().*field)));
+        if (m_checkingEntry) {
+            return;
+        }
+        m_checkingEntry = true;
+        if (Session().CommitAddressEntry(field, edit->text().toStdString())) {
+            FocusEdit(edit);
+        }
+        m_checkingEntry = false;
     });
     return edit;
 }
@@ -68,15 +70,15 @@ void CIpConfig::OnTimeoutSwitch(bool checked) {
 }
 
 void CIpConfig::OnIoSizeLeft() {
-    if (m_checkingIoSize) {
+    if (m_checkingEntry) {
         return;
     }
-    m_checkingIoSize = true;
+    m_checkingEntry = true;
     TakeControls();
     if (Session().CommitIoSizeEntry(m_ioSize->text().toStdString())) {
         FocusEdit(m_ioSize);
     }
-    m_checkingIoSize = false;
+    m_checkingEntry = false;
 }
 
 void CIpConfig::TakeControls() {
@@ -112,13 +114,21 @@ void CIpConfig::RefreshFromSession() {
 
 void CIpConfig::CollectEntries(ScreenEntries& entries) const {
     entries.ioSize = m_ioSize->text().toStdString();
+    entries.ipAddress = m_ip->text().toStdString();
+    entries.subnetMask = m_mask->text().toStdString();
+    entries.gatewayAddress = m_gateway->text().toStdString();
 }
 
 bool CIpConfig::FocusField(Field field) {
-    if (field != Field::IoSize) {
+    QLineEdit* edit = field == Field::IoSize           ? m_ioSize
+                      : field == Field::IpAddress      ? m_ip
+                      : field == Field::SubnetMask     ? m_mask
+                      : field == Field::GatewayAddress ? m_gateway
+                                                       : nullptr;
+    if (edit == nullptr) {
         return false;
     }
-    FocusEdit(m_ioSize);
+    FocusEdit(edit);
     return true;
 }
 

@@ -20,9 +20,9 @@ public:
     // The enable rule and every value; the timeout box is checked and its
     // entry enabled exactly when the timeout is not 0.
     void RefreshFromSession() override;
-    // The I/O size text.
+    // The I/O size and address texts.
     void CollectEntries(ScreenEntries& entries) const override;
-    // Field::IoSize.
+    // Field::IoSize and the three addresses.
     bool FocusField(Field field) override;
 
     // The controls, for tests and screenshots.
@@ -38,7 +38,7 @@ public:
 
 private:
     EthernetSettings& Record() { return Session().Configuration().ethernet; }
-    QLineEdit* MakeAddress(const char* name, Ipv4Address EthernetSettings::*field);
+    QLineEdit* MakeAddress(const char* name, Field field);
     void ConnectEvents();
     // "Enable Modbus Timeout" clicked.
     void OnTimeoutSwitch(bool checked);
@@ -57,7 +57,7 @@ private:
     QCheckBox* m_timeoutEnabled = nullptr;
     QLineEdit* m_timeout = nullptr;
     QLineEdit* m_ioSize = nullptr;
-    bool m_checkingIoSize = false;  // a refusal's box is up: its focus change is not a second leave
+    bool m_checkingEntry = false;  // a refusal's box is up: its focus change is not a second leave
 };
 
 }  // namespace gantry::ui

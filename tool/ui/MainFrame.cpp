@@ -4,12 +4,14 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <algorithm>
 
 #include "tool/session/ConnectionSettings.h"
+#include "tool/session/FirmwareSession.h"
 #include "tool/ui/AboutDlg.h"
 #include "tool/ui/BusyScope.h"
 #include "tool/ui/FlashUpdate.h"
@@ -227,6 +229,12 @@ void CMainFrame::CreateStatusBar() {
     m_portPane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_portPane->hide();
     statusBar()->addPermanentWidget(m_portPane);
+    m_cancelButton = new QPushButton(tr("Cancel"), statusBar());
+    m_cancelButton->setObjectName(QStringLiteral("CancelRead"));
+    m_cancelButton->setFocusPolicy(Qt::NoFocus);  // Escape cancels; no Tab stop in the status bar
+    m_cancelButton->hide();
+    connect(m_cancelButton, &QPushButton::clicked, this, &CMainFrame::CancelRead);
+    statusBar()->addPermanentWidget(m_cancelButton);
     m_modulePane = new QLabel(QStringLiteral("NO MODULE"), statusBar());
     m_modulePane->setObjectName(QStringLiteral("ModulePane"));
     m_modulePane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -268,7 +276,8 @@ CGYConfigView* CMainFrame::StatusView() const {
 
 void CMainFrame::PostStartupRefresh() {
     QTimer::singleShot(0, this, [this] {
-        RunBusy(tr("Refreshing the device status..."), [this] { m_session.Start(); });
+        RunBusy(
+            tr("Refreshing the device status..."), [this] { m_session.Start(); }, BusyKind::Read);
         if (OfferConnectionSettings(m_session)) {
             OnConnectionSettings();
         }
@@ -276,17 +285,40 @@ void CMainFrame::PostStartupRefresh() {
     });
 }
 
-bool CMainFrame::RunBusy(const QString& statusText, const std::function<void()>& work) {
+bool CMainFrame::RunBusy(const QString& statusText, const std::function<void()>& work,
+                         BusyKind kind) {
     if (CBusyScope::IsBusy()) {
         return false;  // one long operation at a time
     }
+    m_readCancelled = false;
     {
-        CBusyScope busy(statusBar(), statusText);
+        CBusyScope busy(statusBar(),
+                        kind == BusyKind::Write ? CBusyScope::WriteText(statusText) : statusText);
+        if (kind == BusyKind::Read) {
+            CBusyScope::SetCancel([this] { CancelRead(); }, m_cancelButton);
+            m_cancelButton->show();
+        }
         work();
+        CBusyScope::SetCancel({});
+        m_cancelButton->hide();
+    }
+    // a transfer that failed or stopped early never reached its last point
+    m_ioPointTotal = 0;
+    m_progress->hide();
+    if (m_readCancelled) {
+        statusBar()->showMessage(
+            tr("The read was cancelled: the screens show what they showed "
+               "before."));
     }
     ShowConnectionState();
     UpdateCommandUI();
     return true;
+}
+
+void CMainFrame::CancelRead() {
+    if (m_session.Gate().RequestCancel()) {
+        statusBar()->showMessage(tr("Cancelling the read..."));
+    }
 }
 
 void CMainFrame::RunCommand(FrameCommand command) {
@@ -310,7 +342,8 @@ void CMainFrame::RunCommand(FrameCommand command) {
             close();
             break;
         case FrameCommand::Connect:
-            RunBusy(tr("Connecting..."), [this] { m_session.Connect(); });
+            RunBusy(
+                tr("Connecting..."), [this] { m_session.Connect(); }, BusyKind::Read);
             break;
         case FrameCommand::OfflineConfiguration:
             RunBusy(tr("Going offline..."), [this] { m_session.OfflineConfiguration(); });
@@ -325,17 +358,21 @@ void CMainFrame::RunCommand(FrameCommand command) {
             statusBar()->setVisible(Action(command)->isChecked());
             break;
         case FrameCommand::RefreshDeviceStatus:
-            RunBusy(tr("Refreshing the device status..."),
-                    [this] { m_session.RefreshDeviceStatus(); });
+            RunBusy(
+                tr("Refreshing the device status..."), [this] { m_session.RefreshDeviceStatus(); },
+                BusyKind::Read);
             break;
         case FrameCommand::Upload:
-            RunBusy(tr("Uploading from the module..."), [this] { m_session.Upload(); });
+            RunBusy(
+                tr("Uploading from the module..."), [this] { m_session.Upload(); }, BusyKind::Read);
             break;
         case FrameCommand::Download:
             OnDownload();
             break;
         case FrameCommand::ClearErrorStatus:
-            RunBusy(tr("Clearing the error status..."), [this] { m_session.ClearErrorStatus(); });
+            RunBusy(
+                tr("Clearing the error status..."), [this] { m_session.ClearErrorStatus(); },
+                BusyKind::Write);
             break;
         case FrameCommand::AddIoPoint:
             OnIoCommand(IoCommand::Add);
@@ -362,8 +399,9 @@ void CMainFrame::RunCommand(FrameCommand command) {
 
 void CMainFrame::OnDownload() {
     DownloadReport report;
-    RunBusy(tr("Downloading to the module..."),
-            [this, &report] { report = m_session.Download(CollectEntries()); });
+    RunBusy(
+        tr("Downloading to the module..."),
+        [this, &report] { report = m_session.Download(CollectEntries()); }, BusyKind::Write);
     if (report.outcome == DownloadOutcome::Refused && !report.refusals.empty()) {
         // the first refused entry takes the focus, its text selected
         for (CScreenPane* pane : m_panes) {
@@ -388,15 +426,21 @@ void CMainFrame::OnFlashUpdate() {
     if (CBusyScope::IsBusy()) {
         return;
     }
+    bool updated = false;
     {
         // the dialog keeps itself alive while it writes the images
         CFlashUpdate dialog(m_session, this);
         dialog.exec();
+        updated = dialog.Updated();
     }
     if (CGYConfigView* view = StatusView()) {
         view->SetModeList(m_session.RunState());
     }
     UpdateCommandUI();
+    if (updated) {
+        // the update left the gateway in Idle; returning to Run is the user's choice
+        statusBar()->showMessage(QString::fromUtf8(f_szUpdatedInIdle));
+    }
 }
 
 void CMainFrame::OnAbout() {

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
 #include <map>
@@ -64,6 +65,8 @@ public:
     // "COM1: /dev/ttyUSB0" while a gateway answers on that port; hidden otherwise.
     QLabel* PortPane() const { return m_portPane; }
     QProgressBar* ProgressBar() const { return m_progress; }
+    // Beside the progress, shown while a read that may be cancelled runs.
+    QPushButton* CancelButton() const { return m_cancelButton; }
     CGYConfigDoc& Document() { return m_doc; }
     // Every request that passes the gate is handed on to `observer` too (the
     // frame keeps the gate's one observer slot for its progress display).
@@ -87,6 +90,7 @@ public:
     std::optional<int> ChooseProduct(const std::vector<std::string>& items) override;
     std::optional<std::string> ChooseSavePath(const std::string& title) override;
     ScreenEntries CurrentEntries() override { return CollectEntries(); }
+    void ReadCancelled() override { m_readCancelled = true; }
 
 signals:
     void StartupFinished();
@@ -102,9 +106,15 @@ private:
     void CreateStatusBar();
     QAction* AddAction(FrameCommand command, const QString& text, const QString& icon = {},
                        const QKeySequence& shortcut = {});
+    // A read may be cancelled (Escape, the Cancel button); a write runs to
+    // its end and its status text says so.
+    enum class BusyKind { Other, Read, Write };
     // Runs `work` as one long operation: busy scope with `statusText`, then
     // the idle update. Refused (false) while another operation runs.
-    bool RunBusy(const QString& statusText, const std::function<void()>& work);
+    bool RunBusy(const QString& statusText, const std::function<void()>& work,
+                 BusyKind kind = BusyKind::Other);
+    // Escape or Cancel during a read: it stops before its next request.
+    void CancelRead();
     void RunCommand(FrameCommand command);
     void OnDownload();
     void OnIoCommand(IoCommand command);
@@ -148,6 +158,8 @@ private:
     QLabel* m_portPane = nullptr;
     QString m_idleText;  // the message pane when nothing else is said there
     QProgressBar* m_progress = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    bool m_readCancelled = false;  // the last read was cancelled: the status bar says so
     QScrollArea* m_scroll = nullptr;
     QSplitter* m_splitter = nullptr;
     QTimer* m_modifiedTimer = nullptr;  // the title's "*" follows the session
