@@ -115,6 +115,7 @@ TEST_F(NetworkScreensTest, ModbusBaudRateNoItemShows_KeepsTheListSelection) {
     EXPECT_EQ(m_session->Configuration().modbus.baudRate, 9600u);
     const std::string profile = m_dir.File("GYSim.ini");
     WriteProfileString(profile, "ModbusConfig", "Baud Rate", "38400");
+    m_notifier.answerYes = false;  // the edit is not saved before the upload replaces it
     Trigger(FrameCommand::Upload);
     EXPECT_EQ(pane->BaudRate()->currentText(), "9600");
     WriteProfileString(profile, "ModbusConfig", "Baud Rate", "4800");

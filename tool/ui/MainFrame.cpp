@@ -305,12 +305,13 @@ bool CMainFrame::RunBusy(const QString& statusText, const std::function<void()>&
     // a transfer that failed or stopped early never reached its last point
     m_ioPointTotal = 0;
     m_progress->hide();
+    ShowConnectionState();
+    // after the idle text, which would otherwise replace it at once
     if (m_readCancelled) {
         statusBar()->showMessage(
             tr("The read was cancelled: the screens show what they showed "
                "before."));
     }
-    ShowConnectionState();
     UpdateCommandUI();
     return true;
 }
