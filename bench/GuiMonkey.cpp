@@ -27,11 +27,10 @@
 #include "tool/ui/GYConfigApp.h"
 #include "tool/ui/MainFrame.h"
 
-#if defined(__has_include)
-#if __has_include(<sanitizer/common_interface_defs.h>)
+// the death callback lives in the sanitizer's runtime: only a sanitizer build has it
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #include <sanitizer/common_interface_defs.h>
 #define GANTRY_HAS_SANITIZER_CALLBACK 1
-#endif
 #endif
 
 using namespace gantry;
