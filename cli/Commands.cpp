@@ -6,6 +6,7 @@
 
 #include "cli/ConfigFiles.h"
 #include "cli/CsvTable.h"
+#include "cli/SafeDownloadCommands.h"
 #include "cli/Summary.h"
 #include "common/AtomicFile.h"
 #include "common/GantryDirectory.h"
@@ -15,6 +16,7 @@
 #include "tool/device/PortSetup.h"
 #include "tool/model/ConfigFile.h"
 #include "tool/model/ConfigJson.h"
+#include "tool/session/DownloadSafety.h"
 #include "tool/session/StatusPresentation.h"
 
 namespace gantry::cli {
@@ -67,8 +69,8 @@ int RunIdentity(CliContext& context) {
     return kExitOk;
 }
 
-// Reads the gateway's configuration as the tool's Upload does (the session's
-// start uploads from a working gateway), with a progress bar over the table.
+}  // namespace
+
 int ReadDeviceConfiguration(CliContext& context) {
     CliContext::ProgressScope progress(context, "Reading I/O table", 0);
     const int connected = context.ConnectGateway();
@@ -78,6 +80,8 @@ int ReadDeviceConfiguration(CliContext& context) {
     // a table read part way is no configuration to keep
     return context.CheckStillAnswering();
 }
+
+namespace {
 
 int RunUpload(CliContext& context, const std::string& file) {
     const int read = ReadDeviceConfiguration(context);
@@ -109,9 +113,7 @@ int RunUpload(CliContext& context, const std::string& file) {
 int DownloadVerdict(CliContext& context, const DownloadReport& report, const std::string& file) {
     CDevice& device = context.Session().Device();
     if (report.Complete() && !report.gatewayLost) {
-        std::cout << "Downloaded " << file << " to " << device.ProductName() << " (serial "
-                  << FormatSerialNumber(device.SerialNumber()) << ")" << std::endl;
-        return kExitOk;
+        return SafeDownloadVerdict(context, file, device);
     }
     if (report.gatewayLost) {
         PrintMessage("Error", "The download of " + file +
@@ -124,7 +126,7 @@ int DownloadVerdict(CliContext& context, const DownloadReport& report, const std
     return kExitRefused;
 }
 
-int RunDownload(CliContext& context, const std::string& file) {
+int RunDownload(CliContext& context, const std::string& file, bool verify) {
     LoadedConfiguration loaded;
     std::string error;
     if (!LoadConfigurationFile(file, loaded, error)) {
@@ -146,6 +148,7 @@ int RunDownload(CliContext& context, const std::string& file) {
                                                   device.ClientType(), device.ServerType()));
         return kExitRefused;
     }
+    session.Safety().SetVerify(verify);
     DownloadReport report;
     {
         CliContext::ProgressScope progress(context, "Writing I/O table",
@@ -168,6 +171,8 @@ int RunDownload(CliContext& context, const std::string& file) {
                                           ": nothing was written.");
             }
             return kExitRefused;
+        case DownloadOutcome::NotBackedUp:
+            return kExitRefused;  // the session said why: nothing was written
         case DownloadOutcome::Written:
             break;
     }
@@ -380,6 +385,7 @@ struct Arguments {
     std::string other;
     std::string mode;
     std::vector<std::string> devices;
+    bool noVerify = false;
 };
 Arguments& Args() {
     static Arguments arguments;
@@ -407,7 +413,9 @@ void AddDeviceCommands(CLI::App& app, CliContext& context) {
     upload->callback([&context, &args] { context.exitCode = RunUpload(context, args.file); });
     CLI::App* download = app.add_subcommand("download", "Check FILE and write it into the gateway");
     download->add_option("FILE", args.file)->required();
-    download->callback([&context, &args] { context.exitCode = RunDownload(context, args.file); });
+    download->add_flag("--no-verify", args.noVerify, "Do not read the records back after the Save");
+    download->callback(
+        [&context, &args] { context.exitCode = RunDownload(context, args.file, !args.noVerify); });
     CLI::App* diff = app.add_subcommand(
         "diff", "Differences between two configurations (files or \"device\"); 1 when they differ");
     diff->add_option("A", args.file)->required();

@@ -19,6 +19,11 @@ void AddPortCommands(CLI::App& app, CliContext& context);
 // afterwards accept them after their own arguments too.
 void AddGlobalOptions(CLI::App& app, CliContext& context);
 
+// Reads the gateway's configuration as the tool's Upload does (the session's
+// start uploads from a working gateway), with a progress bar over the table.
+// kExitOk, or why it could not (printed).
+int ReadDeviceConfiguration(CliContext& context);
+
 // Parses and runs; the program's exit status.
 int RunCommandLine(CLI::App& app, CliContext& context, int argc, char** argv);
 

@@ -7,6 +7,7 @@
 
 #include "tool/device/DeviceRequest.h"
 #include "tool/model/ConfigJson.h"
+#include "tool/model/ConfigurationCompare.h"
 #include "tool/model/IoRules.h"
 #include "tool/session/IoListPresentation.h"
 
@@ -61,45 +62,6 @@ std::string ValueText(const Json& value) {
     return value.is_string() ? value.get<std::string>() : value.dump();
 }
 
-std::string PointText(const tagJ1939DataPoint& p) {
-    std::ostringstream out;
-    out << "table " << static_cast<unsigned>(p.table) << ", offset " << p.dataOffset << ", length "
-        << p.dataLength << ", pgn " << p.pgn << ", address " << static_cast<unsigned>(p.address)
-        << ", rate " << p.updateRate << ", message offset " << p.messageOffset << ", priority "
-        << static_cast<unsigned>(p.priority);
-    return out.str();
-}
-
-void ComparePoints(const char* direction, const std::vector<tagJ1939DataPoint>& a,
-                   const std::vector<tagJ1939DataPoint>& b, std::vector<std::string>& lines) {
-    static const char* const names[] = {"table",   "dataOffset", "dataLength",    "pgn",
-                                        "address", "updateRate", "messageOffset", "priority"};
-    auto fields = [](const tagJ1939DataPoint& p) {
-        return std::vector<std::uint32_t>{p.table,   p.dataOffset, p.dataLength,    p.pgn,
-                                          p.address, p.updateRate, p.messageOffset, p.priority};
-    };
-    const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        const std::vector<std::uint32_t> fa = fields(a[i]);
-        const std::vector<std::uint32_t> fb = fields(b[i]);
-        for (std::size_t f = 0; f < fa.size(); ++f) {
-            if (fa[f] != fb[f]) {
-                lines.push_back(std::string("j1939 ") + direction + " point " +
-                                std::to_string(i + 1) + " " + names[f] + ": " +
-                                std::to_string(fa[f]) + " -> " + std::to_string(fb[f]));
-            }
-        }
-    }
-    for (std::size_t i = common; i < a.size(); ++i) {
-        lines.push_back(std::string("j1939 ") + direction + " point " + std::to_string(i + 1) +
-                        " only in the first: " + PointText(a[i]));
-    }
-    for (std::size_t i = common; i < b.size(); ++i) {
-        lines.push_back(std::string("j1939 ") + direction + " point " + std::to_string(i + 1) +
-                        " only in the second: " + PointText(b[i]));
-    }
-}
-
 }  // namespace
 
 std::string SummaryText(const CConfiguration& config, std::uint32_t formatVersion,
@@ -147,43 +109,8 @@ std::string SummaryText(const CConfiguration& config, std::uint32_t formatVersio
 std::vector<std::string> ConfigurationDifferences(const CConfiguration& a,
                                                   const CConfiguration& b) {
     std::vector<std::string> lines;
-    if (a.clientType != b.clientType || a.serverType != b.serverType) {
-        lines.push_back(
-            "product: " +
-            LookupProductCombination(static_cast<int>(a.clientType), static_cast<int>(a.serverType))
-                .name +
-            " (" + std::to_string(a.clientType) + "," + std::to_string(a.serverType) + ") -> " +
-            LookupProductCombination(static_cast<int>(b.clientType), static_cast<int>(b.serverType))
-                .name +
-            " (" + std::to_string(b.clientType) + "," + std::to_string(b.serverType) + ")");
-    }
-    const Json ja = JsonOf(a);
-    const Json jb = JsonOf(b);
-    for (const auto& section : f_sectionTitles) {
-        const std::string name = section[0];
-        const bool inA = ja.contains(name);
-        const bool inB = jb.contains(name);
-        if (inA != inB) {
-            lines.push_back(name + ": only in the " + (inA ? "first" : "second"));
-            continue;
-        }
-        if (!inA) {
-            continue;
-        }
-        for (const auto& [key, value] : ja[name].items()) {
-            if (key == "points") {
-                continue;
-            }
-            const Json& other = jb[name].contains(key) ? jb[name][key] : Json();
-            if (value != other) {
-                lines.push_back(name + "." + key + ": " + ValueText(value) + " -> " +
-                                ValueText(other));
-            }
-        }
-    }
-    if (a.Records().j1939 && b.Records().j1939) {
-        ComparePoints("input", a.io.Inputs(), b.io.Inputs(), lines);
-        ComparePoints("output", a.io.Outputs(), b.io.Outputs(), lines);
+    for (const ConfigurationDifference& difference : CompareConfigurations(a, b)) {
+        lines.push_back(DifferenceLine(difference));
     }
     return lines;
 }

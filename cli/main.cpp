@@ -3,6 +3,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
+#include "cli/SafeDownloadCommands.h"
 #include "common/AtomicFile.h"
 #include "common/MainGuard.h"
 #include "common/TraceLog.h"
@@ -24,6 +25,7 @@ int RunCli(int argc, char** argv) {
     AddPortCommands(app, context);
     AddDeviceCommands(app, context);
     AddFileCommands(app, context);
+    AddSafeDownloadCommands(app, context);
 #ifdef GYCONFIG_HAVE_FLASH
     AddFlashCommand(app, context);
 #endif

@@ -38,6 +38,7 @@ int EncodeGatewayReply(std::uint8_t* buffer, int capacity, std::uint8_t service,
 CGatewayObjects::CGatewayObjects(const GatewayOptions& options)
     : m_simulator(options.profile),
       m_bStayInRun(options.stayInRun),
+      m_nIgnoreWritesClass(options.ignoreWritesClass),
       m_updateStatus(options.updateStatus),
       m_nFailTransferAt(options.failTransferAt) {
     // The simulator looks up every value anew: a 200-point upload would read
@@ -65,6 +66,11 @@ int CGatewayObjects::Intercept(std::uint8_t* buffer, int length, int capacity) {
     const std::uint16_t objectClass = Word(buffer + 1);
     if (m_bStayInRun && service == SVC_SetAttributeSingle && objectClass == CLS_Identity &&
         length >= 6 && buffer[5] == f_nRunStateAttribute) {
+        return EncodeGatewayReply(buffer, capacity, service, 0, nullptr, 0);
+    }
+    // a gateway that answers writes to a class as taken but keeps its old values
+    if (m_nIgnoreWritesClass != 0 && objectClass == m_nIgnoreWritesClass &&
+        (service == SVC_SetAttributeSingle || service == SVC_SetAttributesAll)) {
         return EncodeGatewayReply(buffer, capacity, service, 0, nullptr, 0);
     }
     if (objectClass != CLS_FirmwareStorage) {

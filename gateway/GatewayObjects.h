@@ -31,6 +31,7 @@ private:
 
     DeviceSimulator m_simulator;
     bool m_bStayInRun;
+    int m_nIgnoreWritesClass;
     std::optional<int> m_updateStatus;
     int m_nFailTransferAt;
     int m_nTransfers = 0;

@@ -41,6 +41,7 @@ std::optional<GatewayOptions> ParseGatewayOptions(const std::vector<std::string>
         {"--j1708-every", &options.j1708EveryMs},
         {"--fault-every", &options.faultEvery},
         {"--fault-seed", &options.faultSeed},
+        {"--ignore-writes", &options.ignoreWritesClass},
     };
     const std::map<std::string, std::string*> texts{
         {"--device", &options.device},
@@ -107,7 +108,9 @@ std::string GatewayUsage() {
            "  --j1708-every MS       send a J1708 message every MS ms to a J1708 client\n"
            "  --fault-every N        a random fault (corrupt reply, NAK, silence, vanished\n"
            "                         port, reset) in one of N frames received on average\n"
-           "  --fault-seed N         seed of the random faults (default 1)\n";
+           "  --fault-seed N         seed of the random faults (default 1)\n"
+
+           "  --ignore-writes CLASS  answer writes to object CLASS as taken, storing nothing\n";
 }
 
 }  // namespace gantry::gateway

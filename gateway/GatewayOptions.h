@@ -24,6 +24,7 @@ struct GatewayOptions {
     int j1708EveryMs = 0;             // J1708 traffic for J1708 clients, one message per period
     int faultEvery = 0;               // a random fault in one of N frames received; 0 = none
     int faultSeed = 1;                // seeds the random faults
+    int ignoreWritesClass = 0;        // answer writes to this object class without storing them
     bool help = false;
 };
 

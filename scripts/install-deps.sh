@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing:
 # the toolchain and test libraries, Qt 6 Widgets for the desktop tool, a
-# virtual display and a font so that headless runs show its window.
+# virtual display and a font so that headless runs show its window, and
+# pdftotext for the test of the PDF report.
 # Runs as root on Debian 12; quick when everything is already there.
 set -euo pipefail
 
@@ -13,6 +14,7 @@ packages=(
     dpkg-dev desktop-file-utils appstream man-db qt6-svg-dev
     qt6-base-dev qt6-qpa-plugins libgl-dev
     xvfb xauth fonts-dejavu-core
+    poppler-utils
 )
 
 missing=()

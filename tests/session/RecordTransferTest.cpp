@@ -62,6 +62,38 @@ TEST_F(RecordTransferTest, RefreshReadsEveryRecordAndTheLimitsFollow) {
     EXPECT_EQ(requests[requests.size() - 3], "G 140/1/1");
 }
 
+TEST_F(RecordTransferTest, TheStepBeforeTheFirstWriteCanStopItAndTheWrittenAreReadBack) {
+    Start(f_szJ1939Ethernet);
+    CConfiguration config;
+    config.clientType = 9;
+    config.serverType = 6;
+    config.SetRevision(m_device->Revision());
+    config.UpdateLimits();
+    int calls = 0;
+    const auto stop = [&calls](DeviceLink) {
+        ++calls;
+        return false;  // as a backup that could not be written
+    };
+    EXPECT_TRUE(DownloadRecords(Link(), config.Records(), config, stop).stopped);
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(Take().empty());  // nothing sent
+
+    config.ethernet.ip = {10, 1, 2, 3};
+    const TransferResult result = DownloadRecords(Link(), config.Records(), config);
+    Take();
+    CConfiguration readBack;
+    readBack.clientType = 9;
+    readBack.serverType = 6;
+    ReadBackRecords(Link(), {RecordKind::Ethernet}, readBack);
+    EXPECT_EQ(readBack.ethernet.ip, config.ethernet.ip);
+    const Requests reads = Take();  // the Ethernet record alone, nothing written
+    ASSERT_FALSE(reads.empty());
+    EXPECT_EQ(reads.front(), "G 140/1/1");
+    EXPECT_TRUE(std::none_of(reads.begin(), reads.end(),
+                             [](const std::string& r) { return r.rfind("S", 0) == 0; }));
+    EXPECT_EQ(result.written, (std::vector<RecordKind>{RecordKind::J1939, RecordKind::Ethernet}));
+}
+
 }  // namespace
 
 namespace {

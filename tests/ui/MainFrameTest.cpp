@@ -110,7 +110,11 @@ TEST_F(FrameTest, UploadAndDownload_SendTheSessionsSequences) {
     const std::vector<std::string> download = TakeRequests();
     EXPECT_GT(CountWrites(download), 0);
     EXPECT_EQ(Saves(download), std::vector<std::string>{"Save 111/0"});
-    EXPECT_EQ(m_frame->statusBar()->currentMessage(), "Ready");
+    // read back and found as sent; the backup kept in the Gantry directory
+    EXPECT_TRUE(m_frame->statusBar()->currentMessage().startsWith(
+        QStringLiteral("Downloaded and verified; backup: %1/backups/")
+            .arg(QString::fromStdString(m_dir.Path()))))
+        << m_frame->statusBar()->currentMessage().toStdString();
 }
 
 TEST_F(FrameTest, RefusedDownload_WritesNothing) {

@@ -40,6 +40,16 @@ const PromptEntry f_prompts[] = {
     {FrameCommand::FlashUpdate, "Write new firmware into the gateway from an update description",
      "Flash Update"},
     {FrameCommand::AppAbout, "Display program information, version number and copyright", "About"},
+    {FrameCommand::ExportReport,
+     "Write the commissioning report of the configuration as a PDF or HTML file", "Export Report"},
+    {FrameCommand::CompareWithModule,
+     "Read the gateway and list how its configuration differs from the document",
+     "Compare with Module"},
+    {FrameCommand::RestoreBackup, "Open a backup kept before a download as the document",
+     "Restore Backup"},
+    {FrameCommand::VerifyDownload,
+     "Read the records back after each download and compare them with what was sent",
+     "Verify after Download"},
 };
 
 const PromptEntry& EntryOf(FrameCommand command) {

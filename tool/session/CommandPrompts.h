@@ -29,6 +29,10 @@ enum class FrameCommand {
     RemoveAllIoPoints,
     FlashUpdate,
     AppAbout,
+    ExportReport,
+    CompareWithModule,
+    RestoreBackup,
+    VerifyDownload,
 };
 
 // The message-pane text while the command is highlighted.

@@ -6,6 +6,8 @@
 
 #include "tool/session/SimulatedGateway.h"
 
+#include "tool/session/DownloadSafety.h"
+
 namespace gantry::tool {
 
 namespace {
@@ -54,7 +56,10 @@ ConfigurationSession::ConfigurationSession(std::unique_ptr<IDeviceResponder> res
       m_listener(listener) {
     m_gate.SetDeviceLostHandler([this] { MarkNotDetected(); });
     TakeSnapshot();  // the first document asks nothing and keeps the records as built
+    m_safety = std::make_unique<CDownloadSafety>(*this);
 }
+
+ConfigurationSession::~ConfigurationSession() = default;
 
 void ConfigurationSession::SetListener(ISessionListener* listener) {
     m_listener = listener;
@@ -142,6 +147,9 @@ bool ConfigurationSession::UploadRecords() {
     // new screens read the gateway on their first display, kept screens now
     RefreshAllScreens();
     TakeSnapshot();
+    if (m_device.IsPresent() && !m_gate.IsOffline()) {
+        m_safety->RememberGatewayCopy(m_device.SerialNumber(), m_config);  // read whole
+    }
     return rebuilt;
 }
 
@@ -170,8 +178,14 @@ DownloadReport ConfigurationSession::Download(const ScreenEntries& entries) {
         report.outcome = DownloadOutcome::Refused;
         return report;
     }
+    TransferResult result;
     if (ValidPair(m_layout.clientType, m_layout.serverType)) {
-        TransferResult result = DownloadRecords(Link(), RecordsOfLayout(m_layout), m_config);
+        result = DownloadRecords(Link(), RecordsOfLayout(m_layout), m_config,
+                                 [this](DeviceLink) { return m_safety->BeforeWrites(); });
+        if (result.stopped) {
+            report.outcome = DownloadOutcome::NotBackedUp;
+            return report;
+        }
         report.saveClass = result.saveClass;
         report.writes = std::move(result.writes);
     }
@@ -183,6 +197,7 @@ DownloadReport ConfigurationSession::Download(const ScreenEntries& entries) {
     }
     Listener().RunStateChanged(state);
     WarnAboutFailedWrites(report);
+    m_safety->AfterWrites(report, result.written);
     return report;
 }
 

@@ -32,6 +32,8 @@
 
 namespace gantry::tool {
 
+class CDownloadSafety;
+
 // What the session reports. Every method has a default that does nothing (or
 // gives the cautious answer), so a front end overrides only what it draws.
 class ISessionListener {
@@ -74,10 +76,11 @@ public:
 };
 
 enum class DownloadOutcome {
-    Declined,  // the caution question was not answered Yes
-    NoModule,  // no working gateway when the download began
-    Refused,   // a screen refused its entries: nothing was written
-    Written,   // the records were written and one Save sent
+    Declined,     // the caution question was not answered Yes
+    NoModule,     // no working gateway when the download began
+    Refused,      // a screen refused its entries: nothing was written
+    NotBackedUp,  // the gateway's configuration could not be backed up: nothing was written
+    Written,      // the records were written and one Save sent
 };
 
 struct DownloadReport {
@@ -130,6 +133,7 @@ public:
     explicit ConfigurationSession(std::unique_ptr<IDeviceResponder> responder,
                                   INotifier* notifier = nullptr, IClock* clock = nullptr,
                                   ISessionListener* listener = nullptr);
+    ~ConfigurationSession();
     ConfigurationSession(const ConfigurationSession&) = delete;
     ConfigurationSession& operator=(const ConfigurationSession&) = delete;
 
@@ -161,7 +165,9 @@ public:
     bool Upload();
     // Asks the caution question, reads the run state, validates every screen
     // of the layout (`entries`: texts the user left in the number entries), and
-    // writes the records followed by one Save. Each refusal is shown.
+    // writes the records followed by one Save. Each refusal is shown. Before
+    // the first write the gateway's configuration is backed up, after the
+    // last request the records are read back (Safety()).
     DownloadReport Download(const ScreenEntries& entries = {});
     // The download of a file's records (the command line's): the records take
     // the file's values and this gateway's revision-dependent limits and
@@ -282,6 +288,8 @@ public:
     std::uint32_t LastSerial() const { return m_lastSerial; }
     const OfflineIdentity& OfflineProduct() const { return m_offline; }
     CRequestGate& Gate() { return m_gate; }
+    // The download's backup and read-back check.
+    CDownloadSafety& Safety() { return *m_safety; }
     CDevice& Device() { return m_device; }
     const CDevice& Device() const { return m_device; }
     // The screens edit the records in place; call ScreensChanged-worthy
@@ -333,6 +341,7 @@ private:
     CConfiguration m_snapshot;  // the records at the last New, Open, Save or Upload
     std::string m_documentPath;
     bool m_chooseOfflineProduct = false;  // started offline without a simulated gateway
+    std::unique_ptr<CDownloadSafety> m_safety;
 };
 
 }  // namespace gantry::tool

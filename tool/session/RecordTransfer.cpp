@@ -42,10 +42,6 @@ const RecordStep f_recordOrder[] = {
      [](DeviceLink l, const CConfiguration& c) { WriteEthernet(l, c.ethernet); }},
 };
 
-// The step before the first write of a download. Nothing is done here yet; a
-// copy of what the gateway holds, taken before it is overwritten, belongs here.
-void BeforeFirstWrite(DeviceLink, const RecordSet&) {}
-
 }  // namespace
 
 void RefreshRecords(DeviceLink link, const RecordSet& records, CConfiguration& config) {
@@ -57,10 +53,14 @@ void RefreshRecords(DeviceLink link, const RecordSet& records, CConfiguration& c
 }
 
 TransferResult DownloadRecords(DeviceLink target, const RecordSet& records,
-                               const CConfiguration& config) {
+                               const CConfiguration& config,
+                               const BeforeFirstWrite& beforeFirstWrite) {
     TransferResult result;
     const DeviceLink link{target.gate, target.device, &result.writes};
-    BeforeFirstWrite(link, records);
+    if (beforeFirstWrite && !beforeFirstWrite(link)) {
+        result.stopped = true;
+        return result;
+    }
     for (const RecordStep& step : f_recordOrder) {
         if (records.*step.present) {
             step.write(link, config);
@@ -72,6 +72,17 @@ TransferResult DownloadRecords(DeviceLink target, const RecordSet& records,
         SaveObject(link, static_cast<std::uint16_t>(result.saveClass));
     }
     return result;
+}
+
+void ReadBackRecords(DeviceLink link, const std::vector<RecordKind>& written,
+                     CConfiguration& config) {
+    for (const RecordKind kind : written) {
+        for (const RecordStep& step : f_recordOrder) {
+            if (step.kind == kind) {
+                step.refresh(link, config);
+            }
+        }
+    }
 }
 
 }  // namespace gantry::tool

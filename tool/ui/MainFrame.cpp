@@ -16,6 +16,7 @@
 #include "tool/ui/BusyScope.h"
 #include "tool/ui/FlashUpdate.h"
 #include "tool/ui/GYConfigView.h"
+#include "tool/ui/ReportExport.h"
 
 // Qt's resource initialiser must be named from the global namespace.
 static void InitIconResources() {
@@ -73,6 +74,7 @@ CMainFrame::CMainFrame(ConfigurationSession& session, QWidget* parent)
     m_scroll->setWidgetResizable(true);
     m_scroll->setFocusPolicy(Qt::NoFocus);  // no Tab stop of its own: the controls scroll in
     setCentralWidget(m_scroll);
+    RestoreVerifySetting();
     m_session.SetListener(this);
     m_session.Gate().SetRequestObserver(
         [this](const std::vector<std::uint8_t>& encoded, int result, const DeviceReply& reply) {
@@ -122,6 +124,7 @@ void CMainFrame::CreateActions() {
     AddAction(FrameCommand::OfflineConfiguration, tr("O&ffline Configuration"),
               QStringLiteral("offline"));
     AddAction(FrameCommand::ConnectionSettings, tr("Connection Se&ttings..."));
+    AddAction(FrameCommand::ExportReport, tr("Export &Report..."));
     AddAction(FrameCommand::AppExit, tr("E&xit"));
     AddAction(FrameCommand::ViewToolbar, tr("&Toolbar"))->setCheckable(true);
     AddAction(FrameCommand::ViewStatusBar, tr("&Status Bar"))->setCheckable(true);
@@ -130,6 +133,9 @@ void CMainFrame::CreateActions() {
     AddAction(FrameCommand::Upload, tr("&Upload from Module"), QStringLiteral("upload"));
     AddAction(FrameCommand::Download, tr("&Download to Module"), QStringLiteral("download"));
     AddAction(FrameCommand::ClearErrorStatus, tr("&Clear Error Status"));
+    AddAction(FrameCommand::CompareWithModule, tr("Co&mpare with Module"));
+    AddAction(FrameCommand::RestoreBackup, tr("Restore &Backup..."));
+    AddAction(FrameCommand::VerifyDownload, tr("&Verify after Download"))->setCheckable(true);
     AddAction(FrameCommand::AddIoPoint, tr("&Add I/O Point"), QStringLiteral("add"));
     AddAction(FrameCommand::EditIoPoint, tr("&Edit I/O Point"), QStringLiteral("edit"));
     AddAction(FrameCommand::RemoveIoPoint, tr("&Remove I/O Point"), QStringLiteral("remove"));
@@ -157,6 +163,7 @@ void CMainFrame::CreateMenus() {
                                  FrameCommand::FileSave, FrameCommand::FileSaveAs}) {
         m_fileMenu->addAction(Action(command));
     }
+    m_fileMenu->addAction(Action(FrameCommand::ExportReport));
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(Action(FrameCommand::Connect));
     m_fileMenu->addAction(Action(FrameCommand::OfflineConfiguration));
@@ -175,6 +182,10 @@ void CMainFrame::CreateMenus() {
                                  FrameCommand::Download, FrameCommand::ClearErrorStatus}) {
         configuration->addAction(Action(command));
     }
+    configuration->addSeparator();
+    configuration->addAction(Action(FrameCommand::CompareWithModule));
+    configuration->addAction(Action(FrameCommand::RestoreBackup));
+    configuration->addAction(Action(FrameCommand::VerifyDownload));
     QMenu* io = menuBar()->addMenu(tr("&I/O"));
     for (FrameCommand command : {FrameCommand::AddIoPoint, FrameCommand::EditIoPoint,
                                  FrameCommand::RemoveIoPoint, FrameCommand::RemoveAllIoPoints}) {
@@ -393,6 +404,15 @@ void CMainFrame::RunCommand(FrameCommand command) {
         case FrameCommand::AppAbout:
             OnAbout();
             break;
+        case FrameCommand::ExportReport:
+            RunBusy(tr("Exporting the report..."),
+                    [this] { ExportReportWithDialog(this, m_session); });
+            break;
+        case FrameCommand::CompareWithModule:
+        case FrameCommand::RestoreBackup:
+        case FrameCommand::VerifyDownload:
+            RunSafeDownloadCommand(command);
+            break;
         case FrameCommand::FileMru:
             break;  // the recent-file actions carry their own index
     }
@@ -403,6 +423,7 @@ void CMainFrame::OnDownload() {
     RunBusy(
         tr("Downloading to the module..."),
         [this, &report] { report = m_session.Download(CollectEntries()); }, BusyKind::Write);
+    ShowDownloadSafety(report);
     if (report.outcome == DownloadOutcome::Refused && !report.refusals.empty()) {
         // the first refused entry takes the focus, its text selected
         for (CScreenPane* pane : m_panes) {

@@ -127,6 +127,15 @@ private:
     // (instead of "Ready") and under the status view's identity. The status
     // view's row grows or shrinks with it.
     void ShowConnectionState();
+    // Compare with Module and Restore Backup (MainFrameSafeDownload.cpp).
+    void RunSafeDownloadCommand(FrameCommand command);
+    void OnCompareWithModule();
+    void OnRestoreBackup();
+    // The remembered Verify after Download setting, taken by the session.
+    void RestoreVerifySetting();
+    // The status bar after a download: where the backup went, and
+    // "Downloaded and verified" when the read-back found the records sent.
+    void ShowDownloadSafety(const DownloadReport& report);
     void RebuildRecentFiles();
     // The height of the rows of the current layout as shown (a pane that needs
     // more than its row's height gets it).

@@ -1,0 +1,41 @@
+// Reads the configuration a gateway holds into a configuration of its own:
+// the document stays as it is. Used before a download (the backup), after it
+// (the read-back of the records written) and by Compare with Module. Offline,
+// the simulated gateway of GYSim.ini is read through a responder of its own,
+// as if it were on the line (the offline gate itself reads nothing). Gate
+// thread only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tool/model/Configuration.h"
+#include "tool/session/ConfigurationSession.h"
+
+namespace gantry::tool {
+
+struct GatewaySnapshot {
+    bool read = false;  // a working gateway answered every request
+    CConfiguration config;
+    std::uint32_t serialNumber = 0;
+    std::string productName;
+    std::uint16_t revision = 0;
+    int runState = RS_NotDetected;
+};
+
+// The identity, then every record the pair has and the I/O table.
+GatewaySnapshot ReadGatewayConfiguration(CRequestGate& gate, CDevice& device);
+// The session's gateway: online through its gate and device, offline the
+// simulated one, whose requests are handed to `offlineObserver` (the frame's
+// progress display; the session's gate reports the online ones itself).
+GatewaySnapshot ReadSessionGateway(ConfigurationSession& session,
+                                   RequestObserver offlineObserver = {});
+// The read-back of a download: the records it wrote (`written`, in order)
+// read from the session's gateway over a copy of what was sent (`sent`), so
+// that a field the gateway's records do not carry keeps the value sent. The
+// identity is the one the session holds.
+GatewaySnapshot ReadBackSessionGateway(ConfigurationSession& session, const CConfiguration& sent,
+                                       const std::vector<RecordKind>& written);
+
+}  // namespace gantry::tool
