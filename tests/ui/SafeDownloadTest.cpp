@@ -80,17 +80,20 @@ protected:
     void WithDialog(FrameCommand command, const QString& shot, bool accept,
                     const std::function<void(Dialog&)>& look) {
         bool seen = false;
-        QTimer::singleShot(10, [&] {
-            (void)QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; },
-                                  5000);
+        std::function<void(int)> poll = [&](int tries) {
             auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            if (dialog != nullptr) {
-                seen = true;
-                look(*dialog);
-                EXPECT_TRUE(dialog->grab().save(QStringLiteral("safe-download/") + shot));
-                accept ? dialog->accept() : dialog->reject();
+            if (dialog == nullptr) {
+                if (tries > 0) {
+                    QTimer::singleShot(10, [&poll, tries] { poll(tries - 1); });  // not shown yet
+                }
+                return;
             }
-        });
+            seen = true;
+            look(*dialog);
+            EXPECT_TRUE(dialog->grab().save(QStringLiteral("safe-download/") + shot));
+            accept ? dialog->accept() : dialog->reject();
+        };
+        QTimer::singleShot(10, [&poll] { poll(500); });
         Trigger(command);
         EXPECT_TRUE(seen) << shot.toStdString();
     }
