@@ -48,7 +48,7 @@ void AppendTable(std::string& html, const ReportTable& table) {
     for (const std::vector<std::string>& row : table.rows) {
         html += "<tr>";
         for (const std::string& cell : row) {
-            html += "<td align=\"right\" nowrap>" + Escape(cell) + "</td>";
+            html += "<td align=\"right\">" + Escape(cell) + "</td>";
         }
         html += "</tr>\n";
     }

@@ -53,6 +53,13 @@ CCompareDialog::CCompareDialog(const std::vector<ConfigurationDifference>& diffe
     : QDialog(parent) {
     QVBoxLayout* layout = Frame(this, tr(f_szCompareTitle), CompareSummary(differences.size()));
     m_table = MakeTable(CompareHeaders(), CompareRows(differences), this);
+    // a point's description is long: both values share the width and wrap,
+    // so that the gateway's column stays in view
+    m_table->setWordWrap(true);
+    for (int column : {2, 3}) {
+        m_table->horizontalHeader()->setSectionResizeMode(column, QHeaderView::Stretch);
+    }
+    m_table->resizeRowsToContents();
     layout->addWidget(m_table);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
