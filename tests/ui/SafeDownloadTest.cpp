@@ -128,6 +128,20 @@ TEST_F(SafeDownloadFrameTest, ThePdfReportHoldsEveryValueOfTheExample) {
         cells.pop_back();  // the type's words may wrap
         EXPECT_TRUE(HasRow(text, cells)) << cells[0] << " " << cells[2];
     }
+    // every word lies inside its page's right margin: no table runs off the edge
+    const std::string boxes = RunText("pdftotext -bbox '" + pdf + "' -");
+    const auto number = [&boxes](const std::string& key, std::size_t from) {
+        const std::size_t at = boxes.find(key + "=\"", from);
+        return at == std::string::npos ? -1.0 : std::stod(boxes.substr(at + key.size() + 2));
+    };
+    const double width = number("<page width", 0);
+    ASSERT_GT(width, 0.0) << boxes.substr(0, 400);
+    for (std::size_t at = boxes.find("<word "); at != std::string::npos;
+         at = boxes.find("<word ", at + 1)) {
+        const std::size_t text = boxes.find('>', at) + 1;
+        EXPECT_LE(number("xMax", at), width - 20)
+            << boxes.substr(text, boxes.find('<', text) - text);
+    }
     RunText("pdftoppm -f 1 -l 1 -r 80 -png '" + pdf + "' safe-download/report-page");
 }
 

@@ -32,23 +32,30 @@ std::string Escape(const std::string& text) {
 void AppendFields(std::string& html, const std::vector<ReportField>& fields) {
     html += "<table cellspacing=\"0\" cellpadding=\"3\" border=\"1\">\n";
     for (const ReportField& field : fields) {
-        html += "<tr><th align=\"left\">" + Escape(field.label) + "</th><td>" +
-                Escape(field.value) + "</td></tr>\n";
+        html += "<tr><th align=\"left\" style=\"white-space:nowrap\">" + Escape(field.label) +
+                "</th><td>" + Escape(field.value) + "</td></tr>\n";
     }
     html += "</table>\n";
 }
 
 void AppendTable(std::string& html, const ReportTable& table) {
     html += "<h2>" + Escape(table.title) + "</h2>\n";
-    html += "<table cellspacing=\"0\" cellpadding=\"3\" border=\"1\">\n<tr>";
+    // the I/O tables take the page's width in a smaller font; the headers'
+    // words wrap to stay on the page
+    html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\" border=\"1\">\n<tr>";
     for (const std::string& header : table.headers) {
-        html += "<th>" + Escape(header) + "</th>";
+        html += "<th style=\"font-size:8pt\">" + Escape(header) + "</th>";
     }
     html += "</tr>\n";
     for (const std::vector<std::string>& row : table.rows) {
         html += "<tr>";
-        for (const std::string& cell : row) {
-            html += "<td align=\"right\">" + Escape(cell) + "</td>";
+        for (std::size_t column = 0; column < row.size(); ++column) {
+            // numbers keep their line; the last column's words (the type) may wrap
+            const bool wraps = column + 1 == row.size();
+            html += std::string(
+                        wraps ? "<td align=\"right\" style=\"font-size:8pt\">"
+                              : "<td align=\"right\" style=\"font-size:8pt;white-space:nowrap\">") +
+                    Escape(row[column]) + "</td>";
         }
         html += "</tr>\n";
     }
@@ -70,7 +77,7 @@ std::string CommissioningReportHtml(const CommissioningReport& report) {
         "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + Escape(report.title) +
         "</title>\n<style>body{font-family:sans-serif;font-size:10pt} table{border-collapse:"
         "collapse;margin-bottom:8px} th,td{border:1px solid #888;padding:2px "
-        "6px;white-space:nowrap}"
+        "6px}"
         "</style>\n"
         "</head><body>\n<h1>" +
         Escape(report.title) + "</h1>\n";

@@ -22,8 +22,9 @@ QTableWidget* MakeTable(const std::vector<std::string>& headers,
     table->setHorizontalHeaderLabels(labels);
     for (std::size_t r = 0; r < rows.size(); ++r) {
         for (std::size_t c = 0; c < rows[r].size(); ++c) {
-            table->setItem(static_cast<int>(r), static_cast<int>(c),
-                           new QTableWidgetItem(QString::fromStdString(rows[r][c])));
+            auto* item = new QTableWidgetItem(QString::fromStdString(rows[r][c]));
+            item->setToolTip(item->text());
+            table->setItem(static_cast<int>(r), static_cast<int>(c), item);
         }
     }
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -59,7 +60,10 @@ CCompareDialog::CCompareDialog(const std::vector<ConfigurationDifference>& diffe
     for (int column : {2, 3}) {
         m_table->horizontalHeader()->setSectionResizeMode(column, QHeaderView::Stretch);
     }
-    m_table->resizeRowsToContents();
+    // the rows take the height of their wrapped text once the columns have
+    // their width, and again whenever a column's width changes
+    connect(m_table->horizontalHeader(), &QHeaderView::sectionResized, m_table,
+            &QTableWidget::resizeRowsToContents);
     layout->addWidget(m_table);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
