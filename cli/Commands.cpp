@@ -69,7 +69,28 @@ int RunIdentity(CliContext& context) {
     return kExitOk;
 }
 
+// As LoadOrSay, and refused when the configuration has no J1939 I/O table.
+int LoadIoTableOrSay(const std::string& file, LoadedConfiguration& loaded) {
+    if (const int status = LoadOrSay(file, loaded); status != kExitOk) {
+        return status;
+    }
+    if (!loaded.config.Records().j1939) {
+        PrintMessage("Error", "The configuration has no J1939 I/O table.");
+        return kExitRefused;
+    }
+    return kExitOk;
+}
+
 }  // namespace
+
+int LoadOrSay(const std::string& file, LoadedConfiguration& loaded, bool named) {
+    std::string error;
+    if (!LoadConfigurationFile(file, loaded, error)) {
+        PrintMessage("Error", named ? file + ": " + error : error);
+        return kExitUsage;
+    }
+    return kExitOk;
+}
 
 int ReadDeviceConfiguration(CliContext& context) {
     CliContext::ProgressScope progress(context, "Reading I/O table", 0);
@@ -126,36 +147,22 @@ int DownloadVerdict(CliContext& context, const DownloadReport& report, const std
     return kExitRefused;
 }
 
-int RunDownload(CliContext& context, const std::string& file, bool verify) {
-    LoadedConfiguration loaded;
-    std::string error;
-    if (!LoadConfigurationFile(file, loaded, error)) {
-        PrintMessage("Error", error);
-        return kExitUsage;
+// A file of another product pair cannot be downloaded to this gateway.
+bool SameProductOrSay(const CConfiguration& config, CDevice& device) {
+    const int client = static_cast<int>(config.clientType);
+    const int server = static_cast<int>(config.serverType);
+    if (client == device.ClientType() && server == device.ServerType()) {
+        return true;
     }
-    const int connected = context.ConnectGateway();
-    if (connected != kExitOk) {
-        return connected;
-    }
-    ConfigurationSession& session = context.Session();
-    CDevice& device = session.Device();
-    // the product check: a file of another pair cannot be opened against this gateway
-    if (static_cast<int>(loaded.config.clientType) != device.ClientType() ||
-        static_cast<int>(loaded.config.serverType) != device.ServerType()) {
-        PrintMessage("Error", f_szFailedToOpenDocument);
-        PrintMessage("Error", ProductMismatchText(static_cast<int>(loaded.config.clientType),
-                                                  static_cast<int>(loaded.config.serverType),
-                                                  device.ClientType(), device.ServerType()));
-        return kExitRefused;
-    }
-    session.Safety().SetVerify(verify);
-    DownloadReport report;
-    {
-        CliContext::ProgressScope progress(context, "Writing I/O table",
-                                           static_cast<int>(loaded.config.io.TotalCount()));
-        report = session.DownloadConfiguration(loaded.config);
-    }
-    const CConfiguration& config = session.Configuration();
+    PrintMessage("Error", f_szFailedToOpenDocument);
+    PrintMessage("Error",
+                 ProductMismatchText(client, server, device.ClientType(), device.ServerType()));
+    return false;
+}
+
+// The exit status of a download that wrote nothing, and what it says.
+int NotWrittenExit(const DownloadReport& report, const CConfiguration& config,
+                   const std::string& file) {
     switch (report.outcome) {
         case DownloadOutcome::Declined:
             PrintMessage(f_szDownloadCaption, "Not confirmed: nothing was written.");
@@ -175,6 +182,33 @@ int RunDownload(CliContext& context, const std::string& file, bool verify) {
             return kExitRefused;  // the session said why: nothing was written
         case DownloadOutcome::Written:
             break;
+    }
+    return kExitOk;
+}
+
+int RunDownload(CliContext& context, const std::string& file, bool verify) {
+    LoadedConfiguration loaded;
+    if (const int status = LoadOrSay(file, loaded); status != kExitOk) {
+        return status;
+    }
+    const int connected = context.ConnectGateway();
+    if (connected != kExitOk) {
+        return connected;
+    }
+    ConfigurationSession& session = context.Session();
+    CDevice& device = session.Device();
+    if (!SameProductOrSay(loaded.config, device)) {
+        return kExitRefused;
+    }
+    session.Safety().SetVerify(verify);
+    DownloadReport report;
+    {
+        CliContext::ProgressScope progress(context, "Writing I/O table",
+                                           static_cast<int>(loaded.config.io.TotalCount()));
+        report = session.DownloadConfiguration(loaded.config);
+    }
+    if (report.outcome != DownloadOutcome::Written) {
+        return NotWrittenExit(report, session.Configuration(), file);
     }
     return DownloadVerdict(context, report, file);
 }
@@ -229,10 +263,8 @@ int LoadSide(CliContext& context, const std::string& name, CConfiguration& confi
         return kExitOk;
     }
     LoadedConfiguration loaded;
-    std::string error;
-    if (!LoadConfigurationFile(name, loaded, error)) {
-        PrintMessage("Error", name + ": " + error);
-        return kExitUsage;
+    if (const int status = LoadOrSay(name, loaded, true); status != kExitOk) {
+        return status;
     }
     config = loaded.config;
     return kExitOk;
@@ -259,10 +291,8 @@ int RunDiff(CliContext& context, const std::string& a, const std::string& b) {
 
 int RunShow(CliContext& context, const std::string& file) {
     LoadedConfiguration loaded;
-    std::string error;
-    if (!LoadConfigurationFile(file, loaded, error)) {
-        PrintMessage("Error", error);
-        return kExitUsage;
+    if (const int status = LoadOrSay(file, loaded); status != kExitOk) {
+        return status;
     }
     if (context.options.json) {
         std::cout << ExportConfigurationJson(loaded.config, loaded.formatVersion, loaded.runState)
@@ -276,11 +306,10 @@ int RunShow(CliContext& context, const std::string& file) {
 
 int RunConvert(const std::string& in, const std::string& out) {
     LoadedConfiguration loaded;
-    std::string error;
-    if (!LoadConfigurationFile(in, loaded, error)) {
-        PrintMessage("Error", error);
-        return kExitUsage;
+    if (const int status = LoadOrSay(in, loaded); status != kExitOk) {
+        return status;
     }
+    std::string error;
     if (!SaveConfigurationFile(out, loaded.config, loaded.runState, error)) {
         PrintMessage("Error", error);
         return kExitRefused;
@@ -291,17 +320,12 @@ int RunConvert(const std::string& in, const std::string& out) {
 
 int RunIoExport(const std::string& file, const std::string& csv) {
     LoadedConfiguration loaded;
-    std::string error;
-    if (!LoadConfigurationFile(file, loaded, error)) {
-        PrintMessage("Error", error);
-        return kExitUsage;
-    }
-    if (!loaded.config.Records().j1939) {
-        PrintMessage("Error", "The configuration has no J1939 I/O table.");
-        return kExitRefused;
+    if (const int status = LoadIoTableOrSay(file, loaded); status != kExitOk) {
+        return status;
     }
     const std::string text = ExportIoTableCsv(loaded.config.io);
     const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
+    std::string error;
     if (!WriteFileAtomically(csv, std::span<const std::uint8_t>(data, text.size()), error)) {
         PrintMessage("Error", error);
         return kExitRefused;
@@ -333,14 +357,8 @@ void PrintCsvRefusals(const std::string& csv, const std::vector<CsvRefusal>& ref
 
 int RunIoImport(const std::string& file, const std::string& csv) {
     LoadedConfiguration loaded;
-    std::string error;
-    if (!LoadConfigurationFile(file, loaded, error)) {
-        PrintMessage("Error", error);
-        return kExitUsage;
-    }
-    if (!loaded.config.Records().j1939) {
-        PrintMessage("Error", "The configuration has no J1939 I/O table.");
-        return kExitRefused;
+    if (const int status = LoadIoTableOrSay(file, loaded); status != kExitOk) {
+        return status;
     }
     const InputFileResult table = ReadInputFile(csv, kMaxConfigurationFileBytes);
     if (!table.bytes) {
@@ -356,6 +374,7 @@ int RunIoImport(const std::string& file, const std::string& csv) {
         return kExitRefused;
     }
     loaded.config.io = result.io;
+    std::string error;
     if (!SaveConfigurationFile(file, loaded.config, loaded.runState, error)) {
         PrintMessage("Error", error);
         return kExitRefused;

@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/CliContext.h"
+#include "cli/ConfigFiles.h"
 
 namespace gantry::cli {
 
@@ -23,6 +24,11 @@ void AddGlobalOptions(CLI::App& app, CliContext& context);
 // start uploads from a working gateway), with a progress bar over the table.
 // kExitOk, or why it could not (printed).
 int ReadDeviceConfiguration(CliContext& context);
+
+// Loads `file` as every command that takes a configuration file does:
+// kExitOk, or kExitUsage after printing why (after the file's name when
+// `named`).
+int LoadOrSay(const std::string& file, LoadedConfiguration& loaded, bool named = false);
 
 // Parses and runs; the program's exit status.
 int RunCommandLine(CLI::App& app, CliContext& context, int argc, char** argv);

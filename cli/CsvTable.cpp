@@ -133,6 +133,44 @@ std::optional<Refusal> EntryOfRow(const std::vector<std::string>& fields, PointE
     return std::nullopt;
 }
 
+// The next line that holds something, trimmed, with `lineNumber` counting
+// every line read; false at the end of the text.
+bool NextLine(std::istream& in, std::string& line, int& lineNumber) {
+    while (std::getline(in, line)) {
+        ++lineNumber;
+        if (lineNumber == 1 && line.compare(0, 3, f_szUtf8ByteOrderMark) == 0) {
+            line.erase(0, 3);  // spreadsheets start their CSV with one
+        }
+        line = Trim(line);
+        if (!line.empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// One data row added to `io` through the dialog's rules, or why not.
+std::optional<Refusal> AddRow(const std::vector<std::string>& fields, const CConfiguration& config,
+                              CJ1939IO& io) {
+    if (fields.size() != f_nColumns) {
+        return Refusal{"Expected 8 values, found " + std::to_string(fields.size()), f_szCsvCaption};
+    }
+    if (auto full = CheckCanAddPoint(io)) {
+        return Refusal{full->text, full->caption};
+    }
+    PointEntry entry;
+    if (std::optional<Refusal> failure = EntryOfRow(fields, entry)) {
+        return failure;
+    }
+    PointValidation verdict =
+        ValidatePointEntry(entry, ColumnModes{}, -1, io, config.limits, config.pgnLimits);
+    if (verdict.failure) {
+        return verdict.failure;
+    }
+    io.Add(verdict.point);
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string ExportIoTableCsv(const CJ1939IO& io) {
@@ -150,55 +188,25 @@ CsvImportResult ImportIoTableCsv(const std::string& text, const CConfiguration& 
     std::string line;
     int lineNumber = 0;
     bool header = true;
-    auto refuse = [&](const std::string& caption, const std::string& message,
-                      Field field = Field::None) {
-        result.refusals.push_back(CsvRefusal{{message, caption, field}, lineNumber});
+    auto refuse = [&](const Refusal& refusal) {
+        result.refusals.push_back(
+            CsvRefusal{{refusal.text, refusal.caption, refusal.field}, lineNumber});
     };
-    while (std::getline(in, line)) {
-        ++lineNumber;
-        if (lineNumber == 1 && line.compare(0, 3, f_szUtf8ByteOrderMark) == 0) {
-            line.erase(0, 3);  // spreadsheets start their CSV with one
-        }
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (Trim(line).empty()) {
-            continue;
-        }
+    const Refusal badHeader{std::string("The first row must be the header ") + f_szIoCsvHeader,
+                            f_szCsvCaption};
+    while (NextLine(in, line, lineNumber)) {
         if (header) {
             header = false;
-            if (Trim(line) != f_szIoCsvHeader) {
-                refuse(f_szCsvCaption,
-                       std::string("The first row must be the header ") + f_szIoCsvHeader);
+            if (line != f_szIoCsvHeader) {
+                refuse(badHeader);
             }
-            continue;
+        } else if (std::optional<Refusal> failure = AddRow(SplitFields(line), config, io)) {
+            refuse(*failure);
         }
-        const std::vector<std::string> fields = SplitFields(line);
-        if (fields.size() != f_nColumns) {
-            refuse(f_szCsvCaption, "Expected 8 values, found " + std::to_string(fields.size()));
-            continue;
-        }
-        if (auto full = CheckCanAddPoint(io)) {
-            refuse(full->caption, full->text);
-            continue;
-        }
-        PointEntry entry;
-        std::optional<Refusal> failure = EntryOfRow(fields, entry);
-        PointValidation verdict;
-        if (!failure) {
-            verdict =
-                ValidatePointEntry(entry, ColumnModes{}, -1, io, config.limits, config.pgnLimits);
-            failure = verdict.failure;
-        }
-        if (failure) {
-            refuse(failure->caption, failure->text, failure->field);
-            continue;
-        }
-        io.Add(verdict.point);
     }
     if (header) {
         lineNumber = 1;
-        refuse(f_szCsvCaption, std::string("The first row must be the header ") + f_szIoCsvHeader);
+        refuse(badHeader);
     }
     if (!result.refusals.empty()) {
         return result;

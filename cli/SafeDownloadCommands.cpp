@@ -27,10 +27,8 @@ int RunReport(CliContext& context, const std::string& source, const std::string&
         report = BuildSessionReport(context.Session(), UtcNowText());
     } else {
         LoadedConfiguration loaded;
-        std::string error;
-        if (!LoadConfigurationFile(source, loaded, error)) {
-            PrintMessage("Error", source + ": " + error);
-            return kExitUsage;
+        if (const int status = LoadOrSay(source, loaded, true); status != kExitOk) {
+            return status;
         }
         report = BuildCommissioningReport(
             loaded.config, ReportIdentityOfFile(loaded.config, loaded.runState, source),

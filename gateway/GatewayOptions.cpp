@@ -1,7 +1,6 @@
 #include "gateway/GatewayOptions.h"
 
 #include <cstdlib>
-#include <functional>
 #include <map>
 
 namespace gantry::gateway {
@@ -26,12 +25,9 @@ bool ParseSeconds(const std::string& text, double& value) {
     return *end == '\0' && value >= 0 && value <= 86400;
 }
 
-}  // namespace
-
-std::optional<GatewayOptions> ParseGatewayOptions(const std::vector<std::string>& arguments,
-                                                  std::string& error) {
-    GatewayOptions options;
-    const std::map<std::string, int*> counts{
+// The options that take a count, and the options that take a text.
+std::map<std::string, int*> Counts(GatewayOptions& options) {
+    return {
         {"--baud", &options.baud},
         {"--corrupt-every", &options.corruptEvery},
         {"--enq-every", &options.enqEvery},
@@ -43,47 +39,63 @@ std::optional<GatewayOptions> ParseGatewayOptions(const std::vector<std::string>
         {"--fault-seed", &options.faultSeed},
         {"--ignore-writes", &options.ignoreWritesClass},
     };
-    const std::map<std::string, std::string*> texts{
+}
+
+std::map<std::string, std::string*> Texts(GatewayOptions& options) {
+    return {
         {"--device", &options.device},
         {"--link", &options.link},
         {"--profile", &options.profile},
     };
+}
+
+bool TakesValue(GatewayOptions& options, const std::string& name) {
+    return Counts(options).count(name) != 0 || Texts(options).count(name) != 0 ||
+           name == "--reset-downtime" || name == "--update-status";
+}
+
+// Stores `value` for the option `name` (one TakesValue knows); false when
+// the value is not one the option takes.
+bool SetValue(GatewayOptions& options, const std::string& name, const std::string& value) {
+    if (const auto texts = Texts(options); texts.count(name) != 0) {
+        *texts.at(name) = value;
+        return true;
+    }
+    if (name == "--reset-downtime") {
+        return ParseSeconds(value, options.resetDowntimeSeconds);
+    }
+    long number = 0;
+    if (!ParseNumber(value, number)) {
+        return false;
+    }
+    if (name == "--update-status") {
+        options.updateStatus = static_cast<int>(number);
+        return number <= 255;
+    }
+    *Counts(options).at(name) = static_cast<int>(number);
+    return true;
+}
+
+}  // namespace
+
+std::optional<GatewayOptions> ParseGatewayOptions(const std::vector<std::string>& arguments,
+                                                  std::string& error) {
+    GatewayOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
         if (name == "--help" || name == "-h") {
             options.help = true;
-            continue;
-        }
-        if (name == "--stay-in-run") {
+        } else if (name == "--stay-in-run") {
             options.stayInRun = true;
-            continue;
-        }
-        const bool known = counts.count(name) != 0 || texts.count(name) != 0 ||
-                           name == "--reset-downtime" || name == "--update-status";
-        if (!known) {
+        } else if (!TakesValue(options, name)) {
             error = "unknown option " + name;
             return std::nullopt;
-        }
-        if (i + 1 >= arguments.size()) {
+        } else if (i + 1 >= arguments.size()) {
             error = name + " needs a value";
             return std::nullopt;
-        }
-        const std::string& value = arguments[++i];
-        long number = 0;
-        if (texts.count(name) != 0) {
-            *texts.at(name) = value;
-        } else if (name == "--reset-downtime") {
-            if (!ParseSeconds(value, options.resetDowntimeSeconds)) {
-                error = "bad value for " + name + ": " + value;
-                return std::nullopt;
-            }
-        } else if (!ParseNumber(value, number) || (name == "--update-status" && number > 255)) {
-            error = "bad value for " + name + ": " + value;
+        } else if (!SetValue(options, name, arguments[++i])) {
+            error = "bad value for " + name + ": " + arguments[i];
             return std::nullopt;
-        } else if (name == "--update-status") {
-            options.updateStatus = static_cast<int>(number);
-        } else {
-            *counts.at(name) = static_cast<int>(number);
         }
     }
     return options;

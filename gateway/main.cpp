@@ -41,6 +41,27 @@ bool CheckProfile(const std::string& profile) {
     return true;
 }
 
+// Each ends the serving loop, so the line's link and any profile write are
+// finished or undone.
+void InstallStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
+}
+
+void PrintTotals(const CVirtualGateway& gateway, const GatewayOptions& options) {
+    std::fprintf(stderr, "gantry-gateway: %llu bytes received, %llu bytes sent\n",
+                 static_cast<unsigned long long>(gateway.BytesReceived()),
+                 static_cast<unsigned long long>(gateway.BytesSent()));
+    if (options.faultEvery > 0) {
+        std::fprintf(stderr, "gantry-gateway: faults injected: %s\n",
+                     gateway.Faults().Summary().c_str());
+    }
+}
+
 int RunGateway(int argc, char** argv) {
     std::string error;
     const auto options =
@@ -56,14 +77,7 @@ int RunGateway(int argc, char** argv) {
     if (!CheckProfile(options->profile)) {
         return 1;
     }
-    // each ends the loop, so the line's link and any profile write are finished or undone
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGHUP, &action, nullptr);
-    ::signal(SIGPIPE, SIG_IGN);
-
+    InstallStopSignals();
     CGatewayLine line;
     const bool opened = options->device.empty() ? line.OpenPseudoTerminal(error)
                                                 : line.OpenDevice(options->device, error);
@@ -91,13 +105,7 @@ int RunGateway(int argc, char** argv) {
     std::printf("%s\n", line.Path().c_str());
     std::fflush(stdout);
     const bool served = gateway.Run(g_stop);
-    std::fprintf(stderr, "gantry-gateway: %llu bytes received, %llu bytes sent\n",
-                 static_cast<unsigned long long>(gateway.BytesReceived()),
-                 static_cast<unsigned long long>(gateway.BytesSent()));
-    if (options->faultEvery > 0) {
-        std::fprintf(stderr, "gantry-gateway: faults injected: %s\n",
-                     gateway.Faults().Summary().c_str());
-    }
+    PrintTotals(gateway, *options);
     return served ? 0 : 1;
 }
 

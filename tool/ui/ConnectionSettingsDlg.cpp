@@ -46,24 +46,7 @@ CConnectionSettingsDlg::CConnectionSettingsDlg(std::string libraryName, IClock& 
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setMinimumHeight(140);
-    auto* portLabel = new QLabel(tr("&COM port:"), this);
-    m_port = new QSpinBox(this);
-    m_port->setPrefix(QStringLiteral("COM"));
-    m_port->setRange(1, kHighestComPort);
-    portLabel->setBuddy(m_port);
-    m_refresh = new QPushButton(tr("&Refresh List"), this);
-    m_apply = new QPushButton(tr("&Apply"), this);
-    m_test = new QPushButton(tr("&Test"), this);
-    m_test->setToolTip(
-        tr("Sets the port up as chosen, then asks the gateway on it for its "
-           "identity"));
-    auto* row = new QHBoxLayout;
-    row->addWidget(portLabel);
-    row->addWidget(m_port);
-    row->addStretch(1);
-    row->addWidget(m_refresh);
-    row->addWidget(m_apply);
-    row->addWidget(m_test);
+    QHBoxLayout* row = CreatePortRow();
     m_result = new QPlainTextEdit(this);
     m_result->setReadOnly(true);
     m_result->setMinimumHeight(m_result->fontMetrics().lineSpacing() * 5);
@@ -83,6 +66,28 @@ CConnectionSettingsDlg::CConnectionSettingsDlg(std::string libraryName, IClock& 
     connect(m_test, &QPushButton::clicked, this, &CConnectionSettingsDlg::OnTest);
     resize(720, 420);
     Reload();
+}
+
+QHBoxLayout* CConnectionSettingsDlg::CreatePortRow() {
+    auto* portLabel = new QLabel(tr("&COM port:"), this);
+    m_port = new QSpinBox(this);
+    m_port->setPrefix(QStringLiteral("COM"));
+    m_port->setRange(1, kHighestComPort);
+    portLabel->setBuddy(m_port);
+    m_refresh = new QPushButton(tr("&Refresh List"), this);
+    m_apply = new QPushButton(tr("&Apply"), this);
+    m_test = new QPushButton(tr("&Test"), this);
+    m_test->setToolTip(
+        tr("Sets the port up as chosen, then asks the gateway on it for its "
+           "identity"));
+    auto* row = new QHBoxLayout;
+    row->addWidget(portLabel);
+    row->addWidget(m_port);
+    row->addStretch(1);
+    row->addWidget(m_refresh);
+    row->addWidget(m_apply);
+    row->addWidget(m_test);
+    return row;
 }
 
 void CConnectionSettingsDlg::Reload() {

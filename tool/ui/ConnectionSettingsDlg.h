@@ -16,6 +16,7 @@
 
 class QLabel;
 class QPlainTextEdit;
+class QHBoxLayout;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
@@ -45,6 +46,8 @@ public:
 
 private:
     // Reads the devices again and keeps the selected device selected.
+    // The COM port box and the Refresh List, Apply and Test buttons.
+    QHBoxLayout* CreatePortRow();
     void Reload();
     void OnSelectionChanged();
     // Sets up the selected device as the chosen COM port; false when nothing

@@ -334,41 +334,63 @@ void CMainFrame::CancelRead() {
 }
 
 void CMainFrame::RunCommand(FrameCommand command) {
+    if (!RunFileCommand(command)) {
+        RunDeviceCommand(command);
+    }
+}
+
+bool CMainFrame::RunFileCommand(FrameCommand command) {
     switch (command) {
         case FrameCommand::FileNew:
             RunBusy(tr("New configuration..."), [this] { m_doc.New(); });
-            break;
+            return true;
         case FrameCommand::FileOpen:
             RunBusy(tr("Opening..."), [this] {
                 CBusyScope::Pause pause;  // the open-file dialog
                 m_doc.OpenWithDialog();
             });
-            break;
+            return true;
         case FrameCommand::FileSave:
             RunBusy(tr("Saving..."), [this] { m_doc.Save(); });
-            break;
+            return true;
         case FrameCommand::FileSaveAs:
             RunBusy(tr("Saving..."), [this] { m_doc.SaveAs(); });
-            break;
+            return true;
         case FrameCommand::AppExit:
             close();
-            break;
+            return true;
         case FrameCommand::Connect:
             RunBusy(
                 tr("Connecting..."), [this] { m_session.Connect(); }, BusyKind::Read);
-            break;
+            return true;
         case FrameCommand::OfflineConfiguration:
             RunBusy(tr("Going offline..."), [this] { m_session.OfflineConfiguration(); });
-            break;
+            return true;
         case FrameCommand::ConnectionSettings:
             OnConnectionSettings();
-            break;
+            return true;
         case FrameCommand::ViewToolbar:
             m_toolBar->setVisible(Action(command)->isChecked());
-            break;
+            return true;
         case FrameCommand::ViewStatusBar:
             statusBar()->setVisible(Action(command)->isChecked());
-            break;
+            return true;
+        case FrameCommand::AppAbout:
+            OnAbout();
+            return true;
+        case FrameCommand::ExportReport:
+            RunBusy(tr("Exporting the report..."),
+                    [this] { ExportReportWithDialog(this, m_session); });
+            return true;
+        case FrameCommand::FileMru:
+            return true;  // the recent-file actions carry their own index
+        default:
+            return false;
+    }
+}
+
+void CMainFrame::RunDeviceCommand(FrameCommand command) {
+    switch (command) {
         case FrameCommand::RefreshDeviceStatus:
             RunBusy(
                 tr("Refreshing the device status..."), [this] { m_session.RefreshDeviceStatus(); },
@@ -401,20 +423,13 @@ void CMainFrame::RunCommand(FrameCommand command) {
         case FrameCommand::FlashUpdate:
             OnFlashUpdate();
             break;
-        case FrameCommand::AppAbout:
-            OnAbout();
-            break;
-        case FrameCommand::ExportReport:
-            RunBusy(tr("Exporting the report..."),
-                    [this] { ExportReportWithDialog(this, m_session); });
-            break;
         case FrameCommand::CompareWithModule:
         case FrameCommand::RestoreBackup:
         case FrameCommand::VerifyDownload:
             RunSafeDownloadCommand(command);
             break;
-        case FrameCommand::FileMru:
-            break;  // the recent-file actions carry their own index
+        default:
+            break;  // a file or view command
     }
 }
 

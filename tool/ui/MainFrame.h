@@ -116,6 +116,10 @@ private:
     // Escape or Cancel during a read: it stops before its next request.
     void CancelRead();
     void RunCommand(FrameCommand command);
+    // The File, View and Help menus' commands and Connect; false for the others.
+    bool RunFileCommand(FrameCommand command);
+    // The device and configuration commands.
+    void RunDeviceCommand(FrameCommand command);
     void OnDownload();
     void OnIoCommand(IoCommand command);
     void OnFlashUpdate();
