@@ -1,10 +1,11 @@
 #include "gateway/GatewayObjects.h"
 
 #include <chrono>
-#include <cstring>
+#include <span>
 
 #include "common/ProfileFile.h"
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/RequestCodec.h"
 
 namespace gantry::gateway {
 
@@ -14,26 +15,7 @@ constexpr std::uint8_t f_nRunStateAttribute = 103;
 // Transfer status a gateway gives a chunk it could not take.
 constexpr std::uint8_t f_nTransferFailed = 3;
 
-std::uint16_t Word(const std::uint8_t* bytes) {
-    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
-}
-
 }  // namespace
-
-int EncodeGatewayReply(std::uint8_t* buffer, int capacity, std::uint8_t service,
-                       std::uint8_t status, const std::uint8_t* data, int dataLength) {
-    if (dataLength < 0 || capacity < 4 + dataLength) {
-        return -1;
-    }
-    buffer[0] = static_cast<std::uint8_t>(service | 0x80);
-    buffer[1] = status;
-    buffer[2] = 0;
-    buffer[3] = 0;
-    if (dataLength > 0) {
-        std::memmove(buffer + 4, data, static_cast<std::size_t>(dataLength));
-    }
-    return 4 + dataLength;
-}
 
 CGatewayObjects::CGatewayObjects(const GatewayOptions& options)
     : m_simulator(options.profile),
@@ -59,31 +41,35 @@ int CGatewayObjects::Answer(std::uint8_t* buffer, int length, int capacity) {
 
 // The gateway's own behaviours; -1 for a request the simulator answers.
 int CGatewayObjects::Intercept(std::uint8_t* buffer, int length, int capacity) {
-    if (length < 5) {
+    RequestView request;
+    if (length < 0 || !DecodeRequest({buffer, static_cast<std::size_t>(length)}, request)) {
         return -1;
     }
-    const std::uint8_t service = buffer[0];
-    const std::uint16_t objectClass = Word(buffer + 1);
-    if (m_bStayInRun && service == SVC_SetAttributeSingle && objectClass == CLS_Identity &&
-        length >= 6 && buffer[5] == f_nRunStateAttribute) {
-        return EncodeGatewayReply(buffer, capacity, service, 0, nullptr, 0);
+    const auto reply = [&](std::uint8_t status, std::span<const std::uint8_t> data = {}) {
+        return EncodeReply(request.service, status, data, buffer, capacity);
+    };
+    const bool write =
+        request.service == SVC_SetAttributeSingle || request.service == SVC_SetAttributesAll;
+    if (m_bStayInRun && request.service == SVC_SetAttributeSingle &&
+        request.classId == CLS_Identity && request.attribute == f_nRunStateAttribute) {
+        return reply(0);
     }
     // a gateway that answers writes to a class as taken but keeps its old values
-    if (m_nIgnoreWritesClass != 0 && objectClass == m_nIgnoreWritesClass &&
-        (service == SVC_SetAttributeSingle || service == SVC_SetAttributesAll)) {
-        return EncodeGatewayReply(buffer, capacity, service, 0, nullptr, 0);
+    if (m_nIgnoreWritesClass != 0 && request.classId == m_nIgnoreWritesClass && write) {
+        return reply(0);
     }
-    if (objectClass != CLS_FirmwareStorage) {
+    if (request.classId != CLS_FirmwareStorage) {
         return -1;
     }
-    if (service == SVC_FirmwareUpdate && m_updateStatus && *m_updateStatus != 0) {
-        return EncodeGatewayReply(buffer, capacity, service,
-                                  static_cast<std::uint8_t>(*m_updateStatus), nullptr, 0);
+    if (request.service == SVC_FirmwareUpdate && m_updateStatus && *m_updateStatus != 0) {
+        return reply(static_cast<std::uint8_t>(*m_updateStatus));
     }
-    if (service == SVC_FirmwareTransfer && ++m_nTransfers == m_nFailTransferAt && length >= 9) {
+    if (request.service == SVC_FirmwareTransfer && ++m_nTransfers == m_nFailTransferAt &&
+        request.data.size() >= 4) {
         // The chunk's offset comes back with the failed transfer status.
-        std::uint8_t data[6] = {buffer[5], buffer[6], buffer[7], buffer[8], f_nTransferFailed, 0};
-        return EncodeGatewayReply(buffer, capacity, service, 0, data, 6);
+        const std::uint8_t data[6] = {request.data[0], request.data[1],   request.data[2],
+                                      request.data[3], f_nTransferFailed, 0};
+        return reply(0, data);
     }
     return -1;
 }

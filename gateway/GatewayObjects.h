@@ -37,10 +37,4 @@ private:
     int m_nTransfers = 0;
 };
 
-// The reply a gateway gives for `service` with `status` and `data` (service
-// with bit 7 set, status, two reserved bytes, data); its length, or -1 when it
-// does not fit.
-int EncodeGatewayReply(std::uint8_t* buffer, int capacity, std::uint8_t service,
-                       std::uint8_t status, const std::uint8_t* data, int dataLength);
-
 }  // namespace gantry::gateway
