@@ -8,7 +8,6 @@
 #include <iostream>
 
 #include "common/GantryDirectory.h"
-#include "tool/device/RequestCodec.h"
 #include "tool/device/SerialTransport.h"
 #include "tool/device/SetupDiagnosis.h"
 #include "tool/session/SessionLog.h"
@@ -247,24 +246,20 @@ int CliContext::ConnectGateway(bool needWorking) {
 
 CliContext::ProgressScope::ProgressScope(CliContext& context, std::string label, int total)
     : m_context(context), m_bar(std::move(label)), m_total(total) {
-    if (!m_bar.Enabled()) {
-        return;
+    if (m_bar.Enabled()) {
+        m_context.Session().SetListener(this);
     }
-    m_context.Session().Gate().SetRequestObserver(
-        [this](const std::vector<std::uint8_t>& encoded, int, const DeviceReply&) {
-            RequestView request;
-            if (DecodeRequest(encoded, request) && request.classId == CLS_J1939IoTable) {
-                ++m_done;
-                m_bar.Update(m_total > 0 ? std::min(m_done, m_total) : m_done, m_total);
-            }
-        });
 }
 
 CliContext::ProgressScope::~ProgressScope() {
     if (m_bar.Enabled()) {
-        m_context.Session().Gate().SetRequestObserver({});
+        m_context.Session().SetListener(nullptr);
     }
     m_bar.Finish();
+}
+
+void CliContext::ProgressScope::IoTableProgress(int point, int total) {
+    m_bar.Update(point, total > 0 ? total : m_total);
 }
 
 }  // namespace gantry::cli

@@ -121,10 +121,11 @@ public:
     // when an exchange failed after a gateway was reached; else kExitOk.
     int CheckStillAnswering();
 
-    // While it lives, a progress bar follows the requests to the J1939 I/O
-    // table (class 111) that pass the session's gate; `total` is the number
-    // expected (0: not known, the requests are counted).
-    class ProgressScope {
+    // While it lives, a progress bar follows the session's I/O table
+    // transfer (point k of n, as the session tells it); `total` is the number
+    // shown while the session's is 0 (0: not known). The command line
+    // has no other session listener: the scope is the listener while it lives.
+    class ProgressScope : private ISessionListener {
     public:
         ProgressScope(CliContext& context, std::string label, int total);
         ~ProgressScope();
@@ -132,9 +133,10 @@ public:
         ProgressScope& operator=(const ProgressScope&) = delete;
 
     private:
+        void IoTableProgress(int point, int total) override;
+
         CliContext& m_context;
         CProgressBar m_bar;
-        int m_done = 0;
         int m_total = 0;
     };
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "RequestText.h"
@@ -90,6 +91,7 @@ public:
         productLists.push_back(items);
         return productChoice;
     }
+    void IoTableProgress(int point, int total) override { progress.emplace_back(point, total); }
     void Clear() { *this = CRecordingListener{}; }
 
     std::vector<ScreenLayout> layouts;
@@ -102,6 +104,7 @@ public:
     ScreenEntries entries;                // what the screens' entries hold
     std::vector<std::vector<std::string>> productLists;
     std::optional<int> productChoice;
+    std::vector<std::pair<int, int>> progress;  // I/O table: point k of n
 };
 
 // Identity sections of the five known pairs as GYSim.ini writes them.

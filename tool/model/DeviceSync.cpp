@@ -52,6 +52,12 @@ void SetByte(DeviceLink link, std::uint16_t classId, std::int16_t attribute, std
     Set(link, classId, attribute, data);
 }
 
+void TellProgress(DeviceLink link, int point, int total) {
+    if (link.progress != nullptr && *link.progress) {
+        (*link.progress)(point, total);
+    }
+}
+
 void SetWord(DeviceLink link, std::uint16_t classId, std::int16_t attribute, std::uint32_t value) {
     const std::uint8_t data[2] = {static_cast<std::uint8_t>(value),
                                   static_cast<std::uint8_t>(value >> 8)};
@@ -246,12 +252,15 @@ bool UploadJ1939IoTable(DeviceLink link, CJ1939IO& io) {
                                     NotifyButtons::Ok, NotifyIcon::Warning);
         count = f_nTotalPointLimit;
     }
+    TellProgress(link, 0, static_cast<int>(count));
     const bool priorityCarried = IoPriorityCarried(link);
     for (unsigned instance = 1; instance <= count; ++instance) {
         reply = DeviceReply{};
         const DeviceRequest request = MakeServiceRequest(SVC_GetAttributesAll, CLS_J1939IoTable,
                                                          static_cast<std::uint16_t>(instance));
-        if (link.gate.SendDeviceRequest(request, reply) != 1) {
+        const bool carried = link.gate.SendDeviceRequest(request, reply) == 1;
+        TellProgress(link, static_cast<int>(instance), static_cast<int>(count));
+        if (!carried) {
             break;  // the connection is gone; the rest cannot be read
         }
         tagJ1939DataPoint point;
@@ -329,6 +338,7 @@ void WriteJ1939IoTable(DeviceLink link, const CJ1939IO& io) {
     const std::uint8_t count[2] = {static_cast<std::uint8_t>(total),
                                    static_cast<std::uint8_t>(total >> 8)};
     Write(link, MakeSetRequest(CLS_J1939IoTable, 0, 1, count));
+    TellProgress(link, 0, static_cast<int>(total));
     const int size = IoPointRecordSize(link.device.ServerType(), link.device.Revision());
     unsigned instance = 1;
     for (const auto* array : {&io.Inputs(), &io.Outputs()}) {
@@ -339,6 +349,7 @@ void WriteJ1939IoTable(DeviceLink link, const CJ1939IO& io) {
                 SVC_SetAttributesAll, CLS_J1939IoTable, static_cast<std::uint16_t>(instance++),
                 std::span<const std::uint8_t>(data, static_cast<std::size_t>(size)));
             Write(link, request);
+            TellProgress(link, static_cast<int>(request.instance), static_cast<int>(total));
         }
     }
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,13 +41,20 @@ struct WriteLog {
     std::vector<FailedWrite> failed;
 };
 
+// The progress of an I/O table transfer: called with point 0 of `total` once
+// the entry count is known (read before an upload, written before a
+// download), then with point k of `total` after the k-th point's request.
+using IoProgress = std::function<void(int point, int total)>;
+
 // The gateway's side of a refresh or download: the gate, the identity (run
 // state, pair, revision) and whether the pair has a Modbus master. Writes are
-// recorded in `writes` when it is given.
+// recorded in `writes` when it is given; the I/O table's transfer is told to
+// `progress` when it is given.
 struct DeviceLink {
     CRequestGate& gate;
     CDevice& device;
     WriteLog* writes = nullptr;
+    const IoProgress* progress = nullptr;
 };
 
 // "J1939 I/O point 5", "Modbus attribute 4", "Save of the J1939 I/O table".

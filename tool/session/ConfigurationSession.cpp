@@ -53,7 +53,8 @@ ConfigurationSession::ConfigurationSession(std::unique_ptr<IDeviceResponder> res
                                            ISessionListener* listener)
     : m_gate(std::move(responder), notifier, clock),
       m_device(m_gate, m_offline),
-      m_listener(listener) {
+      m_listener(listener),
+      m_ioProgress([this](int point, int total) { Listener().IoTableProgress(point, total); }) {
     m_gate.SetDeviceLostHandler([this] { MarkNotDetected(); });
     TakeSnapshot();  // the first document asks nothing and keeps the records as built
     m_safety = std::make_unique<CDownloadSafety>(*this);

@@ -73,6 +73,13 @@ public:
     // it stopped between two requests and every screen shows again what it
     // showed before; the gateway is not taken for lost.
     virtual void ReadCancelled() {}
+    // The I/O table's transfer (upload, download, a read of the gateway's
+    // configuration): point 0 of `total` when the entry count is known, then
+    // point k of `total` after each point's request.
+    virtual void IoTableProgress(int point, int total) {
+        (void)point;
+        (void)total;
+    }
 };
 
 enum class DownloadOutcome {
@@ -292,6 +299,8 @@ public:
     CDownloadSafety& Safety() { return *m_safety; }
     CDevice& Device() { return m_device; }
     const CDevice& Device() const { return m_device; }
+    // Hands the I/O table's progress to the listener (IoTableProgress).
+    const IoProgress& TableProgress() const { return m_ioProgress; }
     // The screens edit the records in place; call ScreensChanged-worthy
     // operations above for the rules that follow a change.
     CConfiguration& Configuration() { return m_config; }
@@ -315,7 +324,7 @@ private:
     void PutBack(const ReadSnapshot& before);
     void RefreshStatus();
     bool UploadRecords();
-    DeviceLink Link() { return DeviceLink{m_gate, m_device}; }
+    DeviceLink Link() { return DeviceLink{m_gate, m_device, nullptr, &m_ioProgress}; }
     ISessionListener& Listener() { return m_listener ? *m_listener : m_silent; }
     std::vector<ScreenKind> ShownScreens() const;
     // The records follow the layout pair and the identity's revision.
@@ -342,6 +351,7 @@ private:
     std::string m_documentPath;
     bool m_chooseOfflineProduct = false;  // started offline without a simulated gateway
     std::unique_ptr<CDownloadSafety> m_safety;
+    IoProgress m_ioProgress;
 };
 
 }  // namespace gantry::tool

@@ -34,7 +34,8 @@ bool AnsweredEverything(CRequestGate& gate, const CDevice& device) {
 
 }  // namespace
 
-GatewaySnapshot ReadGatewayConfiguration(CRequestGate& gate, CDevice& device) {
+GatewaySnapshot ReadGatewayConfiguration(CRequestGate& gate, CDevice& device,
+                                         const IoProgress* progress) {
     GatewaySnapshot snapshot;
     device.RefreshIdentity();
     snapshot.runState = device.GetRunState();
@@ -48,17 +49,17 @@ GatewaySnapshot ReadGatewayConfiguration(CRequestGate& gate, CDevice& device) {
     config.clientType = static_cast<std::uint32_t>(device.ClientType());
     config.serverType = static_cast<std::uint32_t>(device.ServerType());
     config.SetRevision(device.Revision());
-    RefreshRecords(DeviceLink{gate, device}, config.Records(), config);
+    RefreshRecords(DeviceLink{gate, device, nullptr, progress}, config.Records(), config);
     snapshot.read = AnsweredEverything(gate, device);
     return snapshot;
 }
 
 GatewaySnapshot ReadSessionGateway(ConfigurationSession& session, RequestObserver offlineObserver) {
     if (!session.IsOffline()) {
-        return ReadGatewayConfiguration(session.Gate(), session.Device());
+        return ReadGatewayConfiguration(session.Gate(), session.Device(), &session.TableProgress());
     }
     OfflineGateway offline(session.Gate(), std::move(offlineObserver));
-    return ReadGatewayConfiguration(offline.gate, offline.device);
+    return ReadGatewayConfiguration(offline.gate, offline.device, &session.TableProgress());
 }
 
 GatewaySnapshot ReadBackSessionGateway(ConfigurationSession& session, const CConfiguration& sent,

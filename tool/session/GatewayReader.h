@@ -24,11 +24,14 @@ struct GatewaySnapshot {
     int runState = RS_NotDetected;
 };
 
-// The identity, then every record the pair has and the I/O table.
-GatewaySnapshot ReadGatewayConfiguration(CRequestGate& gate, CDevice& device);
+// The identity, then every record the pair has and the I/O table, whose
+// transfer is told to `progress` when given.
+GatewaySnapshot ReadGatewayConfiguration(CRequestGate& gate, CDevice& device,
+                                         const IoProgress* progress = nullptr);
 // The session's gateway: online through its gate and device, offline the
-// simulated one, whose requests are handed to `offlineObserver` (the frame's
-// progress display; the session's gate reports the online ones itself).
+// simulated one, whose requests are handed to `offlineObserver` (the session's
+// gate reports the online ones itself). The I/O table's progress goes to the
+// session's listener either way.
 GatewaySnapshot ReadSessionGateway(ConfigurationSession& session,
                                    RequestObserver offlineObserver = {});
 // The read-back of a download: the records it wrote (`written`, in order)

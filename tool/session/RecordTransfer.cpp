@@ -56,7 +56,7 @@ TransferResult DownloadRecords(DeviceLink target, const RecordSet& records,
                                const CConfiguration& config,
                                const BeforeFirstWrite& beforeFirstWrite) {
     TransferResult result;
-    const DeviceLink link{target.gate, target.device, &result.writes};
+    const DeviceLink link{target.gate, target.device, &result.writes, target.progress};
     if (beforeFirstWrite && !beforeFirstWrite(link)) {
         result.stopped = true;
         return result;

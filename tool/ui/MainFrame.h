@@ -91,6 +91,7 @@ public:
     std::optional<std::string> ChooseSavePath(const std::string& title) override;
     ScreenEntries CurrentEntries() override { return CollectEntries(); }
     void ReadCancelled() override { m_readCancelled = true; }
+    void IoTableProgress(int point, int total) override;
 
 signals:
     void StartupFinished();
@@ -158,6 +159,8 @@ private:
     void SaveGeometry() const;
     // "Ready" in the message pane whenever nothing else is said there.
     void OnStatusMessage(const QString& message);
+    // Hands every request that passes the gate to the observer installed
+    // with ObserveRequests.
     void OnRequest(const std::vector<std::uint8_t>& encoded, int result, const DeviceReply& reply);
 
     ConfigurationSession& m_session;

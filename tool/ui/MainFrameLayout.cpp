@@ -184,30 +184,28 @@ std::optional<std::string> CMainFrame::ChooseSavePath(const std::string& title) 
     return m_doc.ChooseSavePath(title);
 }
 
+void CMainFrame::IoTableProgress(int point, int total) {
+    if (point == 0) {
+        m_ioPointTotal = total;
+        m_progress->setRange(0, std::max(total, 1));
+        m_progress->setValue(0);
+        m_progress->setVisible(total > 0 && CBusyScope::IsBusy());
+        return;
+    }
+    if (m_ioPointTotal <= 0) {
+        return;
+    }
+    const int shown = std::min(point, m_ioPointTotal);
+    m_progress->setValue(shown);
+    statusBar()->showMessage(tr("I/O table: point %1 of %2").arg(shown).arg(m_ioPointTotal));
+    if (shown == m_ioPointTotal) {
+        m_ioPointTotal = 0;
+        m_progress->hide();
+    }
+}
+
 void CMainFrame::OnRequest(const std::vector<std::uint8_t>& encoded, int result,
                            const DeviceReply& reply) {
-    if (encoded.size() >= 5 && (encoded[1] | (encoded[2] << 8)) == CLS_J1939IoTable) {
-        const int service = encoded[0];
-        const int instance = encoded[3] | (encoded[4] << 8);
-        if (instance == 0 && encoded.size() >= 6 && encoded[5] == 1) {
-            // the entry count: read before an upload, written before a download
-            m_ioPointTotal = service == SVC_GetAttributeSingle
-                                 ? (result == 1 ? std::min<int>(reply.Word(0), 200) : 0)
-                                 : (encoded.size() >= 8 ? encoded[6] | (encoded[7] << 8) : 0);
-            m_progress->setRange(0, std::max(m_ioPointTotal, 1));
-            m_progress->setValue(0);
-            m_progress->setVisible(m_ioPointTotal > 0 && CBusyScope::IsBusy());
-        } else if (instance > 0 && m_ioPointTotal > 0) {
-            const int point = std::min(instance, m_ioPointTotal);
-            m_progress->setValue(point);
-            statusBar()->showMessage(
-                tr("I/O table: point %1 of %2").arg(point).arg(m_ioPointTotal));
-            if (point == m_ioPointTotal) {
-                m_ioPointTotal = 0;
-                m_progress->hide();
-            }
-        }
-    }
     if (m_forward) {
         m_forward(encoded, result, reply);
     }
