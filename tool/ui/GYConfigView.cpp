@@ -74,9 +74,23 @@ void CGYConfigView::SetModeList(int runState) {
     m_mode->setCurrentIndex(list.selected);
 }
 
+void CGYConfigView::SetReading(bool reading) {
+    if (reading != m_reading) {
+        m_reading = reading;
+        RefreshFromSession();
+    }
+}
+
 void CGYConfigView::RefreshFromSession() {
-    SetModeList(Session().RunState());
-    const StatusTexts texts = StatusTextsOf(Session().Device());
+    StatusTexts texts;
+    if (m_reading) {
+        texts.error = tr("Reading the gateway...").toStdString();
+        m_mode->clear();
+        m_mode->addItem(tr("Reading..."));
+    } else {
+        SetModeList(Session().RunState());
+        texts = StatusTextsOf(Session().Device());
+    }
     m_device->setText(QString::fromStdString(texts.device));
     m_error->setText(QString::fromStdString(texts.error));
     m_client->setText(QString::fromStdString(texts.clientInterface));

@@ -30,6 +30,12 @@ public:
     // Only the mode list, for `runState` (the same gateway went between Idle
     // and Run, or a firmware update ended).
     void SetModeList(int runState);
+    // While the gateway is being read and nothing is known yet, the pane says
+    // so ("Reading..." in the mode list and the error line, the identity
+    // empty) instead of "Not Detected" / "Unable to detect the device";
+    // false shows the session's texts again.
+    void SetReading(bool reading);
+    bool IsReading() const { return m_reading; }
 
     // Why no gateway answers, one line each, under the identity with
     // `settings` (File > Connection Settings) beside them; no lines hide both.
@@ -57,6 +63,7 @@ private:
     QLabel* m_firmware = nullptr;
     QLabel* m_problem = nullptr;
     QToolButton* m_settings = nullptr;
+    bool m_reading = false;
 };
 
 }  // namespace gantry::ui

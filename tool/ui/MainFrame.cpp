@@ -302,6 +302,9 @@ bool CMainFrame::RunBusy(const QString& statusText, const std::function<void()>&
         return false;  // one long operation at a time
     }
     m_readCancelled = false;
+    m_readingUnknown =
+        kind == BusyKind::Read && (m_session.IsOffline() || !m_session.Device().IsPresent());
+    ShowReadingState();
     {
         CBusyScope busy(statusBar(),
                         kind == BusyKind::Write ? CBusyScope::WriteText(statusText) : statusText);
@@ -313,6 +316,7 @@ bool CMainFrame::RunBusy(const QString& statusText, const std::function<void()>&
         CBusyScope::SetCancel({});
         m_cancelButton->hide();
     }
+    m_readingUnknown = false;
     // a transfer that failed or stopped early never reached its last point
     m_ioPointTotal = 0;
     m_progress->hide();
@@ -509,7 +513,7 @@ void CMainFrame::UpdateCommandUI() {
             action->setEnabled(m_session.IsCommandEnabled(*rule, ioFocus));
         }
     }
-    m_modulePane->setText(QString::fromStdString(m_session.ModulePaneText()));
+    ShowReadingState();
     setWindowTitle(m_doc.WindowTitle());
     setWindowModified(m_session.IsModified());
     RebuildRecentFiles();

@@ -132,6 +132,12 @@ private:
     // (instead of "Ready") and under the status view's identity. The status
     // view's row grows or shrinks with it.
     void ShowConnectionState();
+    // The module pane and the status view: while a read that began without a
+    // working gateway runs (the start, Connect, a Refresh after NO MODULE),
+    // and before the first read, they say the gateway is being read instead
+    // of NO MODULE / Not Detected; a read that began with a working gateway
+    // shows the truth at once, a lost reply included.
+    void ShowReadingState();
     // Compare with Module and Restore Backup (MainFrameSafeDownload.cpp).
     void RunSafeDownloadCommand(FrameCommand command);
     void OnCompareWithModule();
@@ -175,7 +181,8 @@ private:
     QString m_idleText;  // the message pane when nothing else is said there
     QProgressBar* m_progress = nullptr;
     QPushButton* m_cancelButton = nullptr;
-    bool m_readCancelled = false;  // the last read was cancelled: the status bar says so
+    bool m_readingUnknown = false;  // a read runs that began without a working gateway
+    bool m_readCancelled = false;   // the last read was cancelled: the status bar says so
     QScrollArea* m_scroll = nullptr;
     QSplitter* m_splitter = nullptr;
     QTimer* m_modifiedTimer = nullptr;  // the title's "*" follows the session

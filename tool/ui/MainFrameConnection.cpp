@@ -1,9 +1,11 @@
 // The main frame's connection set-up: File > Connection Settings, and what the
 // window says about the serial line (the port in use, or why no gateway
-// answers). The texts come from the session's ConnectionSettings unit.
+// answers, or that it is being read). The texts come from the session's
+// ConnectionSettings unit.
 #include <QStatusBar>
 #include <algorithm>
 
+#include "tool/device/Device.h"
 #include "tool/session/ConnectionSettings.h"
 #include "tool/ui/BusyScope.h"
 #include "tool/ui/ConnectionSettingsDlg.h"
@@ -11,6 +13,13 @@
 #include "tool/ui/MainFrame.h"
 
 namespace gantry::ui {
+
+namespace {
+
+// The module pane while the gateway is being read and nothing is known yet.
+const char* const f_szReading = "READING";
+
+}  // namespace
 
 void CMainFrame::OnConnectionSettings() {
     if (CBusyScope::IsBusy()) {
@@ -57,6 +66,18 @@ void CMainFrame::ShowConnectionState() {
         ResizeBy(height - m_contentHeight);
     }
     m_contentHeight = height;
+}
+
+void CMainFrame::ShowReadingState() {
+    // before the first read nobody has asked the gateway yet: that is no
+    // absence either
+    const bool neverRead = !m_session.IsOffline() && m_session.RunState() == RS_Unknown;
+    const bool reading = m_readingUnknown || neverRead;
+    m_modulePane->setText(reading ? QString::fromLatin1(f_szReading)
+                                  : QString::fromStdString(m_session.ModulePaneText()));
+    if (CGYConfigView* view = StatusView()) {
+        view->SetReading(reading);
+    }
 }
 
 }  // namespace gantry::ui
