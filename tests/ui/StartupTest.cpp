@@ -49,6 +49,22 @@ TEST_F(Startup, Offline_DrawsTheWindowAndAStartThatMissesItsJobExitsOne) {
     EXPECT_EQ(empty.err.rfind("GYConfig: --screenshot needs a file name\n", 0), 0u) << empty.err;
 }
 
+TEST_F(Startup, OfflineScreenshotWithoutAUsableGYSimIniSaysSoInsteadOfAskingTheProduct) {
+    fs::remove(File("GYSim.ini"));
+    const ProcessResult missing = Start({"--offline", "--screenshot", File("w.png")});
+    EXPECT_EQ(missing.status, 1) << missing.err;  // never the timeout's 124
+    EXPECT_NE(missing.err.find("GYConfig: " + File("GYSim.ini") + " does not exist"),
+              std::string::npos)
+        << missing.err;
+    EXPECT_NE(missing.err.find("--screenshot"), std::string::npos) << missing.err;
+    EXPECT_FALSE(fs::exists(File("w.png")));
+
+    fs::create_directory(File("GYSim.ini"));
+    const ProcessResult directory = Start({"--offline", "--screenshot", File("w.png")});
+    EXPECT_EQ(directory.status, 1) << directory.err;
+    EXPECT_NE(directory.err.find("is not a regular file"), std::string::npos) << directory.err;
+}
+
 TEST_F(Startup, Platform_EmptyOrUnknownWithoutADisplayIsOneLineOfTheToolsOwn) {
     ::unsetenv("DISPLAY");
     ::unsetenv("WAYLAND_DISPLAY");

@@ -9,6 +9,8 @@
 #include <cstdio>
 
 #include "common/AtomicFile.h"
+#include "common/GantryDirectory.h"
+#include "tool/device/SetupDiagnosis.h"
 #include "tool/ui/MainFrame.h"
 
 #include "tool/session/SessionLog.h"
@@ -50,9 +52,21 @@ CGYConfigApp::CGYConfigApp(std::unique_ptr<IDeviceResponder> responder, StartOpt
                               ? static_cast<INotifier*>(&m_notifier)
                               : static_cast<INotifier*>(&m_stderrNotifier);
     m_session = std::make_unique<ConfigurationSession>(std::move(responder), notifier, &m_clock);
-    if (m_options.offline) {
-        m_session->StartOffline();  // GYSim.ini's gateway, or the product is asked at start
+    // GYSim.ini's gateway, or the product is asked at start, which a
+    // screenshot run cannot do
+    if (m_options.offline && !m_session->StartOffline() && !m_options.screenshot.isEmpty()) {
+        m_startError = NoSimulatedGatewayText();
     }
+}
+
+std::string CGYConfigApp::NoSimulatedGatewayText() {
+    std::string problem = SimulatorProfileProblem("GYSim.ini");
+    if (problem.empty()) {
+        problem = ResolveGantryPath("GYSim.ini") + " names no gateway the tool knows.";
+    }
+    return problem +
+           " Offline, the product is then chosen in a dialog, which a --screenshot run cannot "
+           "show: give GYSim.ini a gateway, or start without --screenshot.";
 }
 
 CGYConfigApp::~CGYConfigApp() {
@@ -65,6 +79,10 @@ CGYConfigApp::~CGYConfigApp() {
 }
 
 int CGYConfigApp::Run() {
+    if (!m_startError.empty()) {
+        std::fprintf(stderr, "GYConfig: %s\n", m_startError.c_str());
+        return 1;
+    }
     if (!m_session->Gate().BindLibrary()) {
         return 1;  // the transport has shown why
     }

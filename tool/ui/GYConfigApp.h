@@ -37,7 +37,9 @@ public:
 
     // Starts and runs the event loop; the program's exit status: 0, or 1 when
     // the library could not be bound, or (with a screenshot) the screenshot
-    // could not be written or the document could not be opened.
+    // could not be written or the document could not be opened. An offline
+    // screenshot run without a usable GYSim.ini never asks for the product
+    // (nobody could answer): it says why on standard error and returns 1.
     int Run();
 
     ConfigurationSession& Session() { return *m_session; }
@@ -47,6 +49,8 @@ private:
     // After the first refresh: the command line's document, then the
     // screenshot (which ends the program).
     void AfterStartup();
+    // Why an offline screenshot run has no gateway to show, naming GYSim.ini.
+    static std::string NoSimulatedGatewayText();
 
     StartOptions m_options;
     CQtNotifier m_notifier;
@@ -55,6 +59,7 @@ private:
     std::unique_ptr<ConfigurationSession> m_session;
     std::unique_ptr<CMainFrame> m_frame;
     int m_exitCode = 0;
+    std::string m_startError;  // said by Run(), which then ends at once
 };
 
 }  // namespace gantry::ui
