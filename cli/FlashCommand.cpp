@@ -72,33 +72,29 @@ int RunFlash(CliContext& context, const std::string& description) {
     if (connected != kExitOk) {
         return connected;
     }
-    ConfigurationSession& session = context.Session();
     CFlashProgress progress;
-    CFirmwareUpdate update(session.Gate(), session.Device(), &progress);
-    if (!update.Open()) {
+    CFirmwareSession firmware(context.Session(), &progress);
+    if (!firmware.Open()) {
         return kExitRefused;
     }
-    PrintRevisions("Device Revisions", DeviceRevisionRows(update.DeviceRevisions()));
-    if (!update.SelectFile(description)) {
+    PrintRevisions("Device Revisions", firmware.DeviceRows());
+    if (!firmware.SelectFile(description)) {
         return kExitUsage;
     }
-    if (!update.Description().empty()) {
-        std::cout << "Description: " << update.Description() << "\n";
+    if (!firmware.Update().Description().empty()) {
+        std::cout << "Description: " << firmware.Update().Description() << "\n";
     }
-    PrintRevisions("Image Revisions", ImageRevisionRows(update));
+    PrintRevisions("Image Revisions", firmware.ImageRows());
     std::cout << std::flush;
     if (!Confirm("Flash Update", "Write these images into the gateway?", context.options.yes)) {
         PrintMessage("Flash Update", "Nothing was written.");
         return kExitRefused;
     }
-    const FlashOutcome outcome = update.Start();
-    if (CFirmwareUpdate::ClosesDialog(outcome)) {
-        // every screen shows the gateway as it now is
-        session.Upload();
-    }
+    const FlashOutcome outcome = firmware.Start();
+    firmware.Finish();  // every screen shows the gateway as it now is
     if (outcome == FlashOutcome::Verified) {
         std::cout << "After the update:\n";
-        PrintRevisions("Device Revisions", DeviceRevisionRows(update.DeviceRevisions()));
+        PrintRevisions("Device Revisions", firmware.DeviceRows());
     }
     return FlashExitCode(outcome);
 }

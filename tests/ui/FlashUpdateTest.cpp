@@ -10,8 +10,10 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 
 #include "TestSupport.h"
@@ -19,9 +21,12 @@
 #include "rp1210/GatewayProcess.h"
 #include "tool/device/SerialTransport.h"
 #include "tool/session/ConfigurationSession.h"
+#include "tool/session/FirmwareSession.h"
 #include "tool/ui/BusyScope.h"
 #include "tool/ui/FlashUpdate.h"
+#include "tool/ui/GYConfigView.h"
 #include "tool/ui/GuiClock.h"
+#include "tool/ui/MainFrame.h"
 
 using namespace gantry;
 
@@ -62,6 +67,20 @@ public:
     std::vector<int> runStates;
 };
 
+// The message recorder that also lets the test look at the window the moment
+// a box would open.
+class CWatchedNotifier : public CMessageRecorder {
+public:
+    NotifyAnswer Notify(const std::string& text, const std::string& caption, NotifyButtons buttons,
+                        NotifyIcon icon, NotifyAnswer answer) override {
+        if (onMessage) {
+            onMessage();
+        }
+        return CMessageRecorder::Notify(text, caption, buttons, icon, answer);
+    }
+    std::function<void()> onMessage;
+};
+
 // Counts the paint events of a widget.
 class CPaintCounter : public QObject {
 public:
@@ -92,6 +111,7 @@ protected:
         WriteTwoImageUpdate(m_dir.Path(), 3000);
     }
     void TearDown() override {
+        m_notifier.onMessage = nullptr;
         m_dialog.reset();
         m_session.reset();
         m_gateway.Stop();
@@ -134,12 +154,24 @@ protected:
     void Screenshot(const char* file) {
         ASSERT_TRUE(m_dialog->grab().save(QString::fromLatin1(file)));
     }
+    // The dialog's two status texts each time a box opens.
+    void WatchTextsAtMessages(CFlashUpdate* const& dialog) {
+        m_notifier.onMessage = [this, &dialog] {
+            if (dialog == nullptr) {
+                return;
+            }
+            m_textsAtMessage.push_back(dialog->TransferredText()->text().toStdString() + "|" +
+                                       dialog->UpdateText()->text().toStdString());
+        };
+    }
+
+    std::vector<std::string> m_textsAtMessage;
 
     static inline QApplication* s_app = nullptr;
     ScopedGantryDir m_dir;
     CGatewayProcess m_gateway;
     CShortPauseGuiClock m_clock;
-    CMessageRecorder m_notifier;
+    CWatchedNotifier m_notifier;
     CScreenRecorder m_listener;
     CFirmwareRequestLog m_log;
     std::unique_ptr<ConfigurationSession> m_session;
@@ -234,6 +266,78 @@ TEST_F(FlashUpdateTest, GatewayStaysInRun_MessageNothingSentDialogStaysOpen) {
     EXPECT_TRUE(m_dialog->isVisible());
     EXPECT_TRUE(m_dialog->StartButton()->isEnabled());
     EXPECT_TRUE(m_listener.runStates.empty());
+}
+
+TEST_F(FlashUpdateTest, FailedTransfer_SaysNotUpdatedAndTheGatewaysMode_OverFinalTexts) {
+    Open({"--fail-transfer-at", "3"});
+    CFlashUpdate* dialog = m_dialog.get();
+    WatchTextsAtMessages(dialog);
+    // the reset pause keeps the dialog painting: a repaint asked for while
+    // "Please Wait..." shows is done before the pause ends
+    int pausePaints = 0;
+    CPaintCounter paints;
+    m_dialog->installEventFilter(&paints);
+    QTimer poke;
+    QObject::connect(&poke, &QTimer::timeout, [&] {
+        if (m_dialog->UpdateText()->text() == "Please Wait...") {
+            pausePaints = std::max(pausePaints, paints.paints);
+            m_dialog->update();
+        }
+    });
+    poke.start(50);
+    QTest::mouseClick(m_dialog->StartButton(), Qt::LeftButton);
+    poke.stop();
+
+    EXPECT_EQ(Messages(), (std::vector<std::string>{
+                              "Error: Transfer status error",
+                              "Flash Update: The firmware was not updated. The gateway was reset "
+                              "and answers again; its mode is Idle."}));
+    // the failing step's box over its progress, the closing one over the
+    // closing texts: never "Please Wait..." of a reset that is over
+    ASSERT_EQ(m_textsAtMessage.size(), 2u);
+    EXPECT_EQ(m_textsAtMessage[1], "The firmware was NOT updated.|");
+    EXPECT_EQ(m_log.resets, 1);
+    EXPECT_GT(pausePaints, 1);
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(m_session->RunState(), RS_Idle);
+    m_dialog->show();
+    Screenshot("flash_failed.png");
+}
+
+// The whole window: Flash > Update from the menu, then what the window says.
+TEST_F(FlashUpdateTest, Success_WindowSaysIdleAndHowToReturnToRun_NeverSwitchesToRun) {
+    Open({});
+    m_dialog.reset();
+    CMainFrame frame(*m_session);
+    frame.show();
+    CFlashUpdate* dialog = nullptr;
+    WatchTextsAtMessages(dialog);
+    QTimer drive;
+    QObject::connect(&drive, &QTimer::timeout, [&] {
+        auto* open = qobject_cast<CFlashUpdate*>(QApplication::activeModalWidget());
+        if (open != nullptr && dialog == nullptr) {
+            dialog = open;
+            dialog->SetFileChooser(
+                [this] { return QString::fromStdString(m_dir.File("two.nvs")); });
+            QTest::mouseClick(dialog->SelectFileButton(), Qt::LeftButton);
+            QTest::mouseClick(dialog->StartButton(), Qt::LeftButton);
+        }
+    });
+    drive.start(20);
+    frame.Action(FrameCommand::FlashUpdate)->trigger();
+    drive.stop();
+
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{"Information: Device was successfully flashed and reset"});
+    EXPECT_EQ(m_textsAtMessage,
+              std::vector<std::string>{"The firmware was updated.|The gateway is in Idle."});
+    EXPECT_EQ(frame.statusBar()->currentMessage().toStdString(), f_szUpdatedInIdle);
+    EXPECT_EQ(frame.StatusView()->ModeBox()->currentText(), "Idle");
+    frame.grab().save(QStringLiteral("flash_success_window.png"));
+    // the gateway itself is still in Idle: nothing switched it to Run
+    frame.Action(FrameCommand::RefreshDeviceStatus)->trigger();
+    EXPECT_EQ(m_session->RunState(), RS_Idle);
+    EXPECT_EQ(frame.StatusView()->ModeBox()->currentText(), "Idle");
 }
 
 }  // namespace

@@ -206,7 +206,35 @@ bool CFirmwareUpdate::SwitchToIdle() {
     return true;
 }
 
+FlashOutcomeMessage OutcomeMessage(FlashOutcome outcome) {
+    switch (outcome) {
+        case FlashOutcome::Verified:
+            return {"Device was successfully flashed and reset", f_szInformation,
+                    NotifyIcon::Information};
+        case FlashOutcome::RevisionMismatch:
+            return {
+                "Device was flashed, but the new revision does not match the one in the image "
+                "file. Please reset the device power and try again.",
+                f_szInformation, NotifyIcon::Information};
+        case FlashOutcome::VerificationFailed:
+            return {
+                "Error communicating to the device. Please reset the device power and try again.",
+                f_szInformation, NotifyIcon::Information};
+        default:
+            return {};
+    }
+}
+
 FlashOutcome CFirmwareUpdate::Start() {
+    const FlashOutcome outcome = Run();
+    const FlashOutcomeMessage message = OutcomeMessage(outcome);
+    if (!message.text.empty()) {
+        ShowMessage(message.text, message.caption, message.icon);
+    }
+    return outcome;
+}
+
+FlashOutcome CFirmwareUpdate::Run() {
     if (!m_startEnabled || m_numberUpdates == 0) {
         return FlashOutcome::NotStarted;
     }
@@ -394,21 +422,12 @@ FlashOutcome CFirmwareUpdate::Verify() {
         }
         std::string text;
         if (!ReadAreaRevision(area, text)) {
-            ShowMessage(
-                "Error communicating to the device. Please reset the device power and try again.",
-                f_szInformation, NotifyIcon::Information);
             return FlashOutcome::VerificationFailed;
         }
         if (text != entry.revisionText) {
-            ShowMessage(
-                "Device was flashed, but the new revision does not match the one in the image "
-                "file. Please reset the device power and try again.",
-                f_szInformation, NotifyIcon::Information);
             return FlashOutcome::RevisionMismatch;
         }
     }
-    ShowMessage("Device was successfully flashed and reset", f_szInformation,
-                NotifyIcon::Information);
     return FlashOutcome::Verified;
 }
 

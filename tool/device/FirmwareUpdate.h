@@ -87,6 +87,17 @@ inline constexpr const char* f_szNothingToWrite =
     "The update description writes nothing: it names no image file for a storage area this "
     "gateway has.";
 
+// The closing message of a procedure that wrote images and read the
+// revisions back: "Device was successfully flashed and reset" for Verified,
+// the revision texts for RevisionMismatch and VerificationFailed; an empty
+// text for every other outcome (its messages were shown when it failed).
+struct FlashOutcomeMessage {
+    std::string text;
+    std::string caption;
+    NotifyIcon icon = NotifyIcon::None;
+};
+FlashOutcomeMessage OutcomeMessage(FlashOutcome outcome);
+
 // The directory images are taken from: `path` up to and including its last
 // '/' or '\\'; "./" (the current directory) when it has neither.
 std::string FirmwareImageDirectory(const std::string& path);
@@ -116,10 +127,15 @@ public:
     // filled and Start keeps its state. On success Start is enabled.
     bool SelectFile(const std::string& path);
 
-    // Runs the update procedure (see FlashOutcome). A description that would
-    // write nothing is refused first (f_szNothingToWrite, nothing sent). Every
-    // failure after the first update request resets the gateway and
-    // reconnects before it ends.
+    // The update procedure (see FlashOutcome): returns how it ended and
+    // leaves the closing words to the caller (OutcomeMessage). A description
+    // that would write nothing is refused first (f_szNothingToWrite, nothing
+    // sent). Every failure after the first update request resets the gateway
+    // and reconnects before it ends; the messages of the failing step have
+    // been shown by then.
+    FlashOutcome Run();
+    // Run, then the closing message of its outcome (OutcomeMessage), for a
+    // caller that draws nothing between the two.
     FlashOutcome Start();
 
     // Whether the procedure ended in a way that closes the dialog (the caller
@@ -152,6 +168,7 @@ private:
     bool TransferChunks(int area, const CFirmwareImage& image, int chunkSize);
     bool ResetAndReconnect();
     FlashOutcome RecoverFromError();
+    // Reads back the revision of every area written: the outcome, no message.
     FlashOutcome Verify();
     bool ReadAreaRevision(int area, std::string& text);
     void ShowMessage(const std::string& text, const std::string& caption,

@@ -47,18 +47,48 @@ std::string NotUpdatedText(FlashOutcome outcome, int runState) {
            RunStateText(runState) + ".";
 }
 
+ClosingTexts ClosingTextsOf(FlashOutcome outcome) {
+    switch (outcome) {
+        case FlashOutcome::Verified:
+            return {"The firmware was updated.", "The gateway is in Idle."};
+        case FlashOutcome::RevisionMismatch:
+            return {"Written, but a revision differs.", ""};
+        case FlashOutcome::VerificationFailed:
+        case FlashOutcome::RevisionsUnreadable:
+            return {"Written, but not read back.", ""};
+        case FlashOutcome::FailedAndRecovered:
+        case FlashOutcome::NotReconnected:
+            return {"The firmware was NOT updated.", ""};
+        default:
+            return {};
+    }
+}
+
 FlashOutcome CFirmwareSession::Start() {
-    m_outcome = m_update.Start();
+    m_outcome = m_update.Run();
     m_uploadPending = CFirmwareUpdate::ClosesDialog(m_outcome);
+    if (m_uploadPending) {
+        ShowOutcome();
+    }
+    return m_outcome;
+}
+
+void CFirmwareSession::ShowOutcome() {
+    const ClosingTexts texts = ClosingTextsOf(m_outcome);
+    StatusTextsChanged(texts.first, texts.second);
+    INotifier& notifier = m_session.Gate().Notifier();
+    const FlashOutcomeMessage message = OutcomeMessage(m_outcome);
+    if (!message.text.empty()) {
+        notifier.Notify(message.text, message.caption, NotifyButtons::Ok, message.icon);
+    }
     if (m_outcome == FlashOutcome::FailedAndRecovered ||
         m_outcome == FlashOutcome::NotReconnected) {
         const int state = m_outcome == FlashOutcome::FailedAndRecovered
                               ? m_session.Device().ReadRunState()
                               : RS_NotDetected;
-        m_session.Gate().Notifier().Notify(NotUpdatedText(m_outcome, state), "Flash Update",
-                                           NotifyButtons::Ok, NotifyIcon::Warning);
+        notifier.Notify(NotUpdatedText(m_outcome, state), "Flash Update", NotifyButtons::Ok,
+                        NotifyIcon::Warning);
     }
-    return m_outcome;
 }
 
 void CFirmwareSession::Finish() {

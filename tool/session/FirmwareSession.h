@@ -39,6 +39,15 @@ inline constexpr const char* f_szUpdatedInIdle =
 // state (`runState` read after the recovery; ignored when it did not answer).
 std::string NotUpdatedText(FlashOutcome outcome, int runState);
 
+// The dialog's two status texts once a procedure that closes it has ended,
+// set before its closing message shows: what became of the firmware, never
+// the progress or "Please Wait..." of a step that is over.
+struct ClosingTexts {
+    std::string first;
+    std::string second;
+};
+ClosingTexts ClosingTextsOf(FlashOutcome outcome);
+
 class CFirmwareSession : private IFirmwareUpdateListener {
 public:
     // `view` gets the progress, status texts, revision changes, busy changes
@@ -51,22 +60,27 @@ public:
     // Reads the description at `path` (see CFirmwareUpdate::SelectFile).
     bool SelectFile(const std::string& path);
     // Runs the update procedure. When the gateway is switched to Idle for it,
-    // the status view's mode display follows. A failed transfer ends with
-    // NotUpdatedText in a box. When the outcome closes the
-    // dialog, ClosesDialog() is true and the caller closes it, then calls
-    // Finish().
+    // the status view's mode display follows. When it ends in a way that
+    // closes the dialog, the view gets the closing texts (ClosingTextsOf)
+    // first, then the closing message shows: the procedure's word on the
+    // revisions, or NotUpdatedText after a failed transfer. ClosesDialog() is
+    // then true and the caller closes the dialog, then calls Finish().
     FlashOutcome Start();
     // After the dialog closed at the end of a procedure: the session's Upload,
     // so every screen shows the gateway as it now is. Does nothing otherwise.
     void Finish();
 
     bool ClosesDialog() const { return m_uploadPending; }
+    // Whether Start can run (a description was read, and no image check failed).
+    bool StartEnabled() const { return m_update.IsStartEnabled(); }
     FlashOutcome LastOutcome() const { return m_outcome; }
     const CFirmwareUpdate& Update() const { return m_update; }
     std::vector<RevisionRow> DeviceRows() const;
     std::vector<RevisionRow> ImageRows() const;
 
 private:
+    // The closing texts on the view, then the closing message.
+    void ShowOutcome();
     void DeviceRevisionsChanged(const DeviceAreaRevisions& revisions) override;
     void ProgressChanged(const FirmwareProgress& progress) override;
     void StatusTextsChanged(const std::string& first, const std::string& second) override;

@@ -197,7 +197,7 @@ void CFlashUpdate::OnStart() {
         c.firmware.Start();
     }
     if (!c.firmware.ClosesDialog()) {
-        c.start->setEnabled(c.firmware.Update().IsStartEnabled());
+        c.start->setEnabled(c.firmware.StartEnabled());
         return;
     }
     accept();
