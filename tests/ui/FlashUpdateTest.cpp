@@ -162,6 +162,7 @@ protected:
             }
             m_textsAtMessage.push_back(dialog->TransferredText()->text().toStdString() + "|" +
                                        dialog->UpdateText()->text().toStdString());
+            dialog->grab().save(QStringLiteral("flash_box_%1.png").arg(m_textsAtMessage.size()));
         };
     }
 

@@ -41,7 +41,12 @@ protected:
         }
         return texts;
     }
-    void Sample() { m_samples.push_back(Now()); }
+    void Sample() {
+        m_samples.push_back(Now());
+        if (m_samples.size() == 2) {  // the first request of a read: the picture of it
+            m_frame->grab().save(QStringLiteral("reading_state.png"));
+        }
+    }
     // The window started as GYConfig starts it, sampled before the start and
     // then at every request and every wait until the start has ended.
     void StartSampled() {
