@@ -330,8 +330,7 @@ TEST_F(FlashUpdateTest, Success_WindowSaysIdleAndHowToReturnToRun_NeverSwitchesT
 
     EXPECT_EQ(Messages(),
               std::vector<std::string>{"Information: Device was successfully flashed and reset"});
-    EXPECT_EQ(m_textsAtMessage,
-              std::vector<std::string>{"The firmware was updated.|The gateway is in Idle."});
+    EXPECT_EQ(m_textsAtMessage, std::vector<std::string>{"The firmware was updated.|Now in Idle."});
     EXPECT_EQ(frame.statusBar()->currentMessage().toStdString(), f_szUpdatedInIdle);
     EXPECT_EQ(frame.StatusView()->ModeBox()->currentText(), "Idle");
     frame.grab().save(QStringLiteral("flash_success_window.png"));

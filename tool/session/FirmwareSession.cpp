@@ -50,7 +50,7 @@ std::string NotUpdatedText(FlashOutcome outcome, int runState) {
 ClosingTexts ClosingTextsOf(FlashOutcome outcome) {
     switch (outcome) {
         case FlashOutcome::Verified:
-            return {"The firmware was updated.", "The gateway is in Idle."};
+            return {"The firmware was updated.", "Now in Idle."};  // fits "Update 999 of 999"
         case FlashOutcome::RevisionMismatch:
             return {"Written, but a revision differs.", ""};
         case FlashOutcome::VerificationFailed:
