@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <thread>
+#include <utility>
 
 #include "common/Assert.h"
 
@@ -78,6 +79,9 @@ int CRequestGate::ConnectDevice() {
         // nothing to open: the simulator answers; an open client stays as it is
         return 1;
     }
+    if (m_sequenceLost) {
+        return 0;  // the sequence ended on a lost reply: no new connection in it
+    }
     m_connected = m_responder && m_responder->Connect() == 1;
     return m_connected ? 1 : 0;
 }
@@ -92,7 +96,7 @@ int CRequestGate::DisconnectDevice() {
 }
 
 int CRequestGate::ConnectWithRetry(int n) {
-    for (int attempt = 0; attempt < 2 * n; ++attempt) {
+    for (int attempt = 0; attempt < 2 * n && !m_sequenceLost; ++attempt) {
         StopIfCancelled();
         if (ConnectDevice() == 1) {
             return 1;
@@ -102,21 +106,30 @@ int CRequestGate::ConnectWithRetry(int n) {
     return 0;
 }
 
-int CRequestGate::SendDeviceRequest(const DeviceRequest& request, DeviceReply& reply) {
+RequestOutcome CRequestGate::Exchange(const DeviceRequest& request, DeviceReply& reply) {
     if (m_offline || m_connected) {
         StopIfCancelled();  // a request that would fail at once is no wait to cancel
     }
-    if (m_offline) {
-        // The connected flag belongs to the real gateway: an offline answer
-        // neither sets nor clears it.
-        const int result = SimulateExchange(m_offlineSimulator, request, reply);
-        Report(request, result, reply);
-        return 1;
+    if (!m_offline) {
+        return ExchangeOnline(request, reply);
     }
+    // The connected flag belongs to the real gateway: an offline answer
+    // neither sets nor clears it.
+    const int result = SimulateExchange(m_offlineSimulator, request, reply);
+    Report(request, result, reply);
+    return result == 1 && reply.generalStatus == 0 ? RequestOutcome::Answered
+                                                   : RequestOutcome::Refused;
+}
+
+int CRequestGate::SendDeviceRequest(const DeviceRequest& request, DeviceReply& reply) {
+    return Exchange(request, reply) == RequestOutcome::Lost ? 0 : 1;
+}
+
+RequestOutcome CRequestGate::ExchangeOnline(const DeviceRequest& request, DeviceReply& reply) {
     if (!m_responder || !m_connected) {
         m_connected = false;
         reply = DeviceReply{};
-        return 0;
+        return RequestOutcome::Lost;
     }
     // one exchange at a time: a request started from an event that the wait
     // for a reply let through would take the other's reply
@@ -129,13 +142,29 @@ int CRequestGate::SendDeviceRequest(const DeviceRequest& request, DeviceReply& r
     }
     m_connected = result == 1;
     Report(request, result, reply);
-    if (!m_connected) {
-        DisconnectDevice();
-        if (m_deviceLost) {
-            m_deviceLost();
-        }
+    if (m_connected) {
+        return reply.generalStatus == 0 ? RequestOutcome::Answered : RequestOutcome::Refused;
     }
-    return m_connected ? 1 : 0;
+    DisconnectDevice();
+    if (m_sequences > 0) {
+        m_sequenceLost = true;  // the sequence's owner reacts after it
+    } else if (m_deviceLost) {
+        m_deviceLost();
+    }
+    return RequestOutcome::Lost;
+}
+
+void CRequestGate::BeginSequence() {
+    if (m_sequences++ == 0) {
+        m_sequenceLost = false;
+    }
+}
+
+bool CRequestGate::EndSequence() {
+    if (m_sequences == 0 || --m_sequences > 0) {
+        return false;
+    }
+    return std::exchange(m_sequenceLost, false);
 }
 
 int CRequestGate::ResetDevice() {

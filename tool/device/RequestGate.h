@@ -116,6 +116,13 @@ int SimulateExchange(DeviceSimulator& simulator, const DeviceRequest& request, D
 using RequestObserver = std::function<void(const std::vector<std::uint8_t>& encodedRequest,
                                            int result, const DeviceReply& reply)>;
 
+// What became of one request.
+enum class RequestOutcome {
+    Answered,  // a reply with general status 0
+    Refused,   // a reply with another status (offline: also one the simulator could not give)
+    Lost,      // no reply: unanswered, or not sent because the connection is gone
+};
+
 // Thrown by the gate in place of the next request of a read the user
 // cancelled (see CRequestGate::RequestCancel); the read's owner catches it.
 struct ReadCancelled {};
@@ -142,16 +149,30 @@ public:
     // Up to 2·n ConnectDevice calls with a 500 ms pause after each failed one;
     // 1 at the first success, 0 after the last failure.
     int ConnectWithRetry(int n);
-    // The single gate for every request.
-    //  - Offline: the offline simulator answers; returns 1 whatever happens and
-    //    never touches the connected flag.
+    // The single gate for every request; what became of it.
+    //  - Offline: the offline simulator answers (never Lost); the connected
+    //    flag is not touched.
     //  - Online and connected: the responder carries it; its result becomes the
-    //    connected flag; a failure disconnects and calls the device-lost handler
-    //    (the frame's MarkNotDetected). Returns the connected flag.
-    //  - Online and not connected: nothing is sent, the flag is cleared, 0.
+    //    connected flag. A lost reply disconnects; outside a sequence it also
+    //    calls the device-lost handler, inside one the sequence ends (below).
+    //  - Online and not connected: nothing is sent, the flag is cleared, Lost.
     // A request made while another waits for its reply (from an event the
     // wait let through) is a programming error: the program stops.
+    RequestOutcome Exchange(const DeviceRequest& request, DeviceReply& reply);
+    // Exchange as 1 (answered or refused) or 0 (lost).
     int SendDeviceRequest(const DeviceRequest& request, DeviceReply& reply);
+
+    // A sequence of requests that belong together (a refresh, an upload, a
+    // download). A reply lost inside it ends it: the gate sends nothing more
+    // and opens no connection until the outermost sequence ends, and calls no
+    // handler: the sequence's owner reacts once, after it. Sequences nest;
+    // the outermost one counts.
+    void BeginSequence();
+    // Ends the sequence begun last; true when it was the outermost one and a
+    // reply was lost in it.
+    bool EndSequence();
+    // A reply was lost in the sequence under way.
+    bool SequenceLost() const { return m_sequenceLost; }
     // Sends Reset (service 5) to the Identity object and then, whatever the
     // answer, clears the connected flag and disconnects. Always 1. The caller
     // (CDevice::ResetDevice) marks the device not detected.
@@ -181,13 +202,15 @@ public:
     bool IsReadCancellable() const { return m_cancellableReads > 0; }
     bool RequestCancel();
 
-    // Called after a lost reply (the frame: RunState := 3, refresh the screens).
+    // Called after a reply lost outside a sequence (the session: RunState :=
+    // 3, refresh the screens).
     void SetDeviceLostHandler(std::function<void()> handler) { m_deviceLost = std::move(handler); }
     // Installs the recording hook (an empty function removes it).
     void SetRequestObserver(RequestObserver observer) { m_observer = std::move(observer); }
 
 private:
     void Report(const DeviceRequest& request, int result, const DeviceReply& reply);
+    RequestOutcome ExchangeOnline(const DeviceRequest& request, DeviceReply& reply);
     // Throws ReadCancelled (once) when the user cancelled the read under way.
     void StopIfCancelled();
 
@@ -203,6 +226,8 @@ private:
     bool m_exchanging = false;  // a request waits for its reply
     int m_cancellableReads = 0;
     bool m_cancelRequested = false;
+    int m_sequences = 0;          // sequences open, nested
+    bool m_sequenceLost = false;  // a reply was lost in the one open
 };
 
 }  // namespace gantry::tool

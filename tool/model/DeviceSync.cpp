@@ -29,7 +29,9 @@ bool GetOrDefault(DeviceLink link, std::uint16_t classId, std::int16_t attribute
 // Sends a write; the link's write log learns whether the gateway took it.
 void Write(DeviceLink link, const DeviceRequest& request) {
     DeviceReply reply;
-    const bool carried = link.gate.SendDeviceRequest(request, reply) == 1;
+    // after a lost reply the sequence sends nothing more: the write is unanswered
+    const bool carried =
+        !link.gate.SequenceLost() && link.gate.Exchange(request, reply) != RequestOutcome::Lost;
     if (link.writes == nullptr) {
         return;
     }

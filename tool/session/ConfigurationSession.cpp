@@ -87,13 +87,30 @@ bool ConfigurationSession::StartOffline() {
 }
 
 void ConfigurationSession::RefreshDeviceStatus() {
-    ReadCancellably([this] { RefreshStatus(); });
+    if (RunSequence([this] { ReadCancellably([this] { RefreshStatus(); }); })) {
+        MarkNotDetected();
+    }
 }
 
 bool ConfigurationSession::Upload() {
     bool rebuilt = false;
-    ReadCancellably([this, &rebuilt] { rebuilt = UploadRecords(); });
+    if (RunSequence([this, &rebuilt] {
+            ReadCancellably([this, &rebuilt] { rebuilt = UploadRecords(); });
+        })) {
+        MarkNotDetected();
+    }
     return rebuilt;
+}
+
+bool ConfigurationSession::RunSequence(const std::function<void()>& steps) {
+    m_gate.BeginSequence();
+    try {
+        steps();
+    } catch (...) {
+        m_gate.EndSequence();
+        throw;
+    }
+    return m_gate.EndSequence();
 }
 
 void ConfigurationSession::RefreshStatus() {
@@ -148,7 +165,7 @@ bool ConfigurationSession::UploadRecords() {
     // new screens read the gateway on their first display, kept screens now
     RefreshAllScreens();
     TakeSnapshot();
-    if (m_device.IsPresent() && !m_gate.IsOffline()) {
+    if (m_device.IsPresent() && !m_gate.IsOffline() && !m_gate.SequenceLost()) {
         m_safety->RememberGatewayCopy(m_device.SerialNumber(), m_config);  // read whole
     }
     return rebuilt;
@@ -162,11 +179,35 @@ DownloadReport ConfigurationSession::Download(const ScreenEntries& entries) {
     if (answer != NotifyAnswer::Yes) {
         return report;
     }
-    if (!IsModulePresent(m_device.ReadRunState())) {
+    std::vector<RecordKind> written;
+    bool lost = RunSequence([&] { DownloadInSequence(entries, report, written); });
+    if (report.outcome == DownloadOutcome::Written) {
+        // the final read tries the connection again, even after a lost write
+        lost = RunSequence([this, &report] {
+                   report.moduleAbsentAfter = !IsModulePresent(m_device.ReadRunState());
+               }) ||
+               lost;
+    }
+    if (lost) {
+        MarkNotDetected();  // once, after the sequence
+    } else if (report.moduleAbsentAfter) {
         RefreshAllScreens();
-        report.outcome = DownloadOutcome::NoModule;
-        report.moduleAbsentAfter = true;
+    }
+    if (report.outcome != DownloadOutcome::Written) {
         return report;
+    }
+    Listener().RunStateChanged(m_device.GetRunState());
+    WarnAboutFailedWrites(report);
+    m_safety->AfterWrites(report, written);
+    return report;
+}
+
+void ConfigurationSession::DownloadInSequence(const ScreenEntries& entries, DownloadReport& report,
+                                              std::vector<RecordKind>& written) {
+    if (!IsModulePresent(m_device.ReadRunState())) {
+        report.outcome = DownloadOutcome::NoModule;
+        report.moduleAbsentAfter = true;  // the screens show it after the sequence
+        return;
     }
     AlignConfigurationWithLayout();
     const bool passed =
@@ -177,29 +218,21 @@ DownloadReport ConfigurationSession::Download(const ScreenEntries& entries) {
     }
     if (!passed) {
         report.outcome = DownloadOutcome::Refused;
-        return report;
+        return;
     }
-    TransferResult result;
     if (ValidPair(m_layout.clientType, m_layout.serverType)) {
-        result = DownloadRecords(Link(), RecordsOfLayout(m_layout), m_config,
-                                 [this](DeviceLink) { return m_safety->BeforeWrites(); });
+        TransferResult result =
+            DownloadRecords(Link(), RecordsOfLayout(m_layout), m_config,
+                            [this](DeviceLink) { return m_safety->BeforeWrites(); });
         if (result.stopped) {
             report.outcome = DownloadOutcome::NotBackedUp;
-            return report;
+            return;
         }
         report.saveClass = result.saveClass;
         report.writes = std::move(result.writes);
+        written = std::move(result.written);
     }
     report.outcome = DownloadOutcome::Written;
-    const int state = m_device.ReadRunState();
-    if (!IsModulePresent(state)) {
-        RefreshAllScreens();
-        report.moduleAbsentAfter = true;
-    }
-    Listener().RunStateChanged(state);
-    WarnAboutFailedWrites(report);
-    m_safety->AfterWrites(report, result.written);
-    return report;
 }
 
 DownloadReport ConfigurationSession::DownloadConfiguration(const CConfiguration& records) {
@@ -325,6 +358,9 @@ void ConfigurationSession::MarkNotDetected() {
 void ConfigurationSession::RefreshAllScreens() {
     AlignConfigurationWithLayout();
     RefreshRecords(Link(), RecordsOfLayout(m_layout), m_config);
+    if (m_gate.SequenceLost()) {
+        return;  // the sequence's owner redraws them once, after it
+    }
     if (m_device.IsPresent()) {
         ShowTableCheck(m_config.UpdateLimits());
     }

@@ -201,7 +201,8 @@ public:
     // their defaults; the I/O table is emptied.
     bool NewConfiguration();
     // A lost reply: RunState 3, last state 3, every screen shows the absence.
-    // The gate calls it; front ends need not.
+    // Runs once after a sequence that lost a reply, and for a lone request the
+    // gate reports lost; front ends need not call it.
     void MarkNotDetected();
     // Every screen of the layout re-reads its values (status view, DeviceNet,
     // Modbus, enhanced Modbus, J1939 settings, I/O table, Ethernet).
@@ -321,6 +322,13 @@ private:
     // Runs `read` as one cancellable read (inside another, it is part of that
     // one); false when the user cancelled it.
     bool ReadCancellably(const std::function<void()>& read);
+    // Runs `steps` as one request sequence (a refresh, an upload, a download):
+    // a lost reply ends it. True when one did: the caller then runs
+    // MarkNotDetected once.
+    bool RunSequence(const std::function<void()>& steps);
+    // The download's requests, from the run state to the Save.
+    void DownloadInSequence(const ScreenEntries& entries, DownloadReport& report,
+                            std::vector<RecordKind>& written);
     void PutBack(const ReadSnapshot& before);
     void RefreshStatus();
     bool UploadRecords();

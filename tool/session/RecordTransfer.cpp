@@ -16,7 +16,7 @@ struct RecordStep {
 
 void RefreshJ1939(DeviceLink link, CConfiguration& config) {
     RefreshJ1939Settings(link, config);
-    if (link.device.IsPresent()) {
+    if (link.device.IsPresent() && !link.gate.SequenceLost()) {
         UploadJ1939IoTable(link, config.io);
     }
 }
@@ -46,6 +46,9 @@ const RecordStep f_recordOrder[] = {
 
 void RefreshRecords(DeviceLink link, const RecordSet& records, CConfiguration& config) {
     for (const RecordStep& step : f_recordOrder) {
+        if (link.gate.SequenceLost()) {
+            return;  // the records not read keep their values
+        }
         if (records.*step.present) {
             step.refresh(link, config);
         }

@@ -34,15 +34,17 @@ using BeforeFirstWrite = std::function<bool(DeviceLink)>;
 
 // Reads every record of `records` into `config`, in order. The I/O table is
 // read only while a module is present: without one the upload would read a
-// count of 0 and empty the user's table.
+// count of 0 and empty the user's table. Inside a request sequence, a lost
+// reply ends the refresh: the records not read yet keep their values.
 void RefreshRecords(DeviceLink link, const RecordSet& records, CConfiguration& config);
 
 // Writes every record of `records` in order, then one Save to the class of the
 // last record written (Ethernet's when there is one, as it is written last).
 // The records were judged before, once: nothing here refuses. Every write and
-// the Save go to the result's write log; a failed one does not change the
-// order of the requests that follow. `beforeFirstWrite`, when given, runs
-// once before the first write; when it answers false nothing is written.
+// the Save go to the result's write log; a refused one does not change the
+// order of the requests that follow. Inside a request sequence, nothing is
+// sent after a lost reply: the writes that follow are logged unanswered. `beforeFirstWrite`, when
+// given, runs once before the first write; when it answers false nothing is written.
 TransferResult DownloadRecords(DeviceLink link, const RecordSet& records,
                                const CConfiguration& config,
                                const BeforeFirstWrite& beforeFirstWrite = {});
