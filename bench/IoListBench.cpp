@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
     CQuietNotifier notifier;
     ConfigurationSession session(std::make_unique<CSimulatorResponder>(), &notifier, &clock);
     session.Start();
-    FillTable(session.Configuration().io);
+    FillTable(session.EditConfiguration().io);
     CJ1939ListIO pane(session);
     pane.resize(1200, 230);
     pane.show();

@@ -97,8 +97,8 @@ TEST_F(SessionTest, RefreshInTheSameStateOrAfterAnAbsence_UploadsAgain) {
 
 TEST_F(SessionTest, UploadOfAnotherPair_RebuildsTheScreensAndStartsANewDocument) {
     PlugAndStart(f_profibusJ1939);
-    m_session->Configuration().j1939.busOffReset = true;
-    m_session->Configuration().io.Add(tagJ1939DataPoint{JT_Input, 0, 8, 100, 1, 61444, 0, 6});
+    m_session->EditConfiguration().j1939.busOffReset = true;
+    m_session->EditConfiguration().io.Add(tagJ1939DataPoint{JT_Input, 0, 8, 100, 1, 61444, 0, 6});
     WriteIdentity(f_ethernetJ1939);
     m_notifier.answerYes = false;  // "Save changes to Untitled?" No
 
@@ -325,7 +325,7 @@ TEST_F(SessionTest, AcceptedEntries_AreWhatTheDownloadWrites) {
 
 TEST_F(SessionTest, TableBeyondItsLimits_BlocksTheDownloadWithBothChecks) {
     PlugAndStart(f_profibusJ1939);
-    CJ1939IO& io = m_session->Configuration().io;
+    CJ1939IO& io = m_session->EditConfiguration().io;
     io.Add(tagJ1939DataPoint{JT_Input, 0, 8, 100, 1, 61444, 0, 6});
     io.Add(tagJ1939DataPoint{JT_Input, 8000, 16, 100, 1, 61445, 0, 6});  // beyond 244 bytes
     const DownloadReport report = m_session->Download();
@@ -397,7 +397,7 @@ TEST_P(SessionNewConfiguration, WithoutAModule_ChosenProductTakesItsDefaultsOffl
     Plug(f_profibusJ1939);
     m_gateway->unplugged = true;
     m_session->Start();
-    FillWithNonDefaults(m_session->Configuration());
+    FillWithNonDefaults(m_session->EditConfiguration());
     const ProductCombination product = ProductCombinationForIndex(GetParam());
     m_listener.productChoice = GetParam();
 
@@ -450,7 +450,7 @@ TEST_F(SessionTest, NewConfigurationCancelled_LeavesEveryRecordAsItWas) {
     Plug(f_profibusJ1939);
     m_gateway->unplugged = true;
     m_session->Start();
-    FillWithNonDefaults(m_session->Configuration());
+    FillWithNonDefaults(m_session->EditConfiguration());
     const CConfiguration before = m_session->Configuration();
     const ScreenLayout layout = m_session->Layout();
     m_listener.Clear();
@@ -467,7 +467,7 @@ TEST_F(SessionTest, NewConfigurationCancelled_LeavesEveryRecordAsItWas) {
 
 TEST_F(SessionTest, NewConfigurationWithAWorkingGateway_KeepsItsPairAndAsksNothing) {
     PlugAndStart(f_ethernetJ1939);
-    FillWithNonDefaults(m_session->Configuration());
+    FillWithNonDefaults(m_session->EditConfiguration());
     ASSERT_TRUE(m_session->NewConfiguration());
     EXPECT_TRUE(m_listener.productLists.empty());
     EXPECT_EQ(m_session->ModulePaneText(), "ONLINE");
@@ -590,7 +590,8 @@ TEST_F(SessionTest, LeavingTheIoSize_RefusedTextKeepsTheLimitsAcceptedOneSetsThe
 
 TEST_F(SessionTest, StatusDataInInput_SetsTheProfibusLimitsAndChecksTheTable) {
     PlugAndStart(f_profibusJ1939);
-    m_session->Configuration().io.Add(tagJ1939DataPoint{JT_Input, 1856, 16, 100, 1, 61444, 0, 6});
+    m_session->EditConfiguration().io.Add(
+        tagJ1939DataPoint{JT_Input, 1856, 16, 100, 1, 61444, 0, 6});
     m_session->SetStatusDataInInput(true);  // input table shrinks to 232 bytes
     EXPECT_EQ(m_session->Configuration().limits, DataTableLimits::ForProfibus(true));
     ASSERT_EQ(m_notifier.shown.size(), 1u);
@@ -679,7 +680,7 @@ TEST_F(SessionTest, OpeningAFileWithoutAModule_GoesOfflineOnTheFilesPair) {
 TEST_F(SessionTest, ConnectAfterOfflineWork_UploadsTheGatewayEvenInAnotherMode) {
     PlugAndStart(f_profibusJ1939, f_twoPoints);
     m_session->OfflineConfiguration();
-    m_session->Configuration().io.Clear();  // edited offline
+    m_session->EditConfiguration().io.Clear();  // edited offline
     GatewayIdentity running = f_profibusJ1939;
     running.runMode = "Run";  // the same gateway, switched to Run meanwhile
     WriteIdentity(running, f_twoPoints);

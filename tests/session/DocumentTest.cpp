@@ -16,7 +16,7 @@ protected:
     void StartModified() {
         PlugAndStart(f_profibusJ1939);
         ASSERT_FALSE(m_session->IsModified());
-        m_session->Configuration().j1939.busOffReset =
+        m_session->EditConfiguration().j1939.busOffReset =
             !m_session->Configuration().j1939.busOffReset;
         ASSERT_TRUE(m_session->IsModified());
     }
@@ -107,7 +107,7 @@ TEST_F(DocumentTest, SavedEntries_KeepTheRecordWhereTheTextHoldsNoNumber) {
 TEST_F(DocumentTest, OpenWithoutAGateway_GoesOfflineOnTheFilesPairAndSavesItBack) {
     ConfigurationSession other(std::make_unique<CSimulatorResponder>(), &m_notifier, &m_clock);
     other.Relayout(IT_J1939, IT_ModbusSlave);
-    other.Configuration().modbus.watchdogMs = 2500;
+    other.EditConfiguration().modbus.watchdogMs = 2500;
     ASSERT_TRUE(other.SaveDocument(m_dir.File("modbus.cfg"), {}));
     Plug(f_profibusJ1939);
     m_gateway->unplugged = true;

@@ -203,7 +203,7 @@ protected:
                      "Size=16\nUpdate Rate=100\nTarget Address=5\nPGN=61444\nMessage Offset=0\n");
         ASSERT_EQ(Io().TotalCount(), 1u);
     }
-    CJ1939IO& Io() { return m_session->Configuration().io; }
+    CJ1939IO& Io() { return m_session->EditConfiguration().io; }
     bool ListsRedrawn() const {
         for (const auto& screens : m_listener.screenChanges) {
             if (screens == std::vector<ScreenKind>{ScreenKind::J1939IoLists}) {

@@ -7,6 +7,7 @@
 #include "SessionTestSupport.h"
 #include "tool/session/FirmwareSession.h"
 #include "tool/session/NetworkLists.h"
+#include "tool/session/PaneChoices.h"
 
 using namespace gantry::tool;
 
@@ -54,7 +55,7 @@ TEST(NetworkLists, IpAddressTexts) {
 
 TEST_F(SessionTest, ModbusTimeoutSwitchOff_WritesZeroAtDownload) {
     PlugAndStart(f_ethernetJ1939);
-    m_session->Configuration().ethernet.modbusTimeoutMs = 2500;
+    m_session->EditConfiguration().ethernet.modbusTimeoutMs = 2500;
     m_session->SetModbusTimeoutEnabled(true);
     EXPECT_EQ(m_session->Configuration().ethernet.modbusTimeoutMs, 2500u);
     m_session->SetModbusTimeoutEnabled(false);
@@ -120,6 +121,34 @@ TEST_F(FirmwareSessionTest, ImageCheckFails_NothingSentDialogStaysAndNoUpload) {
     firmware.Finish();
     EXPECT_EQ(CountWrites(TakeRequests()), 0);
     EXPECT_TRUE(m_listener.runStates.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// A pane's list or box sets its field; the Modbus pane's choices go to the
+// record of the configuration's pair (the enhanced one for server type 12).
+TEST(PaneChoices, AModbusChoiceGoesToTheRecordOfThePair) {
+    CConfiguration config;
+    config.clientType = 9;
+    config.serverType = 12;
+    ApplyChoice(config, Choice::ModbusBaud, 9600);
+    ApplyChoice(config, Choice::ModbusWatchdog, 3000);
+    ApplyChoice(config, Choice::ModbusNetworkDuplex, 1);
+    EXPECT_EQ(config.modbusEnhanced.baudRate, 9600u);
+    EXPECT_EQ(config.modbusEnhanced.watchdogMs, 3000u);
+    EXPECT_EQ(config.modbusEnhanced.networkDuplex, 1u);
+    EXPECT_EQ(config.modbus.baudRate, ModbusSettings{}.baudRate);
+    config.serverType = 8;
+    ApplyChoice(config, Choice::ModbusParity, 2);
+    EXPECT_EQ(config.modbus.parity, 2u);
+    EXPECT_EQ(config.modbusEnhanced.parity, ModbusSettings{}.parity);
+    ApplyChoice(config, Choice::J1939SwapIo, 1);
+    ApplyChoice(config, Choice::DeviceNetAutobaud, 1);
+    EXPECT_TRUE(config.j1939.swapIo);
+    EXPECT_TRUE(config.deviceNet.autobaud);
+    EXPECT_FALSE(config.deviceNet.swapIo);
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ protected:
     }
     // A changed setting and an added output point.
     void Edit() {
-        CConfiguration& config = m_session->Configuration();
+        CConfiguration& config = m_session->EditConfiguration();
         config.modbus.watchdogMs = 3000;
         tagJ1939DataPoint point;
         point.table = JT_Output;

@@ -265,7 +265,7 @@ TEST_F(J1939ListIOTest, EachEntryOfTheDialogReachesItsOwnFieldOfThePoint) {
 
 TEST_F(J1939ListIOTest, The201stPointIsRefusedBeforeTheDialogOpens) {
     Open("");
-    CJ1939IO& io = m_session->Configuration().io;
+    CJ1939IO& io = m_session->EditConfiguration().io;
     for (int i = 0; i < 200; ++i) {
         tagJ1939DataPoint point;
         point.table = i % 4 == 3 ? JT_Output : JT_Input;
@@ -414,7 +414,7 @@ TEST_F(J1939ListIOTest, ADownloadAfterAddingWritesTheTableInOrder) {
 
 TEST_F(J1939ListIOTest, ScreenshotsOfAFullTableAndTheDialog) {
     Open("");
-    CJ1939IO& io = m_session->Configuration().io;
+    CJ1939IO& io = m_session->EditConfiguration().io;
     for (int i = 0; i < 200; ++i) {
         tagJ1939DataPoint point;
         point.table = i < 120 ? (i % 40 == 5 ? JT_ActiveDtc : JT_Input) : JT_Output;
@@ -452,7 +452,7 @@ TEST_F(J1939ListIOTest, ScreenshotsOfAFullTableAndTheDialog) {
 
 TEST_F(J1939ListIOTest, EditKeepsTheViewAndSelectsTheEditedRow_RemoveKeepsTheView) {
     Open("");
-    CJ1939IO& io = m_session->Configuration().io;
+    CJ1939IO& io = m_session->EditConfiguration().io;
     for (int i = 0; i < 150; ++i) {
         tagJ1939DataPoint point;
         point.dataOffset = static_cast<std::uint16_t>(8 * i);

@@ -119,7 +119,7 @@ TEST_F(FrameTest, UploadAndDownload_SendTheSessionsSequences) {
 
 TEST_F(FrameTest, RefusedDownload_WritesNothing) {
     OpenFrame(f_j1939Modbus);
-    m_session->Configuration().modbus.networkAddress = 0;  // outside 1..247
+    m_session->EditConfiguration().modbus.networkAddress = 0;  // outside 1..247
     m_frame->ScreensChanged({ScreenKind::Modbus});
     Trigger(FrameCommand::Download);
     const std::vector<std::string> requests = TakeRequests();
@@ -170,7 +170,7 @@ TEST_F(FrameTest, Modes_ModulePaneAndEveryCommandsEnableState) {
 TEST_F(FrameTest, Documents_NewCancelAndOpenOfAnotherProduct) {
     OpenFrame(f_j1939Modbus);
     // a modified document: New asks to save; Cancel keeps everything
-    m_session->Configuration().modbus.networkAddress = 42;
+    m_session->EditConfiguration().modbus.networkAddress = 42;
     ASSERT_TRUE(m_session->IsModified());
     m_notifier.answerCancel = true;
     Trigger(FrameCommand::FileNew);
@@ -211,7 +211,7 @@ TEST_F(FrameTest, Documents_NewCancelAndOpenOfAnotherProduct) {
     // without a gateway New asks for the product; Cancel changes nothing
     m_gateway->unplugged = true;
     Trigger(FrameCommand::RefreshDeviceStatus);
-    m_session->Configuration().modbus.networkAddress = 42;
+    m_session->EditConfiguration().modbus.networkAddress = 42;
     m_notifier.shown.clear();
     AnswerNextDialog(false);
     Trigger(FrameCommand::FileNew);

@@ -171,7 +171,7 @@ TEST_F(SafeDownloadFrameTest, CompareListsAChangedSettingAndAnAddedPoint) {
                                    EXPECT_EQ(dialog.findChild<QLabel*>("Caption")->text(),
                                              QStringLiteral("No differences"));
                                });
-    CConfiguration& config = m_session->Configuration();
+    CConfiguration& config = m_session->EditConfiguration();
     config.modbus.watchdogMs = 3000;
     tagJ1939DataPoint point;
     point.table = JT_Output;

@@ -61,7 +61,7 @@ TEST_F(StatusAndCancelTest, ClearErrorAndAChangeOfModeReadTheErrorAgain) {
 
 TEST_F(StatusAndCancelTest, UploadAsksBeforeReplacingEdits_CancelReadsNothing) {
     OpenFrame(f_j1939Modbus);
-    m_session->Configuration().modbus.networkAddress = 42;
+    m_session->EditConfiguration().modbus.networkAddress = 42;
     m_notifier.answerCancel = true;
     Trigger(FrameCommand::Upload);
     ASSERT_EQ(m_notifier.shown.size(), 1u);

@@ -26,6 +26,7 @@
 #include "tool/model/DeviceSync.h"
 #include "tool/session/EntryRules.h"
 #include "tool/session/J1939NameEditor.h"
+#include "tool/session/PaneChoices.h"
 #include "tool/session/RecordTransfer.h"
 #include "tool/session/ScreenEntries.h"
 #include "tool/session/ScreenLayout.h"
@@ -272,6 +273,12 @@ public:
     std::optional<Refusal> ApplyJ1939NameEditor(CJ1939NameEditor& editor);
     // OK of the NAME dialog: the J1939 settings take the dialog's bytes.
     void SetJ1939Name(const J1939Name& name);
+    // A list, box or number entry of a pane changed: its field takes `value`
+    // (see Choice).
+    void SetChoice(Choice choice, std::uint32_t value);
+    // An Ethernet address (Field::IpAddress, SubnetMask or GatewayAddress)
+    // taken as it stands, already read as valid.
+    void SetAddress(Field field, const Ipv4Address& address);
 
     // What is shown.
     const ScreenLayout& Layout() const { return m_layout; }
@@ -302,10 +309,13 @@ public:
     const CDevice& Device() const { return m_device; }
     // Hands the I/O table's progress to the listener (IoTableProgress).
     const IoProgress& TableProgress() const { return m_ioProgress; }
-    // The screens edit the records in place; call ScreensChanged-worthy
-    // operations above for the rules that follow a change.
-    CConfiguration& Configuration() { return m_config; }
+    // The records as they stand. The panes and the command line read them and
+    // change them only through the calls above, which apply the rules that
+    // follow a change.
     const CConfiguration& Configuration() const { return m_config; }
+    // The records to change: for the session's own units (tool/session) and
+    // the set-up of tests, never for a front end.
+    CConfiguration& EditConfiguration() { return m_config; }
 
 private:
     // What a cancelled read puts back.

@@ -58,7 +58,7 @@ std::optional<Refusal> ApplyIoPoint(ConfigurationSession& session, IoPointForm& 
 }
 
 std::optional<Refusal> ConfirmIoPoint(ConfigurationSession& session, const IoPointForm& form) {
-    CConfiguration& config = session.Configuration();
+    CConfiguration& config = session.EditConfiguration();
     const PointValidation result = form.Confirm(config.io, config.limits, config.pgnLimits);
     if (result.failure) {
         Show(session, *result.failure);
@@ -78,7 +78,7 @@ bool RemoveIoPoint(ConfigurationSession& session, IoDirection list, int row) {
     if (PointAt(session, list, row) == nullptr) {
         return false;
     }
-    session.Configuration().io.Remove(list, static_cast<std::size_t>(row));
+    session.EditConfiguration().io.Remove(list, static_cast<std::size_t>(row));
     session.IoTableEdited();
     return true;
 }
@@ -91,7 +91,7 @@ bool RemoveAllIoPoints(ConfigurationSession& session, IoDirection list) {
     if (answer != NotifyAnswer::Yes) {
         return false;
     }
-    session.Configuration().io.RemoveAll(list);
+    session.EditConfiguration().io.RemoveAll(list);
     session.IoTableEdited();
     return true;
 }

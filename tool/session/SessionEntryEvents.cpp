@@ -24,11 +24,15 @@ std::optional<Refusal> ConfigurationSession::CommitAddressEntry(Field field,
         Show(*reading.refusal);
         return reading.refusal;
     }
+    SetAddress(field, *reading.value);
+    return std::nullopt;
+}
+
+void ConfigurationSession::SetAddress(Field field, const Ipv4Address& address) {
     EthernetSettings& e = m_config.ethernet;
     (field == Field::SubnetMask       ? e.subnetMask
      : field == Field::GatewayAddress ? e.gateway
-                                      : e.ip) = *reading.value;
-    return std::nullopt;
+                                      : e.ip) = address;
 }
 
 std::optional<Refusal> ConfigurationSession::CheckOfflineDetectionEntry(
@@ -52,6 +56,10 @@ void ConfigurationSession::SetModbusTimeoutEnabled(bool enabled) {
         m_config.ethernet.modbusTimeoutMs = 0;
         Listener().ScreensChanged({ScreenKind::Ethernet});
     }
+}
+
+void ConfigurationSession::SetChoice(Choice choice, std::uint32_t value) {
+    ApplyChoice(m_config, choice, value);
 }
 
 void ConfigurationSession::SetStatusDataInInput(bool value) {

@@ -25,14 +25,17 @@ CDNetConfig::CDNetConfig(ConfigurationSession& session, QWidget* parent)
 }
 
 void CDNetConfig::ConnectEvents() {
-    connect(m_swap, &QCheckBox::clicked, this, [this](bool on) { Record().swapIo = on; });
+    connect(m_swap, &QCheckBox::clicked, this,
+            [this](bool on) { Session().SetChoice(Choice::DeviceNetSwapIo, on); });
     connect(m_statusData, &QCheckBox::clicked, this,
-            [this](bool on) { Record().statusInInput = on; });
-    connect(m_autoBaud, &QCheckBox::clicked, this, [this](bool on) { Record().autobaud = on; });
-    connect(m_baud, &QComboBox::activated, this,
-            [this] { TakeListValue(m_baud, NetworkList::DeviceNetBaudRate, Record().baudIndex); });
+            [this](bool on) { Session().SetChoice(Choice::DeviceNetStatusInInput, on); });
+    connect(m_autoBaud, &QCheckBox::clicked, this,
+            [this](bool on) { Session().SetChoice(Choice::DeviceNetAutobaud, on); });
+    connect(m_baud, &QComboBox::activated, this, [this] {
+        TakeListValue(m_baud, NetworkList::DeviceNetBaudRate, Choice::DeviceNetBaud);
+    });
     connect(m_safeState, &QComboBox::activated, this, [this] {
-        TakeListValue(m_safeState, NetworkList::InputSafeState, Record().inputSafeState);
+        TakeListValue(m_safeState, NetworkList::InputSafeState, Choice::DeviceNetSafeState);
     });
 }
 

@@ -36,7 +36,7 @@ public:
     QComboBox* InputSafeState() const { return m_safeState; }
 
 private:
-    DeviceNetSettings& Record() { return Session().Configuration().deviceNet; }
+    const DeviceNetSettings& Record() const { return Session().Configuration().deviceNet; }
     void ConnectEvents();
 
     QLabel* m_status = nullptr;

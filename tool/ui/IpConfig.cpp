@@ -50,14 +50,16 @@ QLineEdit* CIpConfig::MakeAddress(const char* name, Field field) {
 
 void CIpConfig::ConnectEvents() {
     connect(m_dhcp, &QComboBox::activated, this,
-            [this] { TakeListValue(m_dhcp, NetworkList::EthernetDhcp, Record().dhcpIndex); });
+            [this] { TakeListValue(m_dhcp, NetworkList::EthernetDhcp, Choice::EthernetDhcp); });
     connect(m_speed, &QComboBox::activated, this,
-            [this] { TakeListValue(m_speed, NetworkList::EthernetSpeed, Record().speedIndex); });
-    connect(m_duplex, &QComboBox::activated, this,
-            [this] { TakeListValue(m_duplex, NetworkList::EthernetDuplex, Record().duplexIndex); });
+            [this] { TakeListValue(m_speed, NetworkList::EthernetSpeed, Choice::EthernetSpeed); });
+    connect(m_duplex, &QComboBox::activated, this, [this] {
+        TakeListValue(m_duplex, NetworkList::EthernetDuplex, Choice::EthernetDuplex);
+    });
     connect(m_timeoutEnabled, &QCheckBox::clicked, this, &CIpConfig::OnTimeoutSwitch);
-    connect(m_timeout, &QLineEdit::textEdited, this,
-            [this](const QString& text) { Record().modbusTimeoutMs = text.toUInt(); });
+    connect(m_timeout, &QLineEdit::textEdited, this, [this](const QString& text) {
+        Session().SetChoice(Choice::EthernetModbusTimeout, text.toUInt());
+    });
     connect(m_ioSize, &QLineEdit::editingFinished, this, &CIpConfig::OnIoSizeLeft);
 }
 
@@ -82,18 +84,18 @@ void CIpConfig::OnIoSizeLeft() {
 }
 
 void CIpConfig::TakeControls() {
-    EthernetSettings& record = Record();
-    TakeListValue(m_dhcp, NetworkList::EthernetDhcp, record.dhcpIndex);
-    TakeListValue(m_speed, NetworkList::EthernetSpeed, record.speedIndex);
-    TakeListValue(m_duplex, NetworkList::EthernetDuplex, record.duplexIndex);
+    TakeListValue(m_dhcp, NetworkList::EthernetDhcp, Choice::EthernetDhcp);
+    TakeListValue(m_speed, NetworkList::EthernetSpeed, Choice::EthernetSpeed);
+    TakeListValue(m_duplex, NetworkList::EthernetDuplex, Choice::EthernetDuplex);
     for (auto [edit, field] :
-         {std::pair{m_ip, &EthernetSettings::ip}, std::pair{m_mask, &EthernetSettings::subnetMask},
-          std::pair{m_gateway, &EthernetSettings::gateway}}) {
+         {std::pair{m_ip, Field::IpAddress}, std::pair{m_mask, Field::SubnetMask},
+          std::pair{m_gateway, Field::GatewayAddress}}) {
         if (const auto address = ParseIpAddress(edit->text().toStdString())) {
-            record.*field = *address;
+            Session().SetAddress(field, *address);
         }
     }
-    record.modbusTimeoutMs = m_timeoutEnabled->isChecked() ? m_timeout->text().toUInt() : 0;
+    Session().SetChoice(Choice::EthernetModbusTimeout,
+                        m_timeoutEnabled->isChecked() ? m_timeout->text().toUInt() : 0);
 }
 
 void CIpConfig::RefreshFromSession() {

@@ -37,7 +37,7 @@ public:
     QLineEdit* IoSize() const { return m_ioSize; }
 
 private:
-    EthernetSettings& Record() { return Session().Configuration().ethernet; }
+    const EthernetSettings& Record() const { return Session().Configuration().ethernet; }
     QLineEdit* MakeAddress(const char* name, Field field);
     void ConnectEvents();
     // "Enable Modbus Timeout" clicked.

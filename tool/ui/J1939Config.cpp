@@ -138,11 +138,11 @@ QWidget* CJ1939Config::BuildFlags() {
         column->addWidget(check);
     }
     column->addStretch(1);
-    // the boxes edit the record in place; the session applies what follows
+    // each box sets its field through the session, which applies what follows
     connect(m_busOff, &QCheckBox::clicked, this,
-            [this](bool on) { Session().Configuration().j1939.busOffReset = on; });
+            [this](bool on) { Session().SetChoice(Choice::J1939BusOffReset, on); });
     connect(m_swapIo, &QCheckBox::clicked, this,
-            [this](bool on) { Session().Configuration().j1939.swapIo = on; });
+            [this](bool on) { Session().SetChoice(Choice::J1939SwapIo, on); });
     connect(m_statusInInput, &QCheckBox::clicked, this,
             [this](bool on) { Session().SetStatusDataInInput(on); });
     connect(m_offline, &QCheckBox::clicked, this,
@@ -173,8 +173,9 @@ QWidget* CJ1939Config::BuildTimeAndBaud() {
     column->addWidget(m_baud, 0, Qt::AlignLeft);
     column->addStretch(1);
     connect(m_time, &QLineEdit::editingFinished, this, &CJ1939Config::OnTimeEntryLeft);
-    connect(m_baud, &QComboBox::activated, this,
-            [this](int index) { Session().Configuration().j1939.baudIndex = index; });
+    connect(m_baud, &QComboBox::activated, this, [this](int index) {
+        Session().SetChoice(Choice::J1939Baud, static_cast<std::uint32_t>(index));
+    });
     return box;
 }
 

@@ -16,7 +16,7 @@ CModbusConfig::CModbusConfig(ConfigurationSession& session, int rows, const QStr
     ConnectEvents();
 }
 
-ModbusSettings& CModbusConfig::Record() {
+const ModbusSettings& CModbusConfig::Record() const {
     return Session().Configuration().modbus;
 }
 
@@ -42,13 +42,15 @@ void CModbusConfig::Build(const QString& watchdogLabel) {
 
 void CModbusConfig::ConnectEvents() {
     connect(m_baud, &QComboBox::activated, this,
-            [this] { TakeListValue(m_baud, NetworkList::ModbusBaudRate, Record().baudRate); });
+            [this] { TakeListValue(m_baud, NetworkList::ModbusBaudRate, Choice::ModbusBaud); });
     connect(m_parity, &QComboBox::activated, this,
-            [this] { TakeListValue(m_parity, NetworkList::ModbusParity, Record().parity); });
-    connect(m_stopBits, &QComboBox::activated, this,
-            [this] { TakeListValue(m_stopBits, NetworkList::ModbusStopBits, Record().stopBits); });
-    connect(m_watchdog, &QLineEdit::textEdited, this,
-            [this](const QString& text) { Record().watchdogMs = text.toUInt(); });
+            [this] { TakeListValue(m_parity, NetworkList::ModbusParity, Choice::ModbusParity); });
+    connect(m_stopBits, &QComboBox::activated, this, [this] {
+        TakeListValue(m_stopBits, NetworkList::ModbusStopBits, Choice::ModbusStopBits);
+    });
+    connect(m_watchdog, &QLineEdit::textEdited, this, [this](const QString& text) {
+        Session().SetChoice(Choice::ModbusWatchdog, text.toUInt());
+    });
 }
 
 void CModbusConfig::RefreshFromSession() {

@@ -37,8 +37,7 @@ protected:
     CModbusConfig(ConfigurationSession& session, int rows, const QString& watchdogLabel,
                   QWidget* parent);
     // The record this pane shows.
-    virtual ModbusSettings& Record();
-    const ModbusSettings& Record() const { return const_cast<CModbusConfig*>(this)->Record(); }
+    virtual const ModbusSettings& Record() const;
 
 private:
     void Build(const QString& watchdogLabel);

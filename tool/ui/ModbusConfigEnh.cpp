@@ -8,11 +8,10 @@ CModbusConfigEnh::CModbusConfigEnh(ConfigurationSession& session, QWidget* paren
     m_duplex = MakeList(NetworkList::NetworkDuplex, "NetworkDuplex");
     Place(2, 0, MakeLabel(tr("Network Type:"), m_type), m_type);
     Place(2, 1, MakeLabel(tr("Network Duplex:"), m_duplex), m_duplex);
-    connect(m_type, &QComboBox::activated, this, [this] {
-        TakeListValue(m_type, NetworkList::NetworkType, EnhancedRecord().networkType);
-    });
+    connect(m_type, &QComboBox::activated, this,
+            [this] { TakeListValue(m_type, NetworkList::NetworkType, Choice::ModbusNetworkType); });
     connect(m_duplex, &QComboBox::activated, this, [this] {
-        TakeListValue(m_duplex, NetworkList::NetworkDuplex, EnhancedRecord().networkDuplex);
+        TakeListValue(m_duplex, NetworkList::NetworkDuplex, Choice::ModbusNetworkDuplex);
     });
     RefreshFromSession();
 }

@@ -21,10 +21,12 @@ public:
     QComboBox* NetworkDuplex() const { return m_duplex; }
 
 protected:
-    ModbusSettings& Record() override { return EnhancedRecord(); }
+    const ModbusSettings& Record() const override { return EnhancedRecord(); }
 
 private:
-    EnhancedModbusSettings& EnhancedRecord() { return Session().Configuration().modbusEnhanced; }
+    const EnhancedModbusSettings& EnhancedRecord() const {
+        return Session().Configuration().modbusEnhanced;
+    }
 
     QComboBox* m_type = nullptr;
     QComboBox* m_duplex = nullptr;

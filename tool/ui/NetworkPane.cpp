@@ -107,9 +107,9 @@ void CNetworkPane::ShowListValue(QComboBox* combo, NetworkList list, std::uint32
     combo->setCurrentIndex(NetworkListSelection(list, value, combo->currentIndex()));
 }
 
-void CNetworkPane::TakeListValue(const QComboBox* combo, NetworkList list, std::uint32_t& field) {
+void CNetworkPane::TakeListValue(const QComboBox* combo, NetworkList list, Choice choice) {
     if (const std::optional<std::uint32_t> value = NetworkListValue(list, combo->currentIndex())) {
-        field = *value;
+        Session().SetChoice(choice, *value);
     }
 }
 

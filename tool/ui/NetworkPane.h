@@ -60,7 +60,7 @@ protected:
     // selection, as the list's rule says).
     static void ShowListValue(QComboBox* combo, NetworkList list, std::uint32_t value);
     // Writes the list's value into `field` (unchanged when the list gives none).
-    static void TakeListValue(const QComboBox* combo, NetworkList list, std::uint32_t& field);
+    void TakeListValue(const QComboBox* combo, NetworkList list, Choice choice);
 
     // The enable rule: every edit, list and check box of the form follows
     // the session (enabled only while the module is present).
