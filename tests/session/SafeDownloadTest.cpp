@@ -35,14 +35,8 @@ protected:
     void SetUp() override {
         WriteFileBytes(m_dir.File("GYSim.ini"), ReadFileBytes(EXAMPLES_DIR "/j1939-modbus.ini"));
         auto gateway = std::make_unique<CForgetfulGateway>();
-        m_gateway = m_forgetful = gateway.get();
-        m_session = std::make_unique<ConfigurationSession>(std::move(gateway), &m_notifier,
-                                                           &m_clock, &m_listener);
-        m_session->Gate().SetRequestObserver(
-            [this](const std::vector<std::uint8_t>& bytes, int result, const DeviceReply&) {
-                m_requests.push_back(DescribeRequest(bytes));
-                m_results.push_back(result);
-            });
+        m_forgetful = gateway.get();
+        Attach(std::move(gateway));
         m_session->Safety().SetVerify(true);  // as both front ends set it
         m_session->Start();
         ASSERT_EQ(m_session->ModulePaneText(), "ONLINE");

@@ -121,7 +121,10 @@ protected:
     // A gateway of the identity on the line; the session not yet started.
     void Plug(const GatewayIdentity& identity, const std::string& extraSections = "") {
         WriteIdentity(identity, extraSections);
-        auto gateway = std::make_unique<CUnpluggableGateway>();
+        Attach(std::make_unique<CUnpluggableGateway>());
+    }
+    // A session on `gateway` whose requests are recorded; not yet started.
+    void Attach(std::unique_ptr<CUnpluggableGateway> gateway) {
         m_gateway = gateway.get();
         m_session = std::make_unique<ConfigurationSession>(std::move(gateway), &m_notifier,
                                                            &m_clock, &m_listener);
