@@ -8,6 +8,7 @@
 
 #include "model/DeviceSyncFixture.h"
 #include "tool/model/NetworkRules.h"
+#include "tool/session/ReportedTexts.h"
 
 using namespace gantry;
 
@@ -21,7 +22,7 @@ TEST_F(DeviceSyncTest, DeviceNetRefreshReadsInOrder) {
     EXPECT_EQ(RefreshDeviceNet(Link(), settings), RefreshOutcome::Read);
     EXPECT_EQ(Take(), (Requests{"G 144/1/22", "G 3/1/1", "G 3/1/2", "G 3/1/100", "G 3/1/101",
                                 "G 3/1/103", "G 3/1/104"}));
-    EXPECT_EQ(settings.errorText, "No Error");
+    EXPECT_EQ(DeviceNetStatusTexts(settings).error, "No Error");
 }
 
 TEST_F(DeviceSyncTest, DeviceNetDownloadGoesIdleAndWritesTheMacOnlyWhenItDiffers) {
@@ -211,8 +212,8 @@ TEST_F(DeviceSyncTest, OfflineRefreshShowsOfflineAndSendsNothing) {
     m_gate->SetOffline(true);
     DeviceNetSettings settings;
     EXPECT_EQ(RefreshDeviceNet(Link(), settings), RefreshOutcome::Offline);
-    EXPECT_EQ(settings.statusText, "Offline");
-    EXPECT_EQ(settings.errorText, "None");
+    EXPECT_EQ(DeviceNetStatusTexts(settings).status, "Offline");
+    EXPECT_EQ(DeviceNetStatusTexts(settings).error, "None");
     CJ1939IO io;
     io.Add(tagJ1939DataPoint{});
     EXPECT_FALSE(UploadJ1939IoTable(Link(), io));
@@ -224,9 +225,9 @@ TEST_F(DeviceSyncTest, AbsentModuleEmptiesTextsAndSendsNothing) {
     Start(f_szJ1939Modbus);
     m_device->MarkNotDetected();
     ModbusSettings settings;
-    settings.statusText = "Online";
+    settings.status.Take(1);  // "Online"
     EXPECT_EQ(RefreshModbus(Link(), settings), RefreshOutcome::Disabled);
-    EXPECT_EQ(settings.statusText, "");
+    EXPECT_EQ(ModbusStatusTexts(settings).status, "");
     EXPECT_TRUE(Take().empty());
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "SessionTestSupport.h"
+#include "tool/session/ReportedTexts.h"
 
 using namespace gantry;
 
@@ -355,7 +356,7 @@ TEST_F(SessionTest, ReplyLostInTheMiddleOfADownload_MarksTheModuleAbsentAndKeeps
     EXPECT_EQ(Heads(requests), (Requests{"G 1/1/103", "S 110/1/4", "S 110/1/5", "S 110/1/6"}));
     EXPECT_TRUE(Saves(requests).empty());
     EXPECT_EQ(m_session->Configuration().io, before);
-    EXPECT_TRUE(m_session->Configuration().j1939.statusText.empty());
+    EXPECT_TRUE(J1939StatusTexts(m_session->Configuration().j1939).status.empty());
 }
 
 // ---- New configuration, offline, connect ----
@@ -486,8 +487,8 @@ TEST_F(SessionTest, OfflineConfigurationWithAModule_TakesItsIdentityAndReadsTheS
     EXPECT_EQ(offline.product.revision, MakeRevision(2, 8));
     EXPECT_EQ(offline.product.clientType, IT_J1939);
     EXPECT_EQ(offline.product.serverType, IT_EthernetServer);
-    EXPECT_EQ(m_session->Configuration().j1939.statusText, "Offline");
-    EXPECT_EQ(m_session->Configuration().j1939.errorText, "None");
+    EXPECT_EQ(J1939StatusTexts(m_session->Configuration().j1939).status, "Offline");
+    EXPECT_EQ(J1939StatusTexts(m_session->Configuration().j1939).error, "None");
     EXPECT_EQ(m_listener.offlineChanges, (std::vector<bool>{true}));
     EXPECT_TRUE(m_listener.layouts.empty());
     EXPECT_TRUE(m_session->IsCommandEnabled(SessionCommand::Connect));
@@ -693,7 +694,8 @@ TEST_F(SessionTest, ConnectAfterOfflineWork_UploadsTheGatewayEvenInAnotherMode) 
     EXPECT_EQ(m_session->RunState(), RS_Run);
     EXPECT_TRUE(Contains(TakeRequests(), "G 111/0/1"));
     EXPECT_EQ(m_session->Configuration().io.TotalCount(), 2u);
-    EXPECT_EQ(m_session->Configuration().j1939.errorText, "No Error");  // offline showed "None"
+    EXPECT_EQ(J1939StatusTexts(m_session->Configuration().j1939).error,
+              "No Error");  // offline showed "None"
 }
 
 }  // namespace

@@ -42,6 +42,30 @@ TEST_F(RecordTransferTest, WholeDownloadOfEthernetToJ1939SavesClass140) {
               1);
 }
 
+// The switch to Idle goes through the write log, apart from the writes'
+// count that the warning after a download names; a pair without DeviceNet
+// makes none.
+TEST_F(RecordTransferTest, TheSwitchToIdleBeforeTheDeviceNetWritesIsLogged) {
+    Start(f_szEthernetDeviceNet);
+    CConfiguration config;
+    config.clientType = 1;
+    config.serverType = 6;
+    config.SetRevision(m_device->Revision());
+    const TransferResult result = DownloadRecords(Link(), config.Records(), config);
+    EXPECT_EQ(result.writes.idleSwitch, RequestOutcome::Answered);
+    const Requests sent = Take();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.front(), "S 1/1/103 00");
+    const auto writes = std::count_if(sent.begin(), sent.end(), [](const std::string& r) {
+        return r.rfind("S ", 0) == 0 || r.rfind("Save", 0) == 0;
+    });
+    EXPECT_EQ(result.writes.attempted, writes - 1);
+
+    Start(f_szJ1939Ethernet);
+    config.clientType = 9;
+    EXPECT_FALSE(DownloadRecords(Link(), config.Records(), config).writes.idleSwitch);
+}
+
 TEST_F(RecordTransferTest, RefreshReadsEveryRecordAndTheLimitsFollow) {
     Start(f_szJ1939Ethernet, false);
     CConfiguration config;

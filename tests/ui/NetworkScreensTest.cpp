@@ -273,6 +273,37 @@ TEST_F(NetworkScreensTest, NoModule_DisablesTheControlsAndEmptiesTheTexts) {
     EXPECT_TRUE(pane->ErrorText()->text().isEmpty());
 }
 
+// The records hold the values the gateway reports; the panes make the texts:
+// read online, "Offline" and "None" in offline mode, nothing without a module.
+TEST_F(NetworkScreensTest, StatusTexts_OnlineOfflineAndWithoutAModule) {
+    struct Case {
+        GatewayIdentity gateway;
+        ScreenKind kind;
+        const char* online[2];
+    };
+    const Case cases[] = {
+        {f_profibusDeviceNet, ScreenKind::DeviceNet, {"OK", "No Error"}},
+        {f_j1939Modbus, ScreenKind::Modbus, {"Offline", "No Error"}},
+        {f_j1939EnhancedModbus, ScreenKind::EnhancedModbus, {"Offline", "No Error"}}};
+    auto texts = [this](ScreenKind kind) {
+        if (auto* deviceNet = dynamic_cast<CDNetConfig*>(m_frame->Pane(kind))) {
+            return deviceNet->StatusText()->text() + "|" + deviceNet->ErrorText()->text();
+        }
+        auto* modbus = dynamic_cast<CModbusConfig*>(m_frame->Pane(kind));
+        return modbus ? modbus->StatusText()->text() + "|" + modbus->ErrorText()->text() : "?";
+    };
+    for (const Case& c : cases) {
+        Reopen(c.gateway);
+        EXPECT_EQ(texts(c.kind), QString(c.online[0]) + "|" + c.online[1]) << c.gateway.serverType;
+        Trigger(FrameCommand::OfflineConfiguration);
+        EXPECT_EQ(texts(c.kind), "Offline|None") << c.gateway.serverType;
+        Reopen(c.gateway);
+        m_gateway->unplugged = true;
+        Trigger(FrameCommand::RefreshDeviceStatus);
+        EXPECT_EQ(texts(c.kind), "|") << c.gateway.serverType;
+    }
+}
+
 TEST_F(NetworkScreensTest, Screenshots_EachPaneOnlineAndOffline) {
     struct Shot {
         GatewayIdentity gateway;

@@ -52,6 +52,10 @@ void CDevice::SetRunState(int value) {
     const DeviceRequest request = MakeSetRequest(CLS_Identity, 1, f_nAttrRunState, byte);
     DeviceReply reply;
     m_gate.SendDeviceRequest(request, reply);
+    AwaitRunState(value);
+}
+
+void CDevice::AwaitRunState(int value) {
     m_gate.Clock().Sleep(std::chrono::milliseconds(1));
     for (int poll = 0; poll < f_nRunStatePolls; ++poll) {
         const int state = ReadRunState();

@@ -46,6 +46,9 @@ public:
     // the run state up to ten times, 100 ms apart, until it equals `value` or
     // the module is absent (2 or 3). Callers look at GetRunState() afterwards.
     void SetRunState(int value);
+    // The wait of SetRunState after its write (for a caller that wrote the
+    // run state itself): 1 ms, then up to ten reads 100 ms apart.
+    void AwaitRunState(int value);
     // Each read stores and returns the value; a read that cannot be carried
     // keeps the stored value. Offline they take the offline identity's values
     // (serial number and major fault 0).

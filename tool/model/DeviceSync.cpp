@@ -1,10 +1,13 @@
 #include "tool/model/DeviceSync.h"
 
 #include <algorithm>
+#include <span>
 
 namespace gantry::tool {
 
 namespace {
+
+constexpr std::int16_t f_nAttrRunState = 103;  // of the identity object
 
 bool Get(DeviceLink link, std::uint16_t classId, std::int16_t attribute, DeviceReply& reply) {
     reply = DeviceReply{};
@@ -26,12 +29,16 @@ bool GetOrDefault(DeviceLink link, std::uint16_t classId, std::int16_t attribute
     return true;
 }
 
+// Sends a write of a sequence: after a lost reply the sequence sends nothing
+// more, and the write counts as lost.
+RequestOutcome SendWrite(DeviceLink link, const DeviceRequest& request, DeviceReply& reply) {
+    return link.gate.SequenceLost() ? RequestOutcome::Lost : link.gate.Exchange(request, reply);
+}
+
 // Sends a write; the link's write log learns whether the gateway took it.
 void Write(DeviceLink link, const DeviceRequest& request) {
     DeviceReply reply;
-    // after a lost reply the sequence sends nothing more: the write is unanswered
-    const bool carried =
-        !link.gate.SequenceLost() && link.gate.Exchange(request, reply) != RequestOutcome::Lost;
+    const bool carried = SendWrite(link, request, reply) != RequestOutcome::Lost;
     if (link.writes == nullptr) {
         return;
     }
@@ -67,19 +74,36 @@ void SetWord(DeviceLink link, std::uint16_t classId, std::int16_t attribute, std
 }
 
 // The first two steps every refresh shares.
-std::optional<RefreshOutcome> RefreshGate(DeviceLink link, std::string& status,
-                                          std::string& error) {
+std::optional<RefreshOutcome> RefreshGate(DeviceLink link, ReportedValue& status,
+                                          ReportedValue& fault) {
     if (!link.device.IsPresent()) {
-        status.clear();
-        error.clear();
+        status.Clear();
+        fault.Clear();
         return RefreshOutcome::Disabled;
     }
     if (link.gate.IsOffline()) {
-        status = "Offline";
-        error = "None";
+        status.MarkOffline();
+        fault.MarkOffline();
         return RefreshOutcome::Offline;
     }
     return std::nullopt;
+}
+
+// One attribute read of a refresh and what the record takes from its reply.
+struct AttributeRead {
+    std::int16_t attribute = 0;
+    std::function<void(const DeviceReply&)> take;
+};
+
+// Reads the attributes of instance 1 of the class in turn; a read the
+// gateway does not answer leaves its value as it was.
+void ReadAttributes(DeviceLink link, std::uint16_t classId, std::span<const AttributeRead> reads) {
+    DeviceReply reply;
+    for (const AttributeRead& read : reads) {
+        if (Get(link, classId, read.attribute, reply)) {
+            read.take(reply);
+        }
+    }
 }
 
 bool IsModbusMaster(DeviceLink link) {
@@ -94,62 +118,56 @@ bool IoPriorityCarried(DeviceLink link) {
 }  // namespace
 
 RefreshOutcome RefreshDeviceNet(DeviceLink link, DeviceNetSettings& s) {
-    if (auto outcome = RefreshGate(link, s.statusText, s.errorText)) {
+    if (auto outcome = RefreshGate(link, s.scannerStatus, s.fault)) {
         return *outcome;
     }
-    DeviceReply reply;
-    if (Get(link, CLS_DeviceNetScanner, 22, reply)) {
-        s.statusText = DeviceNetScannerStatusText(reply.Byte(0));
-    }
-    s.errorText = MajorFaultText(0);  // the DeviceNet side reports no fault of its own
-    if (Get(link, CLS_DeviceNet, 1, reply)) {
-        s.macAddress = reply.Byte(0);
-    }
-    if (Get(link, CLS_DeviceNet, 2, reply)) {
-        TakeListValue(s.baudIndex, reply.Byte(0), IsDeviceNetBaudIndex(reply.Byte(0)));
-    }
-    if (Get(link, CLS_DeviceNet, 100, reply)) {
-        TakeCheckBox(reply.Byte(0), s.autobaud);
-    }
-    if (Get(link, CLS_DeviceNet, 101, reply)) {
-        TakeCheckBox(reply.Byte(0), s.swapIo);
-    }
-    if (Get(link, CLS_DeviceNet, 103, reply)) {
-        TakeCheckBox(reply.Byte(0), s.statusInInput);
-    }
-    if (Get(link, CLS_DeviceNet, 104, reply)) {
-        s.inputSafeState = reply.Byte(0) <= 1 ? reply.Byte(0) : 0;
-    }
+    const AttributeRead scanner[] = {
+        {22, [&](const DeviceReply& r) { s.scannerStatus.Take(r.Byte(0)); }}};
+    ReadAttributes(link, CLS_DeviceNetScanner, scanner);
+    s.fault.Take(0);  // the DeviceNet side reports no fault of its own
+    const AttributeRead reads[] = {
+        {1, [&](const DeviceReply& r) { s.macAddress = r.Byte(0); }},
+        {2,
+         [&](const DeviceReply& r) {
+             TakeListValue(s.baudIndex, r.Byte(0), IsDeviceNetBaudIndex(r.Byte(0)));
+         }},
+        {100, [&](const DeviceReply& r) { TakeCheckBox(r.Byte(0), s.autobaud); }},
+        {101, [&](const DeviceReply& r) { TakeCheckBox(r.Byte(0), s.swapIo); }},
+        {103, [&](const DeviceReply& r) { TakeCheckBox(r.Byte(0), s.statusInInput); }},
+        {104, [&](const DeviceReply& r) { s.inputSafeState = r.Byte(0) <= 1 ? r.Byte(0) : 0; }},
+    };
+    ReadAttributes(link, CLS_DeviceNet, reads);
     return RefreshOutcome::Read;
 }
 
 RefreshOutcome RefreshModbus(DeviceLink link, ModbusSettings& s) {
-    if (auto outcome = RefreshGate(link, s.statusText, s.errorText)) {
+    if (auto outcome = RefreshGate(link, s.status, s.fault)) {
         return *outcome;
     }
-    DeviceReply reply;
-    if (Get(link, CLS_Modbus, 1, reply)) {
-        s.statusText = J1939StatusText(reply.Byte(0));
-    }
-    if (Get(link, CLS_Modbus, 2, reply)) {
-        s.errorText = MajorFaultText(reply.Word(0));
-    }
-    if (!IsModbusMaster(link) && Get(link, CLS_Modbus, 3, reply)) {
-        s.networkAddress = reply.Byte(0);
-    }
-    if (Get(link, CLS_Modbus, 4, reply)) {
-        const std::uint32_t baud = reply.Word(0) * 100u;  // the gateway keeps baud ÷ 100
-        TakeListValue(s.baudRate, baud, IsModbusBaudRate(baud));
-    }
-    if (Get(link, CLS_Modbus, 5, reply)) {
-        TakeListValue(s.parity, reply.Byte(0), IsModbusParity(reply.Byte(0)));
-    }
-    if (Get(link, CLS_Modbus, 6, reply)) {
-        TakeListValue(s.stopBits, reply.Byte(0), IsModbusStopBits(reply.Byte(0)));
-    }
-    if (Get(link, CLS_Modbus, 7, reply)) {
-        s.watchdogMs = reply.Word(0);
-    }
+    const AttributeRead state[] = {
+        {1, [&](const DeviceReply& r) { s.status.Take(r.Byte(0)); }},
+        {2, [&](const DeviceReply& r) { s.fault.Take(r.Word(0)); }},
+        {3, [&](const DeviceReply& r) { s.networkAddress = r.Byte(0); }},
+    };
+    // a Modbus master has no network address: it is not read at all
+    ReadAttributes(link, CLS_Modbus, std::span(state).first(IsModbusMaster(link) ? 2 : 3));
+    const AttributeRead reads[] = {
+        {4,
+         [&](const DeviceReply& r) {
+             const std::uint32_t baud = r.Word(0) * 100u;  // the gateway keeps baud ÷ 100
+             TakeListValue(s.baudRate, baud, IsModbusBaudRate(baud));
+         }},
+        {5,
+         [&](const DeviceReply& r) {
+             TakeListValue(s.parity, r.Byte(0), IsModbusParity(r.Byte(0)));
+         }},
+        {6,
+         [&](const DeviceReply& r) {
+             TakeListValue(s.stopBits, r.Byte(0), IsModbusStopBits(r.Byte(0)));
+         }},
+        {7, [&](const DeviceReply& r) { s.watchdogMs = r.Word(0); }},
+    };
+    ReadAttributes(link, CLS_Modbus, reads);
     return RefreshOutcome::Read;
 }
 
@@ -158,13 +176,17 @@ RefreshOutcome RefreshEnhancedModbus(DeviceLink link, EnhancedModbusSettings& s)
     if (outcome != RefreshOutcome::Read) {
         return outcome;
     }
-    DeviceReply reply;
-    if (Get(link, CLS_Modbus, 8, reply)) {
-        TakeListValue(s.networkType, reply.Byte(0), IsTwoEntryIndex(reply.Byte(0)));
-    }
-    if (Get(link, CLS_Modbus, 9, reply)) {
-        TakeListValue(s.networkDuplex, reply.Byte(0), IsTwoEntryIndex(reply.Byte(0)));
-    }
+    const AttributeRead reads[] = {
+        {8,
+         [&](const DeviceReply& r) {
+             TakeListValue(s.networkType, r.Byte(0), IsTwoEntryIndex(r.Byte(0)));
+         }},
+        {9,
+         [&](const DeviceReply& r) {
+             TakeListValue(s.networkDuplex, r.Byte(0), IsTwoEntryIndex(r.Byte(0)));
+         }},
+    };
+    ReadAttributes(link, CLS_Modbus, reads);
     return outcome;
 }
 
@@ -193,44 +215,30 @@ RefreshOutcome RefreshEthernet(DeviceLink link, EthernetSettings& s) {
 
 RefreshOutcome RefreshJ1939Settings(DeviceLink link, CConfiguration& config) {
     J1939Settings& s = config.j1939;
-    if (auto outcome = RefreshGate(link, s.statusText, s.errorText)) {
+    if (auto outcome = RefreshGate(link, s.status, s.fault)) {
         if (*outcome == RefreshOutcome::Disabled) {
-            s.networkAddressText.clear();
+            s.networkAddress.Clear();
         }
         return *outcome;
     }
-    DeviceReply reply;
-    if (Get(link, CLS_J1939Settings, 1, reply)) {
-        s.status = reply.Byte(0);
-        s.statusText = J1939StatusText(s.status);
-    }
-    if (Get(link, CLS_J1939Settings, 2, reply)) {
-        s.errorCode = reply.Word(0);
-        s.errorText = MajorFaultText(s.errorCode);
-    }
-    if (Get(link, CLS_J1939Settings, 3, reply)) {
-        s.networkAddress = reply.Byte(0);
-        s.networkAddressText = std::to_string(s.networkAddress);
-    }
-    if (Get(link, CLS_J1939Settings, 4, reply)) {
-        std::copy_n(reply.data, s.name.size(), s.name.begin());
-    }
-    if (Get(link, CLS_J1939Settings, 5, reply)) {
-        const std::uint8_t count = reply.Byte(0);
-        s.addressList.clear();
-        for (int i = 0; i < count; ++i) {
-            s.addressList.push_back(reply.Byte(1 + i));
-        }
-    }
-    if (Get(link, CLS_J1939Settings, 6, reply)) {
-        TakeCheckBox(reply.Byte(0), s.busOffReset);
-    }
-    if (Get(link, CLS_J1939Settings, 7, reply)) {
-        TakeCheckBox(reply.Byte(0), s.swapIo);
-    }
-    if (Get(link, CLS_J1939Settings, 8, reply)) {
-        s.statusInInput = reply.Byte(0) == 1;  // values other than 0 and 1 read as 0
-    }
+    const AttributeRead reads[] = {
+        {1, [&](const DeviceReply& r) { s.status.Take(r.Byte(0)); }},
+        {2, [&](const DeviceReply& r) { s.fault.Take(r.Word(0)); }},
+        {3, [&](const DeviceReply& r) { s.networkAddress.Take(r.Byte(0)); }},
+        {4, [&](const DeviceReply& r) { std::copy_n(r.data, s.name.size(), s.name.begin()); }},
+        {5,
+         [&](const DeviceReply& r) {
+             s.addressList.clear();
+             for (int i = 0; i < r.Byte(0); ++i) {
+                 s.addressList.push_back(r.Byte(1 + i));
+             }
+         }},
+        {6, [&](const DeviceReply& r) { TakeCheckBox(r.Byte(0), s.busOffReset); }},
+        {7, [&](const DeviceReply& r) { TakeCheckBox(r.Byte(0), s.swapIo); }},
+        // values other than 0 and 1 read as 0
+        {8, [&](const DeviceReply& r) { s.statusInInput = r.Byte(0) == 1; }},
+    };
+    ReadAttributes(link, CLS_J1939Settings, reads);
     std::uint32_t value = 0;
     if (GetOrDefault(link, CLS_J1939Settings, 9, 0, true, value)) {
         s.offlineTimeMs = value;
@@ -278,8 +286,20 @@ bool UploadJ1939IoTable(DeviceLink link, CJ1939IO& io) {
     return true;
 }
 
+// The DeviceNet side takes its settings in Idle only.
+void SwitchToIdle(DeviceLink link) {
+    const std::uint8_t idle[1] = {RS_Idle};
+    DeviceReply reply;
+    const RequestOutcome outcome =
+        SendWrite(link, MakeSetRequest(CLS_Identity, 1, f_nAttrRunState, idle), reply);
+    if (link.writes != nullptr) {
+        link.writes->idleSwitch = outcome;
+    }
+    link.device.AwaitRunState(RS_Idle);
+}
+
 void WriteDeviceNet(DeviceLink link, const DeviceNetSettings& s) {
-    link.device.SetRunState(RS_Idle);
+    SwitchToIdle(link);
     SetByte(link, CLS_DeviceNet, 101, s.swapIo);
     SetByte(link, CLS_DeviceNet, 103, s.statusInInput);
     SetByte(link, CLS_DeviceNet, 104, s.inputSafeState);

@@ -18,8 +18,8 @@ namespace gantry::tool {
 
 // What a refresh did with a record's screen.
 enum class RefreshOutcome {
-    Disabled,  // no working gateway: texts emptied, controls disabled
-    Offline,   // offline mode: "Offline" / "None", nothing read
+    Disabled,  // no working gateway: reported values cleared, controls disabled
+    Offline,   // offline mode: the reported values marked offline, nothing read
     Read,      // values read from the gateway
 };
 
@@ -39,6 +39,10 @@ struct FailedWrite {
 struct WriteLog {
     int attempted = 0;
     std::vector<FailedWrite> failed;
+    // What became of the switch to Idle before the DeviceNet writes, when one
+    // was made. It changes the gateway's state, not its configuration: the
+    // counts above and the warning after a download leave it out.
+    std::optional<RequestOutcome> idleSwitch;
 };
 
 // The progress of an I/O table transfer: called with point 0 of `total` once
@@ -85,7 +89,9 @@ bool UploadJ1939IoTable(DeviceLink link, CJ1939IO& io);
 std::string UploadLimitText(unsigned claimed);
 
 // The writes of each record (no Save). The records are judged before, once,
-// by the session (NetworkRules): these write what they are given.
+// by the session (NetworkRules): these write what they are given. The
+// DeviceNet writes start with the switch to Idle (logged as the link's
+// idleSwitch) and the wait for the gateway to take it.
 void WriteDeviceNet(DeviceLink link, const DeviceNetSettings& settings);
 void WriteModbus(DeviceLink link, const ModbusSettings& settings);
 void WriteEnhancedModbus(DeviceLink link, const EnhancedModbusSettings& settings);

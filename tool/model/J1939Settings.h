@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tool/model/ReportedValue.h"
+
 namespace gantry::tool {
 
 // The 8 NAME bytes, byte 0 the least significant.
@@ -52,13 +54,12 @@ std::string J1939StatusText(std::uint8_t status);  // "Online" for 1, else "Offl
 std::string MajorFaultText(std::uint32_t code);    // "No Error" for 0, else "0x%X" of low 7 bits
 
 struct J1939Settings {
-    // shown only, read from the gateway
-    std::uint8_t status = 0;
-    std::uint16_t errorCode = 0;
-    std::uint8_t networkAddress = 0;
-    std::string statusText;
-    std::string errorText;
-    std::string networkAddressText;  // decimal; emptied while no module is present
+    // shown only, read from the gateway: the status byte (1 online), the
+    // major fault word and the network address (not read while no module is
+    // present; offline mode keeps the one last read)
+    ReportedValue status;
+    ReportedValue fault;
+    ReportedValue networkAddress;
 
     J1939Name name{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     std::vector<std::uint8_t> addressList{128};  // at most 255 entries

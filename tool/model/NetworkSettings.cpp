@@ -8,60 +8,53 @@
 
 namespace gantry::tool {
 
+namespace {
+
+// The defaults are the values a new record starts with; the values only
+// shown (what the gateway reports) keep theirs.
+template <typename Record>
+void ResetStored(Record& record) {
+    const Record defaults{};
+    Record::Stored(record) = Record::Stored(defaults);
+}
+
+template <typename Record>
+bool SameStored(const Record& a, const Record& b) {
+    return Record::Stored(a) == Record::Stored(b);
+}
+
+}  // namespace
+
 void DeviceNetSettings::SetDefaults() {
-    macAddress = 63;
-    baudIndex = 0;
-    autobaud = false;
-    swapIo = false;
-    statusInInput = false;
-    inputSafeState = 0;
+    ResetStored(*this);
 }
 
 bool DeviceNetSettings::SameStoredValues(const DeviceNetSettings& o) const {
-    return macAddress == o.macAddress && baudIndex == o.baudIndex && autobaud == o.autobaud &&
-           swapIo == o.swapIo && statusInInput == o.statusInInput &&
-           inputSafeState == o.inputSafeState;
+    return SameStored(*this, o);
 }
 
 void ModbusSettings::SetDefaults() {
-    networkAddress = 5;
-    baudRate = 19200;
-    parity = 0;
-    stopBits = 1;
-    watchdogMs = 5000;
+    ResetStored(*this);
 }
 
 bool ModbusSettings::SameStoredValues(const ModbusSettings& o) const {
-    return networkAddress == o.networkAddress && baudRate == o.baudRate && parity == o.parity &&
-           stopBits == o.stopBits && watchdogMs == o.watchdogMs;
+    return SameStored(*this, o);
 }
 
 void EnhancedModbusSettings::SetDefaults() {
-    ModbusSettings::SetDefaults();
-    networkType = 0;
-    networkDuplex = 0;
+    ResetStored(*this);
 }
 
 bool EnhancedModbusSettings::SameStoredValues(const EnhancedModbusSettings& o) const {
-    return ModbusSettings::SameStoredValues(o) && networkType == o.networkType &&
-           networkDuplex == o.networkDuplex;
+    return SameStored(*this, o);
 }
 
 void EthernetSettings::SetDefaults() {
-    ip = {};
-    subnetMask = {};
-    gateway = {};
-    dhcpIndex = 1;
-    speedIndex = 0;
-    duplexIndex = 0;
-    modbusTimeoutMs = 0;
-    ioSize = 500;
+    ResetStored(*this);
 }
 
 bool EthernetSettings::SameStoredValues(const EthernetSettings& o) const {
-    return ip == o.ip && subnetMask == o.subnetMask && gateway == o.gateway &&
-           dhcpIndex == o.dhcpIndex && speedIndex == o.speedIndex && duplexIndex == o.duplexIndex &&
-           modbusTimeoutMs == o.modbusTimeoutMs && ioSize == o.ioSize;
+    return SameStored(*this, o);
 }
 
 RecordSet RecordsOfPair(std::uint32_t client, std::uint32_t server) {

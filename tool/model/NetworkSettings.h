@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <tuple>
+
+#include "tool/model/ReportedValue.h"
 
 namespace gantry::tool {
 
@@ -18,10 +21,18 @@ struct DeviceNetSettings {
     bool swapIo = false;
     bool statusInInput = false;
     std::uint32_t inputSafeState = 0;  // 0 "Retain Last State", 1 "Zero Data"
-    // shown only
-    std::string statusText;
-    std::string errorText;
+    // shown only: the scanner status code and the fault word (the DeviceNet
+    // side reports none of its own: 0 once read)
+    ReportedValue scannerStatus;
+    ReportedValue fault;
 
+    // The stored values (what the file and the gateway hold), listed once for
+    // the defaults and the comparison below.
+    template <typename Self>
+    static auto Stored(Self& s) {
+        return std::tie(s.macAddress, s.baudIndex, s.autobaud, s.swapIo, s.statusInInput,
+                        s.inputSafeState);
+    }
     void SetDefaults();
     bool SameStoredValues(const DeviceNetSettings& other) const;
 };
@@ -32,9 +43,14 @@ struct ModbusSettings {
     std::uint32_t parity = 0;        // 0 None, 1 Odd, 2 Even
     std::uint32_t stopBits = 1;
     std::uint32_t watchdogMs = 5000;
-    std::string statusText;
-    std::string errorText;
+    // shown only: the status byte (1 online) and the major fault word
+    ReportedValue status;
+    ReportedValue fault;
 
+    template <typename Self>
+    static auto Stored(Self& s) {
+        return std::tie(s.networkAddress, s.baudRate, s.parity, s.stopBits, s.watchdogMs);
+    }
     void SetDefaults();
     bool SameStoredValues(const ModbusSettings& other) const;
 };
@@ -43,6 +59,10 @@ struct EnhancedModbusSettings : ModbusSettings {
     std::uint32_t networkType = 0;    // 0 "RS-485", 1 "RS-232"
     std::uint32_t networkDuplex = 0;  // 0 "Half-Duplex", 1 "Full-Duplex"
 
+    template <typename Self>
+    static auto Stored(Self& s) {
+        return std::tuple_cat(ModbusSettings::Stored(s), std::tie(s.networkType, s.networkDuplex));
+    }
     void SetDefaults();
     bool SameStoredValues(const EnhancedModbusSettings& other) const;
 };
@@ -61,6 +81,11 @@ struct EthernetSettings {
 
     // The timeout's enable switch follows the value; off writes 0.
     bool ModbusTimeoutEnabled() const { return modbusTimeoutMs != 0; }
+    template <typename Self>
+    static auto Stored(Self& s) {
+        return std::tie(s.ip, s.subnetMask, s.gateway, s.dhcpIndex, s.speedIndex, s.duplexIndex,
+                        s.modbusTimeoutMs, s.ioSize);
+    }
     void SetDefaults();
     bool SameStoredValues(const EthernetSettings& other) const;
 };

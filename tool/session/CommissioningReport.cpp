@@ -10,6 +10,7 @@
 #include "tool/session/IoListPresentation.h"
 #include "tool/session/NetworkLists.h"
 #include "tool/session/PaneLabels.h"
+#include "tool/session/ReportedTexts.h"
 #include "tool/session/ScreenLayout.h"
 #include "tool/session/StatusPresentation.h"
 
@@ -96,7 +97,7 @@ ReportSection J1939Section(const J1939Settings& s, const J1939Fields& shown) {
     }
     ReportSection section{f_szJ1939Title,
                           {{f_szDeviceNameLabel, FormatJ1939Name(s.name)},
-                           {f_szNetAddressLabel, s.networkAddressText},
+                           {f_szNetAddressLabel, J1939NetworkAddressText(s)},
                            {f_szAddressListTitle, addresses},
                            {f_szBusOffResetLabel, YesNo(s.busOffReset)},
                            {f_szSwapIoLabel, YesNo(s.swapIo)}}};

@@ -1,5 +1,7 @@
 #include "tool/session/J1939Screen.h"
 
+#include "tool/session/ReportedTexts.h"
+
 namespace gantry::tool {
 
 J1939ScreenView J1939ScreenViewOf(const ConfigurationSession& session) {
@@ -16,9 +18,10 @@ J1939ScreenView J1939ScreenViewOf(const ConfigurationSession& session) {
     if (view.enabled) {
         // offline nothing is read: a screen built for an opened file shows
         // the offline texts as well as one refreshed after the switch
-        view.status = session.IsOffline() ? "Offline" : s.statusText;
-        view.error = session.IsOffline() ? "None" : s.errorText;
-        view.networkAddress = s.networkAddressText;
+        const StatusAndErrorTexts texts = J1939StatusTexts(s);
+        view.status = session.IsOffline() ? "Offline" : texts.status;
+        view.error = session.IsOffline() ? "None" : texts.error;
+        view.networkAddress = J1939NetworkAddressText(s);
     }
     view.name = FormatJ1939Name(s.name);
     for (std::uint8_t address : s.addressList) {

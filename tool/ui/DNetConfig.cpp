@@ -1,5 +1,7 @@
 #include "tool/ui/DNetConfig.h"
 
+#include "tool/session/ReportedTexts.h"
+
 namespace gantry::ui {
 
 CDNetConfig::CDNetConfig(ConfigurationSession& session, QWidget* parent)
@@ -45,8 +47,9 @@ void CDNetConfig::RefreshFromSession() {
     ShowCell(m_safeState, fields.inputSafeState);
     ApplyEnableRule();
     const DeviceNetSettings& record = Record();
-    m_status->setText(ControlsEnabled() ? QString::fromStdString(record.statusText) : QString());
-    m_error->setText(ControlsEnabled() ? QString::fromStdString(record.errorText) : QString());
+    const StatusAndErrorTexts texts = DeviceNetStatusTexts(record);
+    m_status->setText(ControlsEnabled() ? QString::fromStdString(texts.status) : QString());
+    m_error->setText(ControlsEnabled() ? QString::fromStdString(texts.error) : QString());
     m_mac->setText(QString::number(record.macAddress));
     m_swap->setChecked(record.swapIo);
     m_statusData->setChecked(record.statusInInput);

@@ -2,6 +2,8 @@
 
 #include <QIntValidator>
 
+#include "tool/session/ReportedTexts.h"
+
 namespace gantry::ui {
 
 CModbusConfig::CModbusConfig(ConfigurationSession& session, QWidget* parent)
@@ -57,8 +59,9 @@ void CModbusConfig::RefreshFromSession() {
     ShowCell(m_address, Session().ModbusScreenFields().networkAddress);
     ApplyEnableRule();
     const ModbusSettings& record = Record();
-    m_status->setText(ControlsEnabled() ? QString::fromStdString(record.statusText) : QString());
-    m_error->setText(ControlsEnabled() ? QString::fromStdString(record.errorText) : QString());
+    const StatusAndErrorTexts texts = ModbusStatusTexts(record);
+    m_status->setText(ControlsEnabled() ? QString::fromStdString(texts.status) : QString());
+    m_error->setText(ControlsEnabled() ? QString::fromStdString(texts.error) : QString());
     m_address->setText(QString::number(record.networkAddress));
     ShowListValue(m_baud, NetworkList::ModbusBaudRate, record.baudRate);
     ShowListValue(m_parity, NetworkList::ModbusParity, record.parity);
