@@ -55,7 +55,7 @@ protected:
         config.io.Add(point);
     }
     std::vector<ConfigurationDifference> GatewayAgainst(const CConfiguration& config) {
-        const GatewaySnapshot held = ReadSessionGateway(*m_session);
+        const GatewaySnapshot held = ReadSessionGateway(m_session->GatewayLink());
         EXPECT_TRUE(held.read);
         return CompareConfigurations(config, held.config);
     }

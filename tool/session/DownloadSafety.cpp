@@ -3,8 +3,9 @@
 #include <chrono>
 
 #include "tool/model/ConfigFile.h"
-#include "tool/session/ConfigurationSession.h"
+#include "tool/session/DownloadReport.h"
 #include "tool/session/GatewayReader.h"
+#include "tool/session/SessionState.h"
 
 namespace gantry::tool {
 
@@ -55,19 +56,19 @@ void CDownloadSafety::RememberGatewayCopy(std::uint32_t serialNumber,
 bool CDownloadSafety::BeforeWrites() {
     m_backup.reset();
     m_verification = VerificationResult{};
-    const std::uint32_t serial = m_session.Device().SerialNumber();
+    const std::uint32_t serial = m_state.device.SerialNumber();
     GatewayCopy held;
-    if (!m_session.IsOffline() && m_copy && m_copy->serialNumber == serial) {
+    if (!m_state.gate.IsOffline() && m_copy && m_copy->serialNumber == serial) {
         held = *m_copy;  // read whole earlier, nothing written since
     } else {
-        const GatewaySnapshot snapshot = ReadSessionGateway(m_session);
+        const GatewaySnapshot snapshot = ReadSessionGateway(m_state.Link());
         if (!snapshot.read) {
             Warn(f_szBackupUnread);
             return false;
         }
         held = GatewayCopy{snapshot.serialNumber, snapshot.config};
     }
-    const auto runState = static_cast<std::uint32_t>(m_session.RunState());
+    const auto runState = static_cast<std::uint32_t>(m_state.device.GetRunState());
     m_backup = WriteBackup(held.serialNumber, WriteConfigFile(held.config, runState),
                            std::chrono::system_clock::now());
     if (!m_backup->written) {
@@ -84,8 +85,8 @@ void CDownloadSafety::AfterWrites(const DownloadReport& report,
         return;
     }
     m_verification.performed = true;
-    const CConfiguration& sent = m_session.Configuration();
-    const GatewaySnapshot readBack = ReadBackSessionGateway(m_session, sent, written);
+    const CConfiguration& sent = m_state.config;
+    const GatewaySnapshot readBack = ReadBackSessionGateway(m_state.Link(), sent, written);
     m_verification.read = readBack.read;
     if (!readBack.read) {
         Warn(f_szReadBackUnanswered);
@@ -94,15 +95,15 @@ void CDownloadSafety::AfterWrites(const DownloadReport& report,
     m_verification.differences = CompareReadBack(sent, readBack);
     if (!m_verification.differences.empty()) {
         Warn(VerificationFailedText(m_verification));
-    } else if (!m_session.IsOffline()) {
+    } else if (!m_state.gate.IsOffline()) {
         // every record of the pair was written and read back
         RememberGatewayCopy(readBack.serialNumber, readBack.config);
     }
 }
 
 void CDownloadSafety::Warn(const std::string& text) {
-    m_session.Gate().Notifier().Notify(text, f_szDownloadCaption, NotifyButtons::Ok,
-                                       NotifyIcon::Warning);
+    m_state.gate.Notifier().Notify(text, f_szDownloadCaption, NotifyButtons::Ok,
+                                   NotifyIcon::Warning);
 }
 
 }  // namespace gantry::tool

@@ -1,7 +1,7 @@
 // What keeps a download safe, around the download's own requests (which stay
 // as they are): before the first write, the configuration the gateway holds
 // is kept as a backup; after the Save, the records written are read back and
-// compared with what was sent. Owned by the configuration session: its
+// compared with what was sent. Owned by the session's device procedures: their
 // Download hands BeforeWrites to the record transfer as the step before the
 // first write, and calls AfterWrites with the transfer's list of the records
 // written after the download's last request. Gate thread only.
@@ -19,7 +19,7 @@
 
 namespace gantry::tool {
 
-class ConfigurationSession;
+struct SessionState;
 struct DownloadReport;
 struct GatewaySnapshot;
 
@@ -46,7 +46,7 @@ std::vector<ConfigurationDifference> CompareReadBack(const CConfiguration& sent,
 
 class CDownloadSafety {
 public:
-    explicit CDownloadSafety(ConfigurationSession& session) : m_session(session) {}
+    explicit CDownloadSafety(SessionState& state) : m_state(state) {}
 
     // Whether the records are read back. The front ends turn it on unless the
     // user turned it off (the window's remembered setting, the command line's
@@ -81,7 +81,7 @@ private:
     };
     void Warn(const std::string& text);
 
-    ConfigurationSession& m_session;
+    SessionState& m_state;
     bool m_verify = false;
     std::optional<GatewayCopy> m_copy;
     std::optional<BackupWrite> m_backup;

@@ -54,21 +54,21 @@ GatewaySnapshot ReadGatewayConfiguration(CRequestGate& gate, CDevice& device,
     return snapshot;
 }
 
-GatewaySnapshot ReadSessionGateway(ConfigurationSession& session, RequestObserver offlineObserver) {
-    if (!session.IsOffline()) {
-        return ReadGatewayConfiguration(session.Gate(), session.Device(), &session.TableProgress());
+GatewaySnapshot ReadSessionGateway(DeviceLink link, RequestObserver offlineObserver) {
+    if (!link.gate.IsOffline()) {
+        return ReadGatewayConfiguration(link.gate, link.device, link.progress);
     }
-    OfflineGateway offline(session.Gate(), std::move(offlineObserver));
-    return ReadGatewayConfiguration(offline.gate, offline.device, &session.TableProgress());
+    OfflineGateway offline(link.gate, std::move(offlineObserver));
+    return ReadGatewayConfiguration(offline.gate, offline.device, link.progress);
 }
 
-GatewaySnapshot ReadBackSessionGateway(ConfigurationSession& session, const CConfiguration& sent,
+GatewaySnapshot ReadBackSessionGateway(DeviceLink link, const CConfiguration& sent,
                                        const std::vector<RecordKind>& written) {
     std::unique_ptr<OfflineGateway> offline;
-    CRequestGate* gate = &session.Gate();
-    CDevice* device = &session.Device();
-    if (session.IsOffline()) {
-        offline = std::make_unique<OfflineGateway>(session.Gate());
+    CRequestGate* gate = &link.gate;
+    CDevice* device = &link.device;
+    if (link.gate.IsOffline()) {
+        offline = std::make_unique<OfflineGateway>(link.gate);
         offline->device.RefreshIdentity();
         gate = &offline->gate;
         device = &offline->device;

@@ -10,8 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "tool/device/Device.h"
+#include "tool/device/RequestGate.h"
 #include "tool/model/Configuration.h"
-#include "tool/session/ConfigurationSession.h"
+#include "tool/model/DeviceSync.h"
+#include "tool/session/RecordTransfer.h"
 
 namespace gantry::tool {
 
@@ -28,17 +31,16 @@ struct GatewaySnapshot {
 // transfer is told to `progress` when given.
 GatewaySnapshot ReadGatewayConfiguration(CRequestGate& gate, CDevice& device,
                                          const IoProgress* progress = nullptr);
-// The session's gateway: online through its gate and device, offline the
-// simulated one, whose requests are handed to `offlineObserver` (the session's
-// gate reports the online ones itself). The I/O table's progress goes to the
-// session's listener either way.
-GatewaySnapshot ReadSessionGateway(ConfigurationSession& session,
-                                   RequestObserver offlineObserver = {});
+// The session's gateway (`link`: its gate and device): online through them,
+// offline the simulated one, whose requests are handed to `offlineObserver`
+// (the session's gate reports the online ones itself). The I/O table's
+// progress goes to the link's either way.
+GatewaySnapshot ReadSessionGateway(DeviceLink link, RequestObserver offlineObserver = {});
 // The read-back of a download: the records it wrote (`written`, in order)
 // read from the session's gateway over a copy of what was sent (`sent`), so
 // that a field the gateway's records do not carry keeps the value sent. The
 // identity is the one the session holds.
-GatewaySnapshot ReadBackSessionGateway(ConfigurationSession& session, const CConfiguration& sent,
+GatewaySnapshot ReadBackSessionGateway(DeviceLink link, const CConfiguration& sent,
                                        const std::vector<RecordKind>& written);
 
 }  // namespace gantry::tool

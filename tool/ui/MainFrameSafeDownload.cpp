@@ -59,8 +59,10 @@ void CMainFrame::OnCompareWithModule() {
     GatewaySnapshot snapshot;
     RunBusy(tr("Reading the module to compare..."), [this, &snapshot] {
         snapshot = ReadSessionGateway(
-            m_session, [this](const std::vector<std::uint8_t>& encoded, int result,
-                              const DeviceReply& reply) { OnRequest(encoded, result, reply); });
+            m_session.GatewayLink(),
+            [this](const std::vector<std::uint8_t>& encoded, int result, const DeviceReply& reply) {
+                OnRequest(encoded, result, reply);
+            });
     });
     if (!snapshot.read) {
         m_session.Gate().Notifier().Notify(f_szCompareNoModule, f_szCompareTitle, NotifyButtons::Ok,
