@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "tool/device/Notifier.h"
+#include "tool/device/SimulatorResponder.h"
 #include "tool/session/ConfigurationSession.h"
 #include "tool/ui/J1939ListIO.h"
 #include "tool/ui/TableCtrl.h"

@@ -23,6 +23,7 @@
 #include "SoakSupport.h"
 #include "common/ProfileFile.h"
 #include "tool/device/SerialTransport.h"
+#include "tool/device/SimulatorResponder.h"
 #include "tool/session/ConfigurationSession.h"
 #include "tool/session/FirmwareSession.h"
 

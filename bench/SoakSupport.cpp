@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/Notifier.h"
 #include "tool/device/SerialTransport.h"
 
 namespace gantry::soak {

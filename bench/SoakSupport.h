@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/Clock.h"
+#include "tool/device/Notifier.h"
 #include "tool/device/RequestGate.h"
 
 namespace gantry::soak {

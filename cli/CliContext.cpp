@@ -8,8 +8,11 @@
 #include <iostream>
 
 #include "common/GantryDirectory.h"
+#include "tool/device/DeviceResponder.h"
+#include "tool/device/Notifier.h"
 #include "tool/device/SerialTransport.h"
 #include "tool/device/SetupDiagnosis.h"
+#include "tool/device/SimulatorResponder.h"
 #include "tool/session/SessionLog.h"
 
 namespace gantry::cli {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cli/WatchedResponder.h"
-#include "tool/device/RequestGate.h"
+#include "tool/device/Notifier.h"
 #include "tool/device/SerialTransport.h"
 #include "tool/session/ConfigurationSession.h"
 

@@ -6,6 +6,7 @@
 
 #include "cli/Commands.h"
 #include "cli/ConfigFiles.h"
+#include "tool/device/IdentityValues.h"
 #include "tool/model/ConfigFile.h"
 #include "tool/session/BackupStore.h"
 #include "tool/session/CommissioningReport.h"

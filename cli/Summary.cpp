@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/ProductCatalogue.h"
 #include "tool/model/ConfigJson.h"
 #include "tool/model/ConfigurationCompare.h"
 #include "tool/model/IoRules.h"

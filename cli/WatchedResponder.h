@@ -7,7 +7,8 @@
 
 #include <memory>
 
-#include "tool/device/RequestGate.h"
+#include "tool/device/DeviceResponder.h"
+#include "tool/device/Notifier.h"
 
 namespace gantry::cli {
 

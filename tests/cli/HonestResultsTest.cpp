@@ -14,6 +14,7 @@
 #include "TestSupport.h"
 #include "common/ProfileFile.h"
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/ProductCatalogue.h"
 #include "tool/model/ConfigFile.h"
 
 using namespace gantry;

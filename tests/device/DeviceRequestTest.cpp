@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/IdentityValues.h"
+#include "tool/device/IoPointRecord.h"
+#include "tool/device/ProductCatalogue.h"
 
 using namespace gantry::tool;
 

@@ -9,6 +9,7 @@
 #include "common/ProfileFile.h"
 #include "tool/device/DeviceSimulator.h"
 #include "tool/device/RequestGate.h"
+#include "tool/device/SimulatorResponder.h"
 
 using namespace gantry;
 

@@ -6,6 +6,9 @@
 #include "TestSupport.h"
 #include "common/ProfileFile.h"
 #include "tool/device/Device.h"
+#include "tool/device/IdentityValues.h"
+#include "tool/device/IoPointRecord.h"
+#include "tool/device/ProductCatalogue.h"
 
 using namespace gantry;
 

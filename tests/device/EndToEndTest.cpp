@@ -14,6 +14,9 @@
 #include "TestSupport.h"
 #include "common/ProfileFile.h"
 #include "tool/device/Device.h"
+#include "tool/device/IdentityValues.h"
+#include "tool/device/Notifier.h"
+#include "tool/device/ProductCatalogue.h"
 #include "tool/device/SerialTransport.h"
 
 using namespace gantry;

@@ -11,6 +11,7 @@
 #include "FirmwareFixture.h"
 #include "TestSupport.h"
 #include "rp1210/GatewayProcess.h"
+#include "tool/device/IdentityValues.h"
 #include "tool/device/SerialTransport.h"
 
 using namespace gantry;
@@ -96,8 +97,8 @@ TEST_F(FirmwareEndToEnd, TwoImagesWithAResetAfterEachReconnectAndVerify) {
     EXPECT_TRUE(m_gate->IsConnected());
     // after each image the revisions were read again over the new connection
     EXPECT_EQ(m_progress.revisionReads, 3);
-    EXPECT_EQ(m_progress.lastRevisions[0].revisionText, "2.10");
-    EXPECT_EQ(m_progress.lastRevisions[1].revisionText, "1.03");
+    EXPECT_EQ(FormatRevision(m_progress.lastRevisions[0].revision), "2.10");
+    EXPECT_EQ(FormatRevision(m_progress.lastRevisions[1].revision), "1.03");
 }
 
 TEST_F(FirmwareEndToEnd, TransferFailureInTheMiddleResetsReconnectsAndRecovers) {

@@ -9,6 +9,7 @@
 
 #include "TestSupport.h"
 #include "tool/device/FirmwareUpdate.h"
+#include "tool/device/Notifier.h"
 
 using namespace gantry::tool;
 

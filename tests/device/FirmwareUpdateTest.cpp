@@ -15,6 +15,9 @@
 #include "TestSupport.h"
 #include "common/ProfileFile.h"
 #include "gateway/GatewayObjects.h"
+#include "tool/device/DeviceResponder.h"
+#include "tool/device/IdentityValues.h"
+#include "tool/device/Notifier.h"
 
 using namespace gantry;
 
@@ -153,7 +156,7 @@ TEST_F(FirmwareUpdateTest, Description_EveryKeyParsedWithItsDefaultsAndBases) {
     const FirmwareImageEntry& carrier = m_update->ImageArea(1);
     EXPECT_TRUE(carrier.used);
     EXPECT_EQ(carrier.updateNumber, 1);
-    EXPECT_EQ(carrier.revisionText, "2.10");
+    EXPECT_EQ(FormatRevision(carrier.revision), "2.10");
     EXPECT_EQ(carrier.maxTimeoutSeconds, 30);
     EXPECT_TRUE(carrier.autoResetOnError);
     EXPECT_TRUE(carrier.updateReset);
@@ -161,7 +164,7 @@ TEST_F(FirmwareUpdateTest, Description_EveryKeyParsedWithItsDefaultsAndBases) {
     EXPECT_EQ(carrier.fileSize, 10u);
 
     const FirmwareImageEntry& boot = m_update->ImageArea(2);
-    EXPECT_EQ(boot.revisionText, "31.07");
+    EXPECT_EQ(FormatRevision(boot.revision), "31.07");
     EXPECT_EQ(boot.maxTimeoutSeconds, 45);
     EXPECT_FALSE(boot.autoResetOnError);
     EXPECT_FALSE(boot.updateReset);
@@ -184,7 +187,7 @@ TEST_F(FirmwareUpdateTest, Description_LaterSectionForTheSameAreaOverwritesTheEa
     ASSERT_TRUE(m_update->SelectFile(path));
     EXPECT_EQ(m_update->ImageArea(2).updateNumber, 2);
     EXPECT_EQ(m_update->ImageArea(2).dataFileName, "new.bin");
-    EXPECT_EQ(m_update->ImageArea(2).revisionText, "1.05");
+    EXPECT_EQ(FormatRevision(m_update->ImageArea(2).revision), "1.05");
 }
 
 TEST_F(FirmwareUpdateTest, Description_BadUpdateCountsStopTheReading) {
@@ -271,9 +274,9 @@ TEST_F(FirmwareUpdateTest, DeviceRevisions_EmptyFieldbusAreasAreNotPresent) {
     ASSERT_TRUE(m_update->Open());
     const DeviceAreaRevisions& areas = m_update->DeviceRevisions();
     EXPECT_TRUE(areas[0].present);
-    EXPECT_EQ(areas[0].revisionText, "2.10");
+    EXPECT_EQ(FormatRevision(areas[0].revision), "2.10");
     EXPECT_TRUE(areas[1].present);
-    EXPECT_EQ(areas[1].revisionText, "1.03");
+    EXPECT_EQ(FormatRevision(areas[1].revision), "1.03");
     EXPECT_FALSE(areas[2].present);
     EXPECT_FALSE(areas[3].present);
     EXPECT_FALSE(m_update->IsStartEnabled());
@@ -384,6 +387,24 @@ TEST_F(FirmwareUpdateTest, Transfer_WithoutUpdateResetNoResetIsSent) {
     EXPECT_EQ(m_log.resets, 0);
     EXPECT_EQ(m_log.Count(SVC_FirmwareTransfer), 1);
     EXPECT_TRUE(m_progress.statusTexts.empty());
+}
+
+TEST_F(FirmwareUpdateTest, Verification_MinorRevisionsOfThreeDigitsCompareByValue) {
+    // area 1 reports 2.100; the description gives the minor in hexadecimal or decimal
+    ASSERT_TRUE(WriteProfileString("GYSim.ini", "NVS_1", "Revision", "0x6402"));
+    Write("carrier.bin", ImageBytes(10));
+    const std::pair<const char*, FlashOutcome> cases[] = {
+        {"0x64", FlashOutcome::Verified},
+        {"100", FlashOutcome::Verified},
+        {"10", FlashOutcome::RevisionMismatch},  // 2.10, not 2.100
+    };
+    for (const auto& [minor, outcome] : cases) {
+        ConnectScripted();
+        const std::string path = Write(
+            "minor.nvs", DeviceSection("1") + UpdateSection(1, 1, "2", minor, "carrier.bin", 10));
+        EXPECT_EQ(Flash(path), outcome) << minor;
+        EXPECT_EQ(FormatRevision(m_update->DeviceRevisions()[0].revision), "2.100");
+    }
 }
 
 TEST_F(FirmwareUpdateTest, Verification_DifferentRevisionIsReported) {

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "common/ProfileFile.h"
 #include "tool/device/RequestGate.h"
+#include "tool/device/SimulatorResponder.h"
 
 using namespace gantry;
 
@@ -98,6 +99,32 @@ TEST_F(GateTest, OfflineWhileConnected_KeepsTheGatewayForLater) {
     EXPECT_EQ(m_gateway->requests, 0);
     EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply), 1);
     EXPECT_EQ(m_gateway->requests, 1);
+}
+
+TEST_F(GateTest, OfflineInALostSequence_AnswersOrRefusesButNeverLoses) {
+    ASSERT_EQ(m_gate->ConnectDevice(), 1);
+    m_gate->BeginSequence();
+    m_gateway->loseReplies = true;
+    DeviceReply reply;
+    EXPECT_EQ(m_gate->Exchange(MakeGetRequest(CLS_Identity, 1, 6), reply), RequestOutcome::Lost);
+    // the offline responder holds no connection: the lost sequence does not stop it
+    m_gate->SetOffline(true);
+    EXPECT_TRUE(m_gate->IsOffline());
+    EXPECT_EQ(m_gate->ConnectDevice(), 1);
+    EXPECT_EQ(m_gate->Exchange(MakeGetRequest(CLS_Identity, 1, 103), reply),
+              RequestOutcome::Answered);
+    DeviceRequest broken = MakeGetRequest(CLS_Identity, 1, 6);
+    broken.dataLength = kDeviceDataSize + 1;
+    EXPECT_EQ(m_gate->Exchange(broken, reply), RequestOutcome::Refused);
+    EXPECT_EQ(m_log.results.back(), 0);
+    EXPECT_EQ(m_gateway->connects, 1);
+    EXPECT_EQ(m_gateway->requests, 1);
+    EXPECT_FALSE(m_gate->IsConnected());
+    EXPECT_EQ(m_lost, 0);
+    m_gate->SetOffline(false);
+    EXPECT_FALSE(m_gate->IsOffline());
+    EXPECT_EQ(m_gate->ConnectDevice(), 0);
+    EXPECT_TRUE(m_gate->EndSequence());
 }
 
 TEST_F(GateTest, ConnectWithRetry_TriesTwiceNWithHalfSecondPauses) {

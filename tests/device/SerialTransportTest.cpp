@@ -9,6 +9,7 @@
 
 #include "TestSupport.h"
 #include "tool/device/Device.h"
+#include "tool/device/Notifier.h"
 #include "tool/device/SerialTransport.h"
 
 using namespace gantry;

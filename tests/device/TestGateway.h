@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tool/device/RequestGate.h"
+#include "tool/device/SimulatorResponder.h"
 
 using namespace gantry::tool;
 

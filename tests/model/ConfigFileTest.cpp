@@ -9,6 +9,7 @@
 
 #include "ModelTestSupport.h"
 #include "TestSupport.h"
+#include "tool/device/IdentityValues.h"
 #include "tool/device/InputFile.h"
 
 using namespace gantry::tool;

@@ -10,6 +10,8 @@
 #include "ModelTestSupport.h"
 #include "RequestText.h"
 #include "TestSupport.h"
+#include "tool/device/Notifier.h"
+#include "tool/device/SimulatorResponder.h"
 #include "tool/model/DeviceSync.h"
 
 using namespace gantry;

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "model/DeviceSyncFixture.h"
+#include "tool/device/SimulatorResponder.h"
 #include "tool/model/NetworkRules.h"
 #include "tool/session/ReportedTexts.h"
 

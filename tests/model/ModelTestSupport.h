@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/ProductCatalogue.h"
 #include "tool/model/ConfigFile.h"
 
 using namespace gantry::tool;

@@ -2,6 +2,7 @@
 // network-side entry rules and a new configuration's defaults.
 #include <gtest/gtest.h>
 
+#include "tool/device/IdentityValues.h"
 #include "tool/model/Configuration.h"
 #include "tool/model/NetworkRules.h"
 

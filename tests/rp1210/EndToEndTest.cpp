@@ -13,6 +13,7 @@
 #include "common/Clock.h"
 #include "common/GantryDirectory.h"
 #include "tool/device/Device.h"
+#include "tool/device/Notifier.h"
 #include "tool/device/SerialTransport.h"
 
 using namespace gantry;

@@ -12,6 +12,7 @@
 #include "Rp1210Fixture.h"
 #include "common/GantryDirectory.h"
 #include "driver/Df1Utils.h"
+#include "tool/device/Notifier.h"
 #include "tool/device/SerialTransport.h"
 #include "tool/session/ConfigurationSession.h"
 

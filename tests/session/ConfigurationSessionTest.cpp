@@ -4,6 +4,9 @@
 #include <algorithm>
 
 #include "SessionTestSupport.h"
+#include "tool/device/IdentityValues.h"
+#include "tool/device/Notifier.h"
+#include "tool/device/ProductCatalogue.h"
 #include "tool/session/ReportedTexts.h"
 
 using namespace gantry;

@@ -2,6 +2,9 @@
 // question, Save, Open), the status view's texts, the trace-log frame of a
 // run, and the request gate's one-exchange-at-a-time check.
 #include "SessionTestSupport.h"
+#include "tool/device/Notifier.h"
+#include "tool/device/ProductCatalogue.h"
+#include "tool/device/SimulatorResponder.h"
 #include "tool/session/SessionLog.h"
 #include "tool/session/StatusPresentation.h"
 

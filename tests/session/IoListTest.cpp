@@ -2,6 +2,7 @@
 // header texts in both modes, column widths, the form's events, and the I/O
 // commands on a session against the simulator as a gateway.
 #include "SessionTestSupport.h"
+#include "tool/device/Notifier.h"
 #include "tool/session/IoListPresentation.h"
 #include "tool/session/IoPointForm.h"
 #include "tool/session/IoTableCommands.h"

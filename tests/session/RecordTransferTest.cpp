@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "model/DeviceSyncFixture.h"
+#include "tool/device/DeviceResponder.h"
+#include "tool/device/SimulatorResponder.h"
 #include "tool/session/RecordTransfer.h"
 
 namespace {

@@ -2,6 +2,9 @@
 // and the number entries of the settings screens with their exact messages.
 #include <gtest/gtest.h>
 
+#include "tool/device/IdentityValues.h"
+#include "tool/device/Notifier.h"
+#include "tool/device/ProductCatalogue.h"
 #include "tool/session/ConfigurationSession.h"
 
 using namespace gantry::tool;

@@ -14,6 +14,9 @@
 
 #include "RequestText.h"
 #include "TestSupport.h"
+#include "tool/device/Notifier.h"
+#include "tool/device/ProductCatalogue.h"
+#include "tool/device/SimulatorResponder.h"
 #include "tool/session/ConfigurationSession.h"
 
 using namespace gantry;

@@ -19,6 +19,7 @@
 #include "TestSupport.h"
 #include "device/FirmwareFixture.h"
 #include "rp1210/GatewayProcess.h"
+#include "tool/device/Notifier.h"
 #include "tool/device/SerialTransport.h"
 #include "tool/session/ConfigurationSession.h"
 #include "tool/session/FirmwareSession.h"

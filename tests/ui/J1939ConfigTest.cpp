@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "session/SessionTestSupport.h"
+#include "tool/device/Notifier.h"
+#include "tool/device/ProductCatalogue.h"
 #include "tool/ui/J1939Config.h"
 #include "tool/ui/J1939DeviceName.h"
 

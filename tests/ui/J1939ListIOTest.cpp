@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "session/SessionTestSupport.h"
+#include "tool/device/Notifier.h"
 #include "tool/session/IoTableCommands.h"
 #include "tool/ui/EditJ1939IOPoint.h"
 #include "tool/ui/J1939ListIO.h"

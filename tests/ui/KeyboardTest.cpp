@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "FrameTestSupport.h"
+#include "tool/device/Notifier.h"
 #include "tool/session/J1939NameEditor.h"
 #include "tool/ui/EditJ1939IOPoint.h"
 #include "tool/ui/J1939Config.h"

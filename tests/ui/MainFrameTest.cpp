@@ -10,6 +10,8 @@
 #include <QWindow>
 
 #include "FrameTestSupport.h"
+#include "tool/device/Notifier.h"
+#include "tool/device/ProductCatalogue.h"
 #include "tool/model/ConfigFile.h"
 #include "tool/ui/AboutDlg.h"
 #include "tool/ui/BusyScope.h"

@@ -7,6 +7,7 @@
 
 #include "FrameTestSupport.h"
 #include "common/ProfileFile.h"
+#include "tool/device/ProductCatalogue.h"
 #include "tool/ui/DNetConfig.h"
 #include "tool/ui/IpConfig.h"
 #include "tool/ui/ModbusConfigEnh.h"

@@ -14,6 +14,7 @@
 
 #include "FrameTestSupport.h"
 #include "cli/ReportExpectations.h"
+#include "tool/device/IdentityValues.h"
 #include "tool/model/ConfigFile.h"
 #include "tool/model/ConfigJson.h"
 #include "tool/session/BackupStore.h"

@@ -1,5 +1,7 @@
 #include "tool/device/Device.h"
 
+#include "tool/device/IdentityValues.h"
+
 #include <chrono>
 
 namespace gantry::tool {

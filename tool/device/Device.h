@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/ProductCatalogue.h"
 #include "tool/device/RequestGate.h"
 
 namespace gantry::tool {

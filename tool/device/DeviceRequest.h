@@ -1,12 +1,11 @@
 // Object requests to the gateway and their replies: the in-memory records, their
 // byte form (little-endian, no path-size byte, no length field, no sequence
-// number), the service codes, the interface type names, the product
-// combinations and the display forms of identity values. Pure functions, no I/O.
+// number), the service, class and status codes. The gateway's side of the same
+// format is in RequestCodec.h. Pure functions, no I/O.
 #pragma once
 
 #include <cstdint>
 #include <span>
-#include <string>
 
 namespace gantry::tool {
 
@@ -104,112 +103,5 @@ int EncodeRequest(const DeviceRequest& request, std::uint8_t* buffer, int size);
 // its data would not fit the 508-byte data area (such a reply is refused, never
 // cut). `reply` is reset first.
 int DecodeReply(const std::uint8_t* buffer, int length, DeviceReply& reply);
-
-// Interface type codes naming each side of a gateway.
-enum InterfaceType : int {
-    IT_DeviceNetMaster = 1,
-    IT_DeviceNetSlave = 2,
-    IT_ControlNetScanner = 3,
-    IT_ControlNetAdapter = 4,
-    IT_EthernetClient = 5,
-    IT_EthernetServer = 6,
-    IT_ModbusMaster = 7,
-    IT_ModbusSlave = 8,
-    IT_J1939 = 9,
-    IT_J1708 = 10,
-    IT_ProfibusSlave = 11,
-    IT_ModbusSlaveEnhanced = 12,
-    IT_EndOfTable = 13,
-};
-
-// Whether `code` names an interface type (1 to 12).
-inline bool IsKnownInterfaceType(std::uint32_t code) {
-    return code >= IT_DeviceNetMaster && code < IT_EndOfTable;
-}
-
-// The display name of an interface type; "Undefined communication library
-// type" for any code outside 1 to 12.
-const char* InterfaceTypeName(int code);
-// The code whose display name is exactly `name` (case matters; the first of
-// the two "Modbus Slave" entries wins); -1 when none.
-int InterfaceTypeFromName(const std::string& name);
-
-// A gateway's product: display name, revision word (low byte major, high byte
-// minor) and interface pair.
-struct ProductCombination {
-    std::string name;
-    std::uint16_t revision = 0;
-    int clientType = -1;
-    int serverType = -1;
-};
-
-bool operator==(const ProductCombination& a, const ProductCombination& b);
-
-// The five known combinations in the order of the new-module list.
-std::span<const ProductCombination> KnownProductCombinations();
-inline constexpr int kKnownProductCount = 5;
-// The combination of the pair: a known entry, or "Unknown Gantry Combination"
-// with revision 1.01 carrying the given pair.
-ProductCombination LookupProductCombination(int clientType, int serverType);
-// Why a file of one pair cannot go to a gateway of another, naming both
-// products: "The file is for the NAME; the connected gateway is the NAME."
-std::string ProductMismatchText(int fileClient, int fileServer, int gatewayClient,
-                                int gatewayServer);
-// The combination of a selection index of the new-module list (0..4); an index
-// outside the list gives the unknown entry with the pair -1, -1.
-ProductCombination ProductCombinationForIndex(int index);
-
-// Revision words.
-inline constexpr std::uint16_t MakeRevision(int major, int minor) {
-    return static_cast<std::uint16_t>((major & 0xFF) | ((minor & 0xFF) << 8));
-}
-inline constexpr int RevisionMajor(std::uint16_t revision) {
-    return revision & 0xFF;
-}
-inline constexpr int RevisionMinor(std::uint16_t revision) {
-    return revision >> 8;
-}
-// The value revisions are compared by: major × 256 + minor.
-inline constexpr int RevisionOrder(std::uint16_t revision) {
-    return RevisionMajor(revision) * 256 + RevisionMinor(revision);
-}
-// "%d.%02d" of major and minor: bytes 2, 7 show "2.07".
-std::string FormatRevision(std::uint16_t revision);
-// "%08X": 0x1A2B shows "00001A2B".
-std::string FormatSerialNumber(std::uint32_t serialNumber);
-// "No Error" for 0, else "0x%X" of the low 7 bits: 0x85 shows "0x5".
-std::string FormatMajorFault(std::uint32_t fault);
-// The DeviceNet scanner's status text; a code without text shows "%2d ".
-std::string ScannerStatusText(int code);
-
-// J1939 I/O point record of class 111 (instance = entry number).
-inline constexpr int kIoPointRecordSize = 15;     // with the priority byte
-inline constexpr int kIoPointRecordSizeOld = 14;  // firmware without priority
-inline constexpr std::uint8_t kDefaultIoPriority = 6;
-
-struct IoPointRecord {
-    std::uint8_t table = 0;  // 0 input, 1 output, 2 active DTC, 3 previously active DTC
-    std::uint16_t dataOffset = 0;
-    std::uint16_t dataLength = 0;
-    std::uint16_t updateRate = 0;
-    std::uint8_t address = 0;
-    std::uint32_t pgn = 0;
-    std::uint16_t messageOffset = 0;
-    std::uint8_t priority = kDefaultIoPriority;
-
-    bool operator==(const IoPointRecord&) const = default;
-};
-
-// Whether the gateway's firmware carries the priority byte: not when the server
-// type is 8 and the revision is below 1.06, nor when it is 6 and below 1.02.
-bool IoPointHasPriority(int serverType, std::uint16_t revision);
-// 15 or 14 bytes, by the rule above.
-int IoPointRecordSize(int serverType, std::uint16_t revision);
-// Writes the first `size` (14 or 15) bytes of the record; returns `size`, or
-// kBufferTooSmall when `capacity` is smaller.
-int EncodeIoPoint(const IoPointRecord& point, int size, std::uint8_t* buffer, int capacity);
-// Reads a record from `length` bytes; a missing priority byte (length 14) gives
-// priority 6. False when fewer than 14 bytes.
-bool DecodeIoPoint(const std::uint8_t* buffer, int length, IoPointRecord& point);
 
 }  // namespace gantry::tool

@@ -6,6 +6,7 @@
 #include "common/Assert.h"
 #include "common/TextFormat.h"
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/IoPointRecord.h"
 #include "tool/device/SimulatorAttributes.h"
 #include "tool/device/SimulatorProfile.h"
 

@@ -2,10 +2,10 @@
 
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 
 #include "common/ProfileFile.h"
+#include "tool/device/IdentityValues.h"
 
 namespace gantry::tool {
 
@@ -101,9 +101,7 @@ private:
         };
         entry.majorRevision = static_cast<int>(Number(section, "MajorRevision", major, 16, 255));
         entry.minorRevision = static_cast<int>(Number(section, "MinorRevision", minor, 16, 255));
-        char text[32];
-        std::snprintf(text, sizeof text, "%d.%02d", entry.majorRevision, entry.minorRevision);
-        entry.revisionText = text;
+        entry.revision = MakeRevision(entry.majorRevision, entry.minorRevision);
         entry.dataFileName = Value(section, "DataFileName", "");
         entry.fileSize = static_cast<std::uint32_t>(number("FileSize", "0", 10, 0xFFFFFFFF));
         entry.maxTimeoutSeconds =

@@ -22,7 +22,7 @@ struct FirmwareImageEntry {
     int updateNumber = 0;  // the "Update%d" section it came from
     int majorRevision = 0;
     int minorRevision = 0;
-    std::string revisionText;  // "%d.%02d" of major and minor
+    std::uint16_t revision = 0;  // the word of major and minor (IdentityValues.h)
     int maxTimeoutSeconds = 30;
     std::string dataFileName;  // empty: the area is not written
     std::uint32_t fileSize = 0;

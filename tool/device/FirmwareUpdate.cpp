@@ -7,7 +7,9 @@
 #include <span>
 
 #include "tool/device/FirmwareImage.h"
+#include "tool/device/IdentityValues.h"
 #include "tool/device/InputFile.h"
+#include "tool/device/Notifier.h"
 
 namespace gantry::tool {
 
@@ -28,14 +30,6 @@ const char* const f_szResetting = "Resetting and Polling for Device.";
 const char* const f_szPleaseWait = "Please Wait...";
 const char* const f_szNoReconnect =
     "Unable to reconnect to the device. Please reset the device power and try again.";
-
-// "%hd.%02hd" of the two revision bytes the gateway sends.
-std::string DeviceRevisionText(const DeviceReply& reply) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%hd.%02hd", static_cast<short>(reply.Byte(0)),
-                  static_cast<short>(reply.Byte(1)));
-    return text;
-}
 
 // A description file named without any directory lies in the current
 // directory, like its images; the profile reader would otherwise look in the
@@ -99,14 +93,14 @@ bool CFirmwareUpdate::Open() {
     return ReadDeviceRevisions();
 }
 
-bool CFirmwareUpdate::ReadAreaRevision(int area, std::string& text) {
+bool CFirmwareUpdate::ReadAreaRevision(int area, std::uint16_t& revision) {
     DeviceReply reply;
     const DeviceRequest request =
         MakeGetRequest(CLS_FirmwareStorage, static_cast<std::uint16_t>(area), f_nAttrAreaRevision);
     if (m_gate.SendDeviceRequest(request, reply) != 1 || reply.generalStatus != DST_Success) {
         return false;
     }
-    text = DeviceRevisionText(reply);
+    revision = reply.Word(0);  // major, then minor
     return true;
 }
 
@@ -114,8 +108,8 @@ bool CFirmwareUpdate::ReadDeviceRevisions() {
     m_deviceRevisions = DeviceAreaRevisions{};
     bool result = true;
     for (int area = 1; area <= kFirmwareAreaCount; ++area) {
-        std::string text;
-        const bool answered = ReadAreaRevision(area, text);
+        std::uint16_t revision = 0;
+        const bool answered = ReadAreaRevision(area, revision);
         if (area <= 2 && !answered) {
             ShowMessage(
                 std::string("Unable to obtain ") + FirmwareAreaName(area) + " NVS object revision",
@@ -124,8 +118,9 @@ bool CFirmwareUpdate::ReadDeviceRevisions() {
             break;
         }
         // an empty fieldbus slot answers 0.00
-        if (answered && (area <= 2 || text != "0.00")) {
-            m_deviceRevisions[static_cast<std::size_t>(area - 1)] = DeviceAreaRevision{true, text};
+        if (answered && (area <= 2 || revision != MakeRevision(0, 0))) {
+            m_deviceRevisions[static_cast<std::size_t>(area - 1)] =
+                DeviceAreaRevision{true, revision};
         }
     }
     if (m_listener != nullptr) {
@@ -420,11 +415,12 @@ FlashOutcome CFirmwareUpdate::Verify() {
             entry.dataFileName.empty()) {
             continue;
         }
-        std::string text;
-        if (!ReadAreaRevision(area, text)) {
+        std::uint16_t revision = 0;
+        if (!ReadAreaRevision(area, revision)) {
             return FlashOutcome::VerificationFailed;
         }
-        if (text != entry.revisionText) {
+        // both words are shown "%d.%02d", which tells any two apart
+        if (revision != entry.revision) {
             return FlashOutcome::RevisionMismatch;
         }
     }

@@ -18,6 +18,7 @@
 
 #include "tool/device/Device.h"
 #include "tool/device/FirmwareDescription.h"
+#include "tool/device/Notifier.h"
 #include "tool/device/RequestGate.h"
 
 namespace gantry::tool {
@@ -34,7 +35,9 @@ const char* FirmwareAreaName(int area);
 // What the gateway reported for one storage area.
 struct DeviceAreaRevision {
     bool present = false;
-    std::string revisionText;  // "%hd.%02hd" of the reply's major and minor bytes
+    // the word as the gateway sends it: low byte major, high byte minor
+    // (FormatRevision shows it)
+    std::uint16_t revision = 0;
 };
 
 using DeviceAreaRevisions = std::array<DeviceAreaRevision, kFirmwareAreaCount>;
@@ -170,7 +173,7 @@ private:
     FlashOutcome RecoverFromError();
     // Reads back the revision of every area written: the outcome, no message.
     FlashOutcome Verify();
-    bool ReadAreaRevision(int area, std::string& text);
+    bool ReadAreaRevision(int area, std::uint16_t& revision);
     void ShowMessage(const std::string& text, const std::string& caption,
                      NotifyIcon icon = NotifyIcon::None);
     void ShowProgress(int area, int position, int range, std::uint32_t done, std::uint32_t total);

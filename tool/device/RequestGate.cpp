@@ -1,61 +1,20 @@
 #include "tool/device/RequestGate.h"
 
-#include <cstdio>
 #include <thread>
 #include <utility>
 
 #include "common/Assert.h"
+#include "tool/device/DeviceResponder.h"
+#include "tool/device/Notifier.h"
 
 namespace gantry::tool {
-
-NotifyAnswer CStderrNotifier::Notify(const std::string& text, const std::string& caption,
-                                     NotifyButtons buttons, NotifyIcon /*icon*/,
-                                     NotifyAnswer /*defaultAnswer*/) {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    // nobody can answer: the cautious choice
-    switch (buttons) {
-        case NotifyButtons::Ok:
-            return NotifyAnswer::Ok;
-        case NotifyButtons::YesNo:
-            return NotifyAnswer::No;
-        default:
-            return NotifyAnswer::Cancel;
-    }
-}
-
-int SimulateExchange(DeviceSimulator& simulator, const DeviceRequest& request, DeviceReply& reply) {
-    std::uint8_t buffer[kTransferBufferSize] = {};
-    reply = DeviceReply{};
-    const int length = EncodeRequest(request, buffer, kTransferBufferSize);
-    if (length < 0) {
-        return 0;
-    }
-    const int replyLength = simulator.SimulateRequest(buffer, length, kTransferBufferSize);
-    if (replyLength < 0) {
-        return 0;
-    }
-    return DecodeReply(buffer, replyLength, reply) < 0 ? 0 : 1;
-}
-
-CSimulatorResponder::CSimulatorResponder(std::string profile) : m_simulator(std::move(profile)) {}
-
-int CSimulatorResponder::Connect() {
-    return m_simulator.IsUnreachable() ? 0 : 1;
-}
-
-int CSimulatorResponder::SendRequest(const DeviceRequest& request, DeviceReply& reply) {
-    if (m_simulator.IsUnreachable()) {
-        reply = DeviceReply{};
-        return 0;
-    }
-    return SimulateExchange(m_simulator, request, reply);
-}
 
 CRequestGate::CRequestGate(std::unique_ptr<IDeviceResponder> responder, INotifier* notifier,
                            IClock* clock)
     : m_responder(std::move(responder)),
       m_notifier(notifier != nullptr ? notifier : &m_stderrNotifier),
-      m_clock(clock != nullptr ? clock : &SystemClock()) {
+      m_clock(clock != nullptr ? clock : &SystemClock()),
+      m_answering(m_responder.get()) {
     if (m_responder) {
         m_responder->Attach(*m_notifier, *m_clock);
         m_responder->SetBetweenAttempts([this] {
@@ -67,17 +26,18 @@ CRequestGate::CRequestGate(std::unique_ptr<IDeviceResponder> responder, INotifie
 
 CRequestGate::~CRequestGate() = default;
 
+void CRequestGate::SetOffline(bool offline) {
+    m_answering = offline ? &m_offlineResponder : m_responder.get();
+}
+
 int CRequestGate::BindLibrary() {
-    if (m_offline) {
-        return 1;
-    }
-    return m_responder ? m_responder->BindLibrary() : 0;
+    return m_answering != nullptr ? m_answering->BindLibrary() : 0;
 }
 
 int CRequestGate::ConnectDevice() {
-    if (m_offline) {
-        // nothing to open: the simulator answers; an open client stays as it is
-        return 1;
+    if (AnswersWithoutConnection()) {
+        // nothing to open; an open client of the online responder stays as it is
+        return m_answering->Connect();
     }
     if (m_sequenceLost) {
         return 0;  // the sequence ended on a lost reply: no new connection in it
@@ -107,15 +67,19 @@ int CRequestGate::ConnectWithRetry(int n) {
 }
 
 RequestOutcome CRequestGate::Exchange(const DeviceRequest& request, DeviceReply& reply) {
-    if (m_offline || m_connected) {
+    const bool withoutConnection = AnswersWithoutConnection();
+    if (withoutConnection || m_connected) {
         StopIfCancelled();  // a request that would fail at once is no wait to cancel
     }
-    if (!m_offline) {
-        return ExchangeOnline(request, reply);
-    }
+    return withoutConnection ? ExchangeWithoutConnection(request, reply)
+                             : ExchangeOnline(request, reply);
+}
+
+RequestOutcome CRequestGate::ExchangeWithoutConnection(const DeviceRequest& request,
+                                                       DeviceReply& reply) {
     // The connected flag belongs to the real gateway: an offline answer
-    // neither sets nor clears it.
-    const int result = SimulateExchange(m_offlineSimulator, request, reply);
+    // neither sets nor clears it, and nothing offline is ever lost.
+    const int result = m_answering->SendRequest(request, reply);
     Report(request, result, reply);
     return result == 1 && reply.generalStatus == 0 ? RequestOutcome::Answered
                                                    : RequestOutcome::Refused;

@@ -3,8 +3,9 @@
 // offline flags of the application. Qt-free: the desktop application object
 // owns one gate, the command-line front end owns another.
 //
-// What answers a request is pluggable:
-//  - offline mode (SetOffline(true)): the gate's own DeviceSimulator over
+// What answers a request is a responder (DeviceResponder.h), swapped by the
+// offline switch:
+//  - offline mode (SetOffline(true)): the gate's own COfflineResponder over
 //    GYSim.ini answers; reads that the accessor skips offline are skipped there;
 //  - online: the IDeviceResponder given at construction, either the RP1210
 //    client transport (CSerialTransport) or CSimulatorResponder, the in-process
@@ -22,92 +23,12 @@
 
 #include "common/Clock.h"  // IClock, SystemClock, CInstantClock
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/DeviceResponder.h"
 #include "tool/device/DeviceSimulator.h"
+#include "tool/device/Notifier.h"
+#include "tool/device/OfflineResponder.h"
 
 namespace gantry::tool {
-
-// Message boxes that the device layers raise. The desktop tool shows a modal
-// box; tests record the call and answer it; the command line prints it.
-enum class NotifyButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
-enum class NotifyIcon { None, Error, Warning, Information, Question };
-enum class NotifyAnswer { Ok, Cancel, Yes, No, Retry };
-
-class INotifier {
-public:
-    virtual ~INotifier() = default;
-    // Shows `text` under `caption` with the given buttons and icon and returns
-    // the button the user chose. `defaultAnswer` is the button that Enter
-    // chooses (the caution before a download defaults to No); Ok means the
-    // first button of the set. Called on the gate's thread; may block.
-    virtual NotifyAnswer Notify(const std::string& text, const std::string& caption,
-                                NotifyButtons buttons, NotifyIcon icon,
-                                NotifyAnswer defaultAnswer = NotifyAnswer::Ok) = 0;
-};
-
-// Writes "caption: text" to standard error and answers the cautious button
-// (Ok alone, else No or Cancel); used when no notifier is given.
-class CStderrNotifier : public INotifier {
-public:
-    NotifyAnswer Notify(const std::string& text, const std::string& caption, NotifyButtons buttons,
-                        NotifyIcon icon, NotifyAnswer defaultAnswer) override;
-};
-
-// What answers requests while the tool is online. Results are 1 for success
-// and 0 for failure throughout.
-class IDeviceResponder {
-public:
-    virtual ~IDeviceResponder() = default;
-    // Gives the responder the gate's notifier and clock (never null); called
-    // once by the gate's constructor.
-    virtual void Attach(INotifier& notifier, IClock& clock) {
-        (void)notifier;
-        (void)clock;
-    }
-    // Called by a Connect that tries several ports, between two of them (the
-    // gate's: the window repaints, and a cancelled read stops there).
-    void SetBetweenAttempts(std::function<void()> hook) { m_betweenAttempts = std::move(hook); }
-    // Loads what the responder needs (the RP1210 library); 1/0.
-    virtual int BindLibrary() = 0;
-    // Finds and opens the gateway; 1 when connected.
-    virtual int Connect() = 0;
-    // Closes the connection; the result is informative only.
-    virtual int Disconnect() = 0;
-    // Carries one exchange: 1 when a reply was decoded into `reply` (its general
-    // status is not judged), 0 when the request could not be carried.
-    virtual int SendRequest(const DeviceRequest& request, DeviceReply& reply) = 0;
-
-protected:
-    void BetweenAttempts() {
-        if (m_betweenAttempts) {
-            m_betweenAttempts();
-        }
-    }
-
-private:
-    std::function<void()> m_betweenAttempts;
-};
-
-// The in-process simulator answering as a gateway (online, not offline): every
-// request goes through the byte form, SimulateRequest and DecodeReply exactly
-// as it would over the line. Connect fails and requests fail while the
-// simulator is unreachable (a complete-mode Reset's downtime).
-class CSimulatorResponder : public IDeviceResponder {
-public:
-    explicit CSimulatorResponder(std::string profile = "GYSim.ini");
-    DeviceSimulator& Simulator() { return m_simulator; }
-
-    int BindLibrary() override { return 1; }
-    int Connect() override;
-    int Disconnect() override { return 0; }
-    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override;
-
-private:
-    DeviceSimulator m_simulator;
-};
-
-// Encodes `request`, lets `simulator` answer in place and decodes the reply;
-// 1 when decoded, 0 otherwise.
-int SimulateExchange(DeviceSimulator& simulator, const DeviceRequest& request, DeviceReply& reply);
 
 // Recording hook: called for every request that passes the gate (online or
 // offline), after the exchange, with the request's encoded bytes, the result of
@@ -179,14 +100,15 @@ public:
     int ResetDevice();
 
     bool IsConnected() const { return m_connected; }
-    bool IsOffline() const { return m_offline; }
-    // Switches offline mode; the connected flag and an open client stay as they
-    // are.
-    void SetOffline(bool offline) { m_offline = offline; }
+    bool IsOffline() const { return m_answering == &m_offlineResponder; }
+    // Switches offline mode: the offline responder answers from now on, or the
+    // online one again. The connected flag and an open client stay as they are.
+    void SetOffline(bool offline);
 
     // The simulator that answers in offline mode (GYSim.ini in the Gantry
     // directory).
-    DeviceSimulator& OfflineSimulator() { return m_offlineSimulator; }
+    DeviceSimulator& OfflineSimulator() { return m_offlineResponder.Simulator(); }
+    // The online responder (null when none was given).
     IDeviceResponder* Responder() { return m_responder.get(); }
     INotifier& Notifier() { return *m_notifier; }
     IClock& Clock() { return *m_clock; }
@@ -210,6 +132,11 @@ public:
 
 private:
     void Report(const DeviceRequest& request, int result, const DeviceReply& reply);
+    // The answering responder holds no connection (offline).
+    bool AnswersWithoutConnection() const {
+        return m_answering != nullptr && !m_answering->HoldsConnection();
+    }
+    RequestOutcome ExchangeWithoutConnection(const DeviceRequest& request, DeviceReply& reply);
     RequestOutcome ExchangeOnline(const DeviceRequest& request, DeviceReply& reply);
     // Throws ReadCancelled (once) when the user cancelled the read under way.
     void StopIfCancelled();
@@ -218,11 +145,11 @@ private:
     CStderrNotifier m_stderrNotifier;
     INotifier* m_notifier;
     IClock* m_clock;
-    DeviceSimulator m_offlineSimulator;
+    COfflineResponder m_offlineResponder;
+    IDeviceResponder* m_answering;  // m_responder or &m_offlineResponder
     std::function<void()> m_deviceLost;
     RequestObserver m_observer;
     bool m_connected = false;
-    bool m_offline = false;
     bool m_exchanging = false;  // a request waits for its reply
     int m_cancellableReads = 0;
     bool m_cancelRequested = false;

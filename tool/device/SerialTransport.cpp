@@ -9,6 +9,7 @@
 
 #include "common/GantryDirectory.h"
 #include "common/TraceLog.h"
+#include "tool/device/Notifier.h"
 
 namespace gantry::tool {
 

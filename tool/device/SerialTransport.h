@@ -14,7 +14,8 @@
 #include "common/SharedLibrary.h"
 #include "rp1210/RP1210.h"
 #include "tool/device/DeviceRequest.h"
-#include "tool/device/RequestGate.h"
+#include "tool/device/DeviceResponder.h"
+#include "tool/device/Notifier.h"
 
 namespace gantry::tool {
 

@@ -1,6 +1,7 @@
 #include "tool/device/SimulatorAttributes.h"
 
 #include "common/TextFormat.h"
+#include "tool/device/ProductCatalogue.h"
 
 namespace gantry::tool {
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 
+#include "tool/device/ProductCatalogue.h"
 #include "tool/device/SimulatorProfile.h"
 
 namespace gantry::tool {

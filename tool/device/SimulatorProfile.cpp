@@ -6,6 +6,7 @@
 
 #include "common/ProfileFile.h"
 #include "common/TextFormat.h"
+#include "tool/device/ProductCatalogue.h"
 
 namespace gantry::tool {
 

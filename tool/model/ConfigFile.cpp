@@ -6,6 +6,7 @@
 #include "common/AtomicFile.h"
 #include "tool/device/DeviceRequest.h"
 #include "tool/device/InputFile.h"
+#include "tool/device/ProductCatalogue.h"
 #include "tool/model/ByteCursor.h"
 
 namespace gantry::tool {

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/ProductCatalogue.h"
 #include "tool/model/IoRules.h"
 #include "tool/model/JsonDocumentCheck.h"
 

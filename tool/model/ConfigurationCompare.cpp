@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/ProductCatalogue.h"
 #include "tool/model/ConfigJson.h"
 
 namespace gantry::tool {

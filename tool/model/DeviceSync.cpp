@@ -1,5 +1,7 @@
 #include "tool/model/DeviceSync.h"
 
+#include "tool/device/IoPointRecord.h"
+
 #include <algorithm>
 #include <span>
 

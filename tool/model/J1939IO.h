@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/IoPointRecord.h"
 
 namespace gantry::tool {
 

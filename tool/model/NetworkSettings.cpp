@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/IdentityValues.h"
 #include "tool/model/NetworkRules.h"
 
 namespace gantry::tool {

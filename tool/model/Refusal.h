@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tool/device/RequestGate.h"  // NotifyIcon
+#include "tool/device/Notifier.h"
 
 namespace gantry::tool {
 

@@ -9,6 +9,8 @@
 
 #include "common/GantryDirectory.h"
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/IdentityValues.h"
+#include "tool/device/ProductCatalogue.h"
 #include "tool/model/ConfigFile.h"
 
 namespace gantry::tool {

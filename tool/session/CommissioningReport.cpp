@@ -7,6 +7,7 @@
 
 #include "tool/model/ConfigFile.h"
 
+#include "tool/device/ProductCatalogue.h"
 #include "tool/session/IoListPresentation.h"
 #include "tool/session/NetworkLists.h"
 #include "tool/session/PaneLabels.h"

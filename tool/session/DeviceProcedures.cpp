@@ -4,6 +4,7 @@
 #include <chrono>
 #include <utility>
 
+#include "tool/device/ProductCatalogue.h"
 #include "tool/session/DownloadSafety.h"
 #include "tool/session/SimulatedGateway.h"
 

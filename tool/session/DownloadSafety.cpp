@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "tool/device/IoPointRecord.h"
 #include "tool/model/ConfigFile.h"
 #include "tool/session/DownloadReport.h"
 #include "tool/session/GatewayReader.h"

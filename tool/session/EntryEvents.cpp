@@ -2,6 +2,8 @@
 // model's refusal, and tells the screens that follow from the change.
 #include "tool/session/EntryEvents.h"
 
+#include "tool/device/ProductCatalogue.h"
+
 namespace gantry::tool {
 
 std::optional<Refusal> EntryEvents::CommitIoSizeEntry(const std::string& text) {

@@ -1,5 +1,6 @@
 #include "tool/session/FirmwareSession.h"
 
+#include "tool/device/IdentityValues.h"
 #include "tool/session/StatusPresentation.h"
 
 namespace gantry::tool {
@@ -9,7 +10,7 @@ std::vector<RevisionRow> DeviceRevisionRows(const DeviceAreaRevisions& revisions
     for (int area = 1; area <= kFirmwareAreaCount; ++area) {
         const DeviceAreaRevision& revision = revisions[static_cast<std::size_t>(area - 1)];
         if (revision.present) {
-            rows.push_back(RevisionRow{FirmwareAreaName(area), revision.revisionText});
+            rows.push_back(RevisionRow{FirmwareAreaName(area), FormatRevision(revision.revision)});
         }
     }
     return rows;
@@ -20,7 +21,7 @@ std::vector<RevisionRow> ImageRevisionRows(const CFirmwareUpdate& update) {
     for (int area = 1; area <= kFirmwareAreaCount; ++area) {
         const FirmwareImageEntry& image = update.ImageArea(area);
         if (image.used) {
-            rows.push_back(RevisionRow{FirmwareAreaName(area), image.revisionText});
+            rows.push_back(RevisionRow{FirmwareAreaName(area), FormatRevision(image.revision)});
         }
     }
     return rows;

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "tool/device/SimulatorResponder.h"
 #include "tool/session/RecordTransfer.h"
 
 namespace gantry::tool {

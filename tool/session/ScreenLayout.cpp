@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/IdentityValues.h"
+#include "tool/device/ProductCatalogue.h"
 #include "tool/model/J1939Settings.h"
 #include "tool/model/NetworkSettings.h"
 

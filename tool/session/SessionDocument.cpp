@@ -4,6 +4,7 @@
 
 #include "common/AtomicFile.h"
 #include "tool/device/InputFile.h"
+#include "tool/device/ProductCatalogue.h"
 
 namespace gantry::tool {
 

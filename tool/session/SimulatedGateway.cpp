@@ -1,6 +1,8 @@
 #include "tool/session/SimulatedGateway.h"
 
+#include "tool/device/ProductCatalogue.h"
 #include "tool/device/SetupDiagnosis.h"
+#include "tool/device/SimulatorResponder.h"
 
 namespace gantry::tool {
 

@@ -1,5 +1,8 @@
 #include "tool/session/StatusPresentation.h"
 
+#include "tool/device/IdentityValues.h"
+#include "tool/device/ProductCatalogue.h"
+
 #include <cstdint>
 
 namespace gantry::tool {

@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "tool/device/RequestGate.h"
+#include "tool/device/Notifier.h"
 
 namespace gantry::ui {
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tool/device/FirmwareDescription.h"
+#include "tool/device/IdentityValues.h"
 
 using namespace gantry::tool;
 
@@ -24,7 +25,7 @@ void CheckEntry(const FirmwareImageEntry& entry, int updates) {
     Check(entry.minorRevision >= 0 && entry.minorRevision <= 255);
     char text[32];
     std::snprintf(text, sizeof text, "%d.%02d", entry.majorRevision, entry.minorRevision);
-    Check(entry.revisionText == text);
+    Check(FormatRevision(entry.revision) == text);
     Check(entry.maxTimeoutSeconds >= 0 &&
           static_cast<std::uint64_t>(entry.maxTimeoutSeconds) <= kMaxTimeoutSeconds);
 }
