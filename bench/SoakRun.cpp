@@ -278,7 +278,7 @@ void Soak::Cycle(long cycle) {
 
 bool Soak::Run() {
     m_idleThreads = ThreadCount();
-    if (!m_session.Gate().BindLibrary()) {
+    if (!Succeeded(m_session.Gate().BindLibrary())) {
         std::fprintf(stderr, "soak: the RP1210 library cannot be loaded\n");
         return false;
     }

@@ -223,7 +223,7 @@ int CliContext::ConnectGateway(bool needWorking) {
         return missing;
     }
     ConfigurationSession& session = Session();
-    if (!session.Gate().BindLibrary()) {
+    if (!Succeeded(session.Gate().BindLibrary())) {
         return kExitRefused;  // the transport showed why
     }
     session.Start();

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "tool/device/DeviceResponder.h"
+#include "tool/device/DeviceResult.h"
 #include "tool/device/Notifier.h"
 
 namespace gantry::cli {
@@ -20,16 +21,16 @@ public:
         : m_inner(std::move(inner)) {}
 
     void Attach(INotifier& notifier, IClock& clock) override { m_inner->Attach(notifier, clock); }
-    int BindLibrary() override { return m_inner->BindLibrary(); }
-    int Connect() override {
-        const int result = m_inner->Connect();
-        m_reached = m_reached || result == 1;
+    DeviceResult BindLibrary() override { return m_inner->BindLibrary(); }
+    DeviceResult Connect() override {
+        const DeviceResult result = m_inner->Connect();
+        m_reached = m_reached || Succeeded(result);
         return result;
     }
-    int Disconnect() override { return m_inner->Disconnect(); }
-    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
-        const int result = m_inner->SendRequest(request, reply);
-        m_lost = m_lost || (result != 1 && m_reached);
+    DeviceResult Disconnect() override { return m_inner->Disconnect(); }
+    DeviceResult SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
+        const DeviceResult result = m_inner->SendRequest(request, reply);
+        m_lost = m_lost || (!Succeeded(result) && m_reached);
         return result;
     }
 

@@ -27,7 +27,7 @@ protected:
     }
     DeviceReply Exchange(const DeviceRequest& request) {
         DeviceReply reply;
-        EXPECT_EQ(SimulateExchange(m_sim, request, reply), 1);
+        EXPECT_EQ(SimulateExchange(m_sim, request, reply), DeviceResult::Done);
         return reply;
     }
     DeviceReply Get(std::uint16_t classId, std::uint16_t instance, std::int16_t attribute) {
@@ -362,7 +362,8 @@ TEST_F(SimulatorTest, ProfileWithPath_IsUsedAsGiven) {
     DeviceSimulator other(m_dir.File("other.ini"));
     WriteFileBytes(m_dir.File("other.ini"), "[Identity]\nRun Mode=Run\n");
     DeviceReply reply;
-    ASSERT_EQ(SimulateExchange(other, MakeGetRequest(CLS_Identity, 1, 103), reply), 1);
+    ASSERT_EQ(SimulateExchange(other, MakeGetRequest(CLS_Identity, 1, 103), reply),
+              DeviceResult::Done);
     EXPECT_EQ(reply.Byte(0), 1);
 }
 

@@ -167,13 +167,13 @@ TEST_F(DeviceTest, SetRunState_OtherValuesDoNothing) {
 
 TEST_F(DeviceTest, ClearMajorFault_IsASetWithoutData) {
     m_gate->ConnectDevice();
-    EXPECT_EQ(m_device->ClearMajorFault(), 1);
+    EXPECT_EQ(m_device->ClearMajorFault(), DeviceResult::Done);
     EXPECT_EQ(m_log.encoded.at(0), (std::vector<std::uint8_t>{16, 1, 0, 1, 0, 104}));
 }
 
 TEST_F(DeviceTest, ResetDevice_DropsTheConnectionAndMarksNotDetected) {
     m_device->ReadRunState();
-    EXPECT_EQ(m_device->ResetDevice(), 1);
+    EXPECT_EQ(m_device->ResetDevice(), DeviceResult::Done);
     EXPECT_EQ(m_device->GetRunState(), RS_NotDetected);
     EXPECT_FALSE(m_gate->IsConnected());
     EXPECT_EQ(m_device->ReadRunState(), RS_Idle);  // the next read reconnects
@@ -203,7 +203,8 @@ TEST_F(DeviceTest, Offline_WritesReachTheSimulator) {
     EXPECT_EQ(ReadProfileString("GYSim.ini", "Identity", "Run Mode", ""), "1");
     // offline the run state reads as Idle whatever was written
     EXPECT_EQ(m_device->GetRunState(), RS_Idle);
-    EXPECT_EQ(m_device->ClearMajorFault(), 1);  // refused by the simulator, still 1
+    EXPECT_EQ(m_device->ClearMajorFault(),
+              DeviceResult::Done);  // refused by the simulator, still carried
     EXPECT_EQ(m_gateway->requests, 0);
 }
 

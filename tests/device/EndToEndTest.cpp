@@ -90,7 +90,7 @@ TEST_F(EndToEnd, IdentityRunStateAndSettingsTravelThroughTheRealLibraries) {
     OfflineIdentity offline;
     CDevice device(gate, offline);
     gate.SetDeviceLostHandler([&device] { device.MarkNotDetected(); });
-    ASSERT_EQ(gate.BindLibrary(), 1);
+    ASSERT_EQ(gate.BindLibrary(), DeviceResult::Done);
 
     device.RefreshIdentity();
     ASSERT_EQ(device.GetRunState(), RS_Idle);
@@ -107,9 +107,11 @@ TEST_F(EndToEnd, IdentityRunStateAndSettingsTravelThroughTheRealLibraries) {
 
     const std::vector<std::uint8_t> name = {8, 7, 6, 5, 4, 3, 2, 1};
     DeviceReply reply;
-    ASSERT_EQ(gate.SendDeviceRequest(MakeSetRequest(CLS_J1939Settings, 1, 4, name), reply), 1);
+    ASSERT_EQ(gate.SendDeviceRequest(MakeSetRequest(CLS_J1939Settings, 1, 4, name), reply),
+              DeviceResult::Done);
     EXPECT_EQ(reply.generalStatus, 0);
-    ASSERT_EQ(gate.SendDeviceRequest(MakeGetRequest(CLS_J1939Settings, 1, 4), reply), 1);
+    ASSERT_EQ(gate.SendDeviceRequest(MakeGetRequest(CLS_J1939Settings, 1, 4), reply),
+              DeviceResult::Done);
     EXPECT_EQ(std::vector<std::uint8_t>(reply.data, reply.data + reply.dataLength), name);
     EXPECT_EQ(ReadProfileString("GYSim.ini", "J1939Config", "Device Name", ""), "0102030405060708");
 
@@ -117,14 +119,15 @@ TEST_F(EndToEnd, IdentityRunStateAndSettingsTravelThroughTheRealLibraries) {
     const auto start = std::chrono::steady_clock::now();
     constexpr int reads = 20;
     for (int i = 0; i < reads; ++i) {
-        ASSERT_EQ(gate.SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply), 1);
+        ASSERT_EQ(gate.SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply),
+                  DeviceResult::Done);
     }
     const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - start);
     RecordProperty("microseconds_per_exchange", static_cast<int>(elapsed.count() / reads));
     std::printf("one run-state read: %lld us\n", static_cast<long long>(elapsed.count() / reads));
 
-    EXPECT_EQ(gate.DisconnectDevice(), 1);
+    EXPECT_EQ(gate.DisconnectDevice(), DeviceResult::Done);
     EXPECT_TRUE(m_notifier.texts.empty());
 }
 

@@ -77,7 +77,7 @@ TEST(FirmwareBenchmark, Image256KiBAt19200BaudAgainstTheWireTime) {
     CRequestGate gate(std::make_unique<CSerialTransport>(KV121032_PATH), &messages);
     OfflineIdentity offline;
     CDevice device(gate, offline);
-    ASSERT_EQ(gate.BindLibrary(), 1);
+    ASSERT_EQ(gate.BindLibrary(), DeviceResult::Done);
     ASSERT_EQ(device.ReadRunState(), RS_Idle);
     CFirmwareUpdate update(gate, device);
     ASSERT_TRUE(update.Open());

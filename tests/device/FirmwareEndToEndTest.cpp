@@ -66,7 +66,7 @@ protected:
         m_device = std::make_unique<CDevice>(*m_gate, m_offline);
         m_gate->SetDeviceLostHandler([this] { m_device->MarkNotDetected(); });
         m_log.Install(*m_gate);
-        ASSERT_EQ(m_gate->BindLibrary(), 1);
+        ASSERT_EQ(m_gate->BindLibrary(), DeviceResult::Done);
         ASSERT_EQ(m_device->ReadRunState(), RS_Idle);
         m_update = std::make_unique<CFirmwareUpdate>(*m_gate, *m_device, &m_progress);
         ASSERT_TRUE(m_update->Open());

@@ -42,14 +42,17 @@ const char* const f_szNoReconnect =
 class CGatewayObjectsResponder : public IDeviceResponder {
 public:
     explicit CGatewayObjectsResponder(const GatewayOptions& options) : m_objects(options) {}
-    int BindLibrary() override { return 1; }
-    int Connect() override { return m_objects.IsUnreachable() ? 0 : 1; }
-    int Disconnect() override { return 0; }
-    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
+    DeviceResult BindLibrary() override { return DeviceResult::Done; }
+    DeviceResult Connect() override {
+        return m_objects.IsUnreachable() ? DeviceResult::Failed : DeviceResult::Done;
+    }
+    DeviceResult Disconnect() override { return DeviceResult::Failed; }
+    DeviceResult SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
         std::uint8_t buffer[kTransferBufferSize] = {};
         const int length = EncodeRequest(request, buffer, kTransferBufferSize);
         const int answered = length < 0 ? -1 : m_objects.Answer(buffer, length, sizeof buffer);
-        return answered >= 0 && DecodeReply(buffer, answered, reply) >= 0 ? 1 : 0;
+        return answered >= 0 && DecodeReply(buffer, answered, reply) >= 0 ? DeviceResult::Done
+                                                                          : DeviceResult::Failed;
     }
 
 private:
@@ -59,12 +62,12 @@ private:
 // A gateway that answers the firmware services oddly on request.
 class CScriptedGateway : public CTestGateway {
 public:
-    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
+    DeviceResult SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
         const bool transfer = request.service == SVC_FirmwareTransfer;
         if (transfer && ++transfers == loseTransferAt) {
-            return 0;
+            return DeviceResult::Failed;
         }
-        const int result = CTestGateway::SendRequest(request, reply);
+        const DeviceResult result = CTestGateway::SendRequest(request, reply);
         if (request.service == SVC_FirmwareUpdate && chunkSize >= 0) {
             reply.data[4] = static_cast<std::uint8_t>(chunkSize);
             reply.data[5] = static_cast<std::uint8_t>(chunkSize >> 8);

@@ -34,7 +34,8 @@ protected:
 
 TEST_F(GateTest, NotConnected_SendsNothingAndFails) {
     DeviceReply reply;
-    EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply), 0);
+    EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply),
+              DeviceResult::Failed);
     EXPECT_EQ(m_gateway->requests, 0);
     EXPECT_TRUE(m_log.encoded.empty());
     EXPECT_EQ(m_lost, 0);
@@ -42,10 +43,11 @@ TEST_F(GateTest, NotConnected_SendsNothingAndFails) {
 
 TEST_F(GateTest, Connected_RequestIsAnsweredAndRecordedInItsByteForm) {
     WriteFileBytes(m_dir.File("GYSim.ini"), "[Identity]\nRun Mode=Run\n");
-    ASSERT_EQ(m_gate->ConnectDevice(), 1);
+    ASSERT_EQ(m_gate->ConnectDevice(), DeviceResult::Done);
     EXPECT_TRUE(m_gate->IsConnected());
     DeviceReply reply;
-    EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply), 1);
+    EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply),
+              DeviceResult::Done);
     EXPECT_EQ(reply.Byte(0), 1);
     ASSERT_EQ(m_log.encoded.size(), 1u);
     EXPECT_EQ(m_log.encoded[0], (std::vector<std::uint8_t>{14, 1, 0, 1, 0, 103}));
@@ -53,17 +55,19 @@ TEST_F(GateTest, Connected_RequestIsAnsweredAndRecordedInItsByteForm) {
 }
 
 TEST_F(GateTest, LostReply_DropsTheConnectionAndReportsTheDeviceLost) {
-    ASSERT_EQ(m_gate->ConnectDevice(), 1);
+    ASSERT_EQ(m_gate->ConnectDevice(), DeviceResult::Done);
     m_gateway->loseReplies = true;
     DeviceReply reply;
     reply.data[0] = 7;
-    EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 6), reply), 0);
+    EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 6), reply),
+              DeviceResult::Failed);
     EXPECT_FALSE(m_gate->IsConnected());
     EXPECT_EQ(m_gateway->disconnects, 1);
     EXPECT_EQ(m_lost, 1);
     EXPECT_EQ(reply.data[0], 0);
     // nothing more is sent until a new connect
-    EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 6), reply), 0);
+    EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 6), reply),
+              DeviceResult::Failed);
     EXPECT_EQ(m_gateway->requests, 1);
     EXPECT_EQ(m_lost, 1);
 }
@@ -71,17 +75,18 @@ TEST_F(GateTest, LostReply_DropsTheConnectionAndReportsTheDeviceLost) {
 TEST_F(GateTest, Offline_SimulatorAnswersAndConnectionIsUntouched) {
     WriteFileBytes(m_dir.File("GYSim.ini"), "[Identity]\nSerial Number=77\n");
     m_gate->SetOffline(true);
-    EXPECT_EQ(m_gate->BindLibrary(), 1);
-    EXPECT_EQ(m_gate->ConnectDevice(), 1);
+    EXPECT_EQ(m_gate->BindLibrary(), DeviceResult::Done);
+    EXPECT_EQ(m_gate->ConnectDevice(), DeviceResult::Done);
     EXPECT_EQ(m_gateway->connects, 0);
     EXPECT_FALSE(m_gate->IsConnected());
     DeviceReply reply;
-    EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 6), reply), 1);
+    EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 6), reply),
+              DeviceResult::Done);
     EXPECT_EQ(reply.Long(0), 77u);
     // a request that cannot even be encoded still answers 1 offline, and drops nothing
     DeviceRequest broken = MakeGetRequest(CLS_Identity, 1, 6);
     broken.dataLength = kDeviceDataSize + 1;
-    EXPECT_EQ(m_gate->SendDeviceRequest(broken, reply), 1);
+    EXPECT_EQ(m_gate->SendDeviceRequest(broken, reply), DeviceResult::Done);
     EXPECT_EQ(m_gateway->requests, 0);
     EXPECT_EQ(m_gateway->disconnects, 0);
     EXPECT_EQ(m_lost, 0);
@@ -89,7 +94,7 @@ TEST_F(GateTest, Offline_SimulatorAnswersAndConnectionIsUntouched) {
 }
 
 TEST_F(GateTest, OfflineWhileConnected_KeepsTheGatewayForLater) {
-    ASSERT_EQ(m_gate->ConnectDevice(), 1);
+    ASSERT_EQ(m_gate->ConnectDevice(), DeviceResult::Done);
     m_gate->SetOffline(true);
     DeviceReply reply;
     m_gate->SendDeviceRequest(MakeSetRequest(CLS_Identity, 1, 103, std::vector<std::uint8_t>{1}),
@@ -97,12 +102,13 @@ TEST_F(GateTest, OfflineWhileConnected_KeepsTheGatewayForLater) {
     m_gate->SetOffline(false);
     EXPECT_TRUE(m_gate->IsConnected());
     EXPECT_EQ(m_gateway->requests, 0);
-    EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply), 1);
+    EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply),
+              DeviceResult::Done);
     EXPECT_EQ(m_gateway->requests, 1);
 }
 
 TEST_F(GateTest, OfflineInALostSequence_AnswersOrRefusesButNeverLoses) {
-    ASSERT_EQ(m_gate->ConnectDevice(), 1);
+    ASSERT_EQ(m_gate->ConnectDevice(), DeviceResult::Done);
     m_gate->BeginSequence();
     m_gateway->loseReplies = true;
     DeviceReply reply;
@@ -110,7 +116,7 @@ TEST_F(GateTest, OfflineInALostSequence_AnswersOrRefusesButNeverLoses) {
     // the offline responder holds no connection: the lost sequence does not stop it
     m_gate->SetOffline(true);
     EXPECT_TRUE(m_gate->IsOffline());
-    EXPECT_EQ(m_gate->ConnectDevice(), 1);
+    EXPECT_EQ(m_gate->ConnectDevice(), DeviceResult::Done);
     EXPECT_EQ(m_gate->Exchange(MakeGetRequest(CLS_Identity, 1, 103), reply),
               RequestOutcome::Answered);
     DeviceRequest broken = MakeGetRequest(CLS_Identity, 1, 6);
@@ -123,13 +129,13 @@ TEST_F(GateTest, OfflineInALostSequence_AnswersOrRefusesButNeverLoses) {
     EXPECT_EQ(m_lost, 0);
     m_gate->SetOffline(false);
     EXPECT_FALSE(m_gate->IsOffline());
-    EXPECT_EQ(m_gate->ConnectDevice(), 0);
+    EXPECT_EQ(m_gate->ConnectDevice(), DeviceResult::Failed);
     EXPECT_TRUE(m_gate->EndSequence());
 }
 
 TEST_F(GateTest, ConnectWithRetry_TriesTwiceNWithHalfSecondPauses) {
     m_gateway->failConnects = 1000;
-    EXPECT_EQ(m_gate->ConnectWithRetry(3), 0);
+    EXPECT_EQ(m_gate->ConnectWithRetry(3), DeviceResult::Failed);
     EXPECT_EQ(m_gateway->connects, 6);
     EXPECT_EQ(m_clock.SleepCount(), 6);
     EXPECT_EQ(m_clock.Slept(), std::chrono::milliseconds(3000));
@@ -137,7 +143,7 @@ TEST_F(GateTest, ConnectWithRetry_TriesTwiceNWithHalfSecondPauses) {
 
     m_gateway->failConnects = 4;
     m_gateway->connects = 0;
-    EXPECT_EQ(m_gate->ConnectWithRetry(20), 1);
+    EXPECT_EQ(m_gate->ConnectWithRetry(20), DeviceResult::Done);
     EXPECT_EQ(m_gateway->connects, 5);
     EXPECT_EQ(m_clock.SleepCount(), 6 + 4);
     EXPECT_TRUE(m_gate->IsConnected());
@@ -145,7 +151,7 @@ TEST_F(GateTest, ConnectWithRetry_TriesTwiceNWithHalfSecondPauses) {
 
 TEST_F(GateTest, Disconnect_ClearsTheFlag) {
     m_gate->ConnectDevice();
-    EXPECT_EQ(m_gate->DisconnectDevice(), 1);
+    EXPECT_EQ(m_gate->DisconnectDevice(), DeviceResult::Done);
     EXPECT_FALSE(m_gate->IsConnected());
     EXPECT_EQ(m_gateway->disconnects, 1);
 }
@@ -153,7 +159,7 @@ TEST_F(GateTest, Disconnect_ClearsTheFlag) {
 TEST_F(GateTest, Reset_SendsServiceFiveAndDropsTheConnection) {
     WriteFileBytes(m_dir.File("GYSim.ini"), "[NVS_2]\nStatus=2\n");
     m_gate->ConnectDevice();
-    EXPECT_EQ(m_gate->ResetDevice(), 1);
+    EXPECT_EQ(m_gate->ResetDevice(), DeviceResult::Done);
     EXPECT_FALSE(m_gate->IsConnected());
     EXPECT_EQ(m_gateway->disconnects, 1);
     ASSERT_EQ(m_log.encoded.size(), 1u);
@@ -165,12 +171,13 @@ TEST_F(GateTest, Reset_SendsServiceFiveAndDropsTheConnection) {
 TEST(GateWithoutTransport, OnlineFailsOfflineStillAnswers) {
     ScopedGantryDir dir;
     CRequestGate gate(nullptr);
-    EXPECT_EQ(gate.BindLibrary(), 0);
-    EXPECT_EQ(gate.ConnectDevice(), 0);
-    EXPECT_EQ(gate.DisconnectDevice(), 0);
+    EXPECT_EQ(gate.BindLibrary(), DeviceResult::Failed);
+    EXPECT_EQ(gate.ConnectDevice(), DeviceResult::Failed);
+    EXPECT_EQ(gate.DisconnectDevice(), DeviceResult::Failed);
     gate.SetOffline(true);
     DeviceReply reply;
-    EXPECT_EQ(gate.SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply), 1);
+    EXPECT_EQ(gate.SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply),
+              DeviceResult::Done);
     EXPECT_EQ(reply.service, SVC_GetAttributeSingle);
 }
 
@@ -181,13 +188,14 @@ TEST(SimulatedGateway, CompleteModeResetIsUnreachableUntilTheDowntimeEnds) {
     gateway.Simulator().SetCompleteMode(true);
     gateway.Simulator().SetResetDowntime(std::chrono::milliseconds(200));
     CRequestGate gate(std::move(responder));
-    ASSERT_EQ(gate.ConnectDevice(), 1);
+    ASSERT_EQ(gate.ConnectDevice(), DeviceResult::Done);
     gate.ResetDevice();
-    EXPECT_EQ(gate.ConnectDevice(), 0);
+    EXPECT_EQ(gate.ConnectDevice(), DeviceResult::Failed);
     // the real clock: ConnectWithRetry waits out the downtime
-    EXPECT_EQ(gate.ConnectWithRetry(2), 1);
+    EXPECT_EQ(gate.ConnectWithRetry(2), DeviceResult::Done);
     DeviceReply reply;
-    EXPECT_EQ(gate.SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply), 1);
+    EXPECT_EQ(gate.SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply),
+              DeviceResult::Done);
 }
 
 }  // namespace

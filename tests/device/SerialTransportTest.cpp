@@ -83,12 +83,12 @@ protected:
         return log.find("\tCSerialTransport::Connect()\t\t" + message + "\n") != std::string::npos;
     }
     // Binds, connects on COM1 (client id 4) and sends G 1/1/103.
-    int ConnectAndRead(DeviceReply& reply) {
+    DeviceResult ConnectAndRead(DeviceReply& reply) {
         Port("COM1");
         ::setenv("FAKE_RP1210_CONNECT", "101:4", 1);
         CRequestGate& gate = Gate();
-        EXPECT_EQ(gate.BindLibrary(), 1);
-        EXPECT_EQ(gate.ConnectDevice(), 1);
+        EXPECT_EQ(gate.BindLibrary(), DeviceResult::Done);
+        EXPECT_EQ(gate.ConnectDevice(), DeviceResult::Done);
         return gate.SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply);
     }
 
@@ -132,7 +132,7 @@ TEST_F(TransportTest, PortList_SortedUniqueFromTheDosDevicesFolder) {
 
 TEST_F(TransportTest, Bind_MissingLibraryShowsTheLoadMessage) {
     CRequestGate& gate = Gate(m_dir.File("nowhere/libKV121032.so"));
-    EXPECT_EQ(gate.BindLibrary(), 0);
+    EXPECT_EQ(gate.BindLibrary(), DeviceResult::Failed);
     ASSERT_EQ(m_notifier.notices.size(), 1u);
     EXPECT_EQ(m_notifier.notices[0].text, "Unable to load KV121032.dll");
     EXPECT_EQ(m_notifier.notices[0].caption, "Error");
@@ -141,12 +141,12 @@ TEST_F(TransportTest, Bind_MissingLibraryShowsTheLoadMessage) {
 
 TEST_F(TransportTest, Bind_MissingEntryPointNamesTheFirstOneMissing) {
     CRequestGate& gate = Gate(FAKE_KV121032_NOREAD_PATH);
-    EXPECT_EQ(gate.BindLibrary(), 0);
+    EXPECT_EQ(gate.BindLibrary(), DeviceResult::Failed);
     ASSERT_EQ(m_notifier.notices.size(), 1u);
     EXPECT_EQ(m_notifier.notices[0].text,
               "Unable to locate RP1210_ReadMessage entry point in the KV121032.dll");
     EXPECT_FALSE(m_transport->IsBound());
-    EXPECT_EQ(gate.ConnectDevice(), 0);
+    EXPECT_EQ(gate.ConnectDevice(), DeviceResult::Failed);
 }
 
 TEST_F(TransportTest, Connect_OnlyCom5Answers_TriesDeviceIds103Then105) {
@@ -154,8 +154,8 @@ TEST_F(TransportTest, Connect_OnlyCom5Answers_TriesDeviceIds103Then105) {
     Port("COM3");
     ::setenv("FAKE_RP1210_CONNECT", "103:-1,105:3", 1);
     CRequestGate& gate = Gate();
-    ASSERT_EQ(gate.BindLibrary(), 1);
-    EXPECT_EQ(gate.ConnectDevice(), 1);
+    ASSERT_EQ(gate.BindLibrary(), DeviceResult::Done);
+    EXPECT_EQ(gate.ConnectDevice(), DeviceResult::Done);
     EXPECT_EQ(m_transport->ClientId(), 3);
     EXPECT_EQ(FakeCalls("connect"),
               (std::vector<std::string>{"connect 103 CIP 512 512 0", "connect 105 CIP 512 512 0"}));
@@ -175,8 +175,8 @@ TEST_F(TransportTest, Connect_ResultsZeroTo126AreClientIds) {
                          Case{"128", 0}, Case{"-200", 0}}) {
         ::setenv("FAKE_RP1210_CONNECT", (std::string("101:") + c.result).c_str(), 1);
         CRequestGate& gate = Gate();
-        ASSERT_EQ(gate.BindLibrary(), 1);
-        EXPECT_EQ(gate.ConnectDevice(), c.connected) << c.result;
+        ASSERT_EQ(gate.BindLibrary(), DeviceResult::Done);
+        EXPECT_EQ(gate.ConnectDevice(), ResultOf(c.connected == 1)) << c.result;
         EXPECT_EQ(gate.IsConnected(), c.connected == 1) << c.result;
     }
     const std::string log = TraceLog();
@@ -189,8 +189,8 @@ TEST_F(TransportTest, Connect_AllPortsFail_LogsEachAndTheEnd) {
     Port("COMMAND");
     Port("COM12");
     CRequestGate& gate = Gate();
-    ASSERT_EQ(gate.BindLibrary(), 1);
-    EXPECT_EQ(gate.ConnectDevice(), 0);
+    ASSERT_EQ(gate.BindLibrary(), DeviceResult::Done);
+    EXPECT_EQ(gate.ConnectDevice(), DeviceResult::Failed);
     EXPECT_EQ(FakeCalls("connect"),
               (std::vector<std::string>{"connect 107 CIP 512 512 0", "connect 112 CIP 512 512 0"}));
     const std::string log = TraceLog();
@@ -203,8 +203,8 @@ TEST_F(TransportTest, Connect_AllPortsFail_LogsEachAndTheEnd) {
 
 TEST_F(TransportTest, Connect_NoPorts_LogsNoPortsAndFails) {
     CRequestGate& gate = Gate();
-    ASSERT_EQ(gate.BindLibrary(), 1);
-    EXPECT_EQ(gate.ConnectDevice(), 0);
+    ASSERT_EQ(gate.BindLibrary(), DeviceResult::Done);
+    EXPECT_EQ(gate.ConnectDevice(), DeviceResult::Failed);
     EXPECT_TRUE(FakeCalls("connect").empty());
     const std::string log = TraceLog();
     EXPECT_TRUE(Logged(log, "No serial COM ports detected !"));
@@ -214,7 +214,7 @@ TEST_F(TransportTest, Connect_NoPorts_LogsNoPortsAndFails) {
 TEST_F(TransportTest, Request_SentAsEncodedBytesAndFirstMessageIsTheReply) {
     ::setenv("FAKE_RP1210_REPLY", "8E00000001", 1);
     DeviceReply reply;
-    EXPECT_EQ(ConnectAndRead(reply), 1);
+    EXPECT_EQ(ConnectAndRead(reply), DeviceResult::Done);
     EXPECT_EQ(reply.service, SVC_GetAttributeSingle);
     EXPECT_EQ(reply.dataLength, 1);
     EXPECT_EQ(reply.Byte(0), 1);
@@ -223,7 +223,8 @@ TEST_F(TransportTest, Request_SentAsEncodedBytesAndFirstMessageIsTheReply) {
     EXPECT_EQ(m_clock.SleepCount(), 0);
     // the status is not judged by the transport
     ::setenv("FAKE_RP1210_REPLY", "8E14AAAA", 1);
-    EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 100), reply), 1);
+    EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 100), reply),
+              DeviceResult::Done);
     EXPECT_EQ(reply.generalStatus, 0x14);
     EXPECT_TRUE(m_gate->IsConnected());
 }
@@ -233,7 +234,7 @@ TEST_F(TransportTest, Request_ReplyOnTheThousandthPollAt9_99sIsAccepted) {
     // the last poll of the window: 101 polls 1 ms apart, then 989 10 ms apart
     ::setenv("FAKE_RP1210_REPLY_AFTER", "1090", 1);
     DeviceReply reply;
-    EXPECT_EQ(ConnectAndRead(reply), 1);
+    EXPECT_EQ(ConnectAndRead(reply), DeviceResult::Done);
     EXPECT_EQ(m_clock.Slept(), std::chrono::milliseconds(9990));
     EXPECT_TRUE(m_gate->IsConnected());
 }
@@ -245,8 +246,8 @@ TEST_F(TransportTest, Request_NoReplyAfter1000Polls_FailsDropsAndMarksNotDetecte
     OfflineIdentity offline;
     CDevice device(gate, offline);
     gate.SetDeviceLostHandler([&device] { device.MarkNotDetected(); });
-    ASSERT_EQ(gate.BindLibrary(), 1);
-    ASSERT_EQ(gate.ConnectDevice(), 1);
+    ASSERT_EQ(gate.BindLibrary(), DeviceResult::Done);
+    ASSERT_EQ(gate.ConnectDevice(), DeviceResult::Done);
     device.ReadSerialNumber();
     EXPECT_EQ(device.GetRunState(), RS_NotDetected);
     EXPECT_FALSE(gate.IsConnected());
@@ -265,7 +266,7 @@ TEST_F(TransportTest, Request_SendRefused_ShowsTheLibraryTextAndDrops) {
     ::setenv("FAKE_RP1210_SEND_RESULT", "134", 1);
     ::setenv("FAKE_RP1210_ERROR_TEXT", "Device not connected", 1);
     DeviceReply reply;
-    EXPECT_EQ(ConnectAndRead(reply), 0);
+    EXPECT_EQ(ConnectAndRead(reply), DeviceResult::Failed);
     ASSERT_EQ(m_notifier.notices.size(), 1u);
     EXPECT_EQ(m_notifier.notices[0].text, "Device not connected");
     EXPECT_EQ(m_notifier.notices[0].buttons, NotifyButtons::Ok);
@@ -278,7 +279,7 @@ TEST_F(TransportTest, Request_SendRefused_ShowsTheLibraryTextAndDrops) {
 TEST_F(TransportTest, Request_SendRefusedWithoutErrorText_ShowsNothing) {
     ::setenv("FAKE_RP1210_SEND_RESULT", "129", 1);
     DeviceReply reply;
-    EXPECT_EQ(ConnectAndRead(reply), 0);
+    EXPECT_EQ(ConnectAndRead(reply), DeviceResult::Failed);
     EXPECT_TRUE(m_notifier.notices.empty());
     EXPECT_EQ(m_lost, 1);
 }
@@ -286,7 +287,7 @@ TEST_F(TransportTest, Request_SendRefusedWithoutErrorText_ShowsNothing) {
 TEST_F(TransportTest, Request_ReplyShorterThanFourBytes_Fails) {
     ::setenv("FAKE_RP1210_REPLY", "8E0000", 1);
     DeviceReply reply;
-    EXPECT_EQ(ConnectAndRead(reply), 0);
+    EXPECT_EQ(ConnectAndRead(reply), DeviceResult::Failed);
     EXPECT_FALSE(m_gate->IsConnected());
     EXPECT_EQ(m_lost, 1);
 }
@@ -296,13 +297,14 @@ TEST_F(TransportTest, Request_ReplyLongerThanTheDataArea_IsRefusedNotCut) {
     ::setenv("FAKE_RP1210_REPLY", (header + std::string(2 * (kDeviceDataSize + 1), 'A')).c_str(),
              1);
     DeviceReply reply;
-    EXPECT_EQ(ConnectAndRead(reply), 0);
+    EXPECT_EQ(ConnectAndRead(reply), DeviceResult::Failed);
     EXPECT_EQ(reply.dataLength, 0);
     EXPECT_EQ(m_lost, 1);
 
     ::setenv("FAKE_RP1210_REPLY", (header + std::string(2 * kDeviceDataSize, 'A')).c_str(), 1);
-    ASSERT_EQ(m_gate->ConnectDevice(), 1);
-    EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 7), reply), 1);
+    ASSERT_EQ(m_gate->ConnectDevice(), DeviceResult::Done);
+    EXPECT_EQ(m_gate->SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 7), reply),
+              DeviceResult::Done);
     EXPECT_EQ(reply.dataLength, kDeviceDataSize);
     EXPECT_EQ(reply.Byte(kDeviceDataSize - 1), 0xAA);
 }
@@ -313,11 +315,12 @@ TEST_F(TransportTest, Request_RealClockWaitsForALateReply) {
     Port("COM2");
     ::setenv("FAKE_RP1210_CONNECT", "102:0", 1);
     CRequestGate& gate = Gate(FAKE_KV121032_PATH, &SystemClock());
-    ASSERT_EQ(gate.BindLibrary(), 1);
-    ASSERT_EQ(gate.ConnectDevice(), 1);
+    ASSERT_EQ(gate.BindLibrary(), DeviceResult::Done);
+    ASSERT_EQ(gate.ConnectDevice(), DeviceResult::Done);
     const auto start = std::chrono::steady_clock::now();
     DeviceReply reply;
-    EXPECT_EQ(gate.SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply), 1);
+    EXPECT_EQ(gate.SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply),
+              DeviceResult::Done);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(60));
     EXPECT_EQ(reply.Byte(0), 1);
 }
@@ -325,13 +328,13 @@ TEST_F(TransportTest, Request_RealClockWaitsForALateReply) {
 TEST_F(TransportTest, Disconnect_ClosesTheClientOnce) {
     DeviceReply reply;
     ::setenv("FAKE_RP1210_REPLY", "8E00000000", 1);
-    ASSERT_EQ(ConnectAndRead(reply), 1);
-    EXPECT_EQ(m_gate->DisconnectDevice(), 1);
-    EXPECT_EQ(m_gate->DisconnectDevice(), 1);
+    ASSERT_EQ(ConnectAndRead(reply), DeviceResult::Done);
+    EXPECT_EQ(m_gate->DisconnectDevice(), DeviceResult::Done);
+    EXPECT_EQ(m_gate->DisconnectDevice(), DeviceResult::Done);
     EXPECT_EQ(FakeCalls("disconnect"), (std::vector<std::string>{"disconnect 4"}));
     // a second connect while a client is open closes the old one first
-    ASSERT_EQ(m_gate->ConnectDevice(), 1);
-    ASSERT_EQ(m_transport->Connect(), 1);
+    ASSERT_EQ(m_gate->ConnectDevice(), DeviceResult::Done);
+    ASSERT_EQ(m_transport->Connect(), DeviceResult::Done);
     EXPECT_EQ(FakeCalls("disconnect").size(), 2u);
     // and the client still open when the tool ends is closed before the library goes
     m_gate.reset();
@@ -342,17 +345,18 @@ TEST_F(TransportTest, Offline_NeedsNoLibraryAndTheSimulatorAnswers) {
     WriteFileBytes(m_dir.File("GYSim.ini"), "[Identity]\nSerial Number=0x1A2B\n");
     CRequestGate& gate = Gate(m_dir.File("nowhere/libKV121032.so"));
     gate.SetOffline(true);
-    EXPECT_EQ(gate.BindLibrary(), 1);
-    EXPECT_EQ(gate.ConnectDevice(), 1);
+    EXPECT_EQ(gate.BindLibrary(), DeviceResult::Done);
+    EXPECT_EQ(gate.ConnectDevice(), DeviceResult::Done);
     OfflineIdentity offline;
     CDevice device(gate, offline);
     EXPECT_EQ(device.ReadRunState(), RS_Idle);
     DeviceReply reply;
-    EXPECT_EQ(gate.SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 6), reply), 1);
+    EXPECT_EQ(gate.SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 6), reply),
+              DeviceResult::Done);
     EXPECT_EQ(reply.Long(0), 0x1A2Bu);
-    EXPECT_EQ(gate.SendDeviceRequest(MakeGetRequest(999, 1, 1), reply), 1);
+    EXPECT_EQ(gate.SendDeviceRequest(MakeGetRequest(999, 1, 1), reply), DeviceResult::Done);
     EXPECT_EQ(reply.generalStatus, DST_ObjectNotFound);
-    EXPECT_EQ(device.ResetDevice(), 1);
+    EXPECT_EQ(device.ResetDevice(), DeviceResult::Done);
     EXPECT_TRUE(m_notifier.notices.empty());
     EXPECT_FALSE(m_transport->IsBound());
     EXPECT_EQ(m_lost, 0);
@@ -366,14 +370,14 @@ TEST_F(TransportTest, OnlyPort_TriesThatPortAloneAndANameThatIsNoPortConnectsNow
     ::setenv("FAKE_RP1210_CONNECT", "105:2", 1);
     auto only = std::make_unique<CSerialTransport>(FAKE_KV121032_PATH, "com5");
     CRequestGate gate(std::move(only), &m_notifier, &m_clock);
-    ASSERT_EQ(gate.BindLibrary(), 1);
-    EXPECT_EQ(gate.ConnectDevice(), 1);
+    ASSERT_EQ(gate.BindLibrary(), DeviceResult::Done);
+    EXPECT_EQ(gate.ConnectDevice(), DeviceResult::Done);
     EXPECT_EQ(FakeCalls("connect"), (std::vector<std::string>{"connect 105 CIP 512 512 0"}));
 
     CRequestGate nowhere(std::make_unique<CSerialTransport>(FAKE_KV121032_PATH, "LPT1"),
                          &m_notifier, &m_clock);
-    ASSERT_EQ(nowhere.BindLibrary(), 1);
-    EXPECT_EQ(nowhere.ConnectDevice(), 0);
+    ASSERT_EQ(nowhere.BindLibrary(), DeviceResult::Done);
+    EXPECT_EQ(nowhere.ConnectDevice(), DeviceResult::Failed);
     EXPECT_EQ(FakeCalls("connect").size(), 1u);
     EXPECT_TRUE(Logged(TraceLog(), "No COM port named LPT1 !"));
     EXPECT_FALSE(Logged(TraceLog(), "No serial COM ports detected !"));

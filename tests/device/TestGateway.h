@@ -16,28 +16,28 @@ public:
     explicit CTestGateway(std::string profile = "GYSim.ini")
         : CSimulatorResponder(std::move(profile)) {}
 
-    int Connect() override {
+    DeviceResult Connect() override {
         ++connects;
         if (failConnects > 0) {
             --failConnects;
-            return 0;
+            return DeviceResult::Failed;
         }
         return CSimulatorResponder::Connect();
     }
-    int Disconnect() override {
+    DeviceResult Disconnect() override {
         ++disconnects;
-        return 0;
+        return DeviceResult::Failed;
     }
-    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
+    DeviceResult SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
         ++requests;
         if (loseReplies) {
-            return 0;
+            return DeviceResult::Failed;
         }
         if (keepRunState && request.service == SVC_SetAttributeSingle &&
             request.classId == CLS_Identity && request.attribute == 103) {
             reply = DeviceReply{};
             reply.service = request.service;
-            return 1;
+            return DeviceResult::Done;
         }
         return CSimulatorResponder::SendRequest(request, reply);
     }

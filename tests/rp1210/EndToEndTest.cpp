@@ -154,7 +154,7 @@ protected:
                                                 &m_notifier);
         m_gate->SetDeviceLostHandler([this] { m_device->MarkNotDetected(); });
         m_device = std::make_unique<CDevice>(*m_gate, m_offline);
-        ASSERT_EQ(m_gate->BindLibrary(), 1);
+        ASSERT_EQ(m_gate->BindLibrary(), DeviceResult::Done);
     }
     void TearDown() override {
         m_device.reset();

@@ -149,7 +149,7 @@ TEST_F(TransportBenchmark, ExchangesAndUploadAt19200BaudAgainstTheWireTime) {
     CStderrNotifier notifier;
     ConfigurationSession session(std::make_unique<CSerialTransport>(KV121032_PATH), &notifier);
     CRequestGate& gate = session.Gate();
-    ASSERT_EQ(gate.BindLibrary(), 1);
+    ASSERT_EQ(gate.BindLibrary(), DeviceResult::Done);
     ASSERT_EQ(session.Device().ReadRunState(), RS_Idle);
     CWireCounter wire;
     wire.Install(gate);
@@ -159,7 +159,7 @@ TEST_F(TransportBenchmark, ExchangesAndUploadAt19200BaudAgainstTheWireTime) {
     Seconds exchanges;
     for (int i = 0; i < kExchanges; ++i) {
         DeviceReply reply;
-        ASSERT_EQ(gate.SendDeviceRequest(request, reply), 1) << i;
+        ASSERT_EQ(gate.SendDeviceRequest(request, reply), DeviceResult::Done) << i;
     }
     const double exchangeSeconds = exchanges.Elapsed();
     const double toolCpu = ThreadCpuSeconds() - cpuBefore;
@@ -198,12 +198,12 @@ TEST_F(TransportBenchmark, ExchangesAndUploadAt19200BaudAgainstTheWireTime) {
         {{101, std::string(KVGYSRL_PATH) + " COM1"}, {102, std::string(KVGYSRL_PATH) + " COM2"}});
     ConfigurationSession waiting(std::make_unique<CSerialTransport>(KV121032_PATH, "COM2"),
                                  &notifier);
-    ASSERT_EQ(waiting.Gate().BindLibrary(), 1);
-    ASSERT_EQ(waiting.Gate().ConnectDevice(), 1);
+    ASSERT_EQ(waiting.Gate().BindLibrary(), DeviceResult::Done);
+    ASSERT_EQ(waiting.Gate().ConnectDevice(), DeviceResult::Done);
     const double waitCpuBefore = ThreadCpuSeconds();
     Seconds wait;
     DeviceReply lost;
-    EXPECT_EQ(waiting.Gate().SendDeviceRequest(request, lost), 0);
+    EXPECT_EQ(waiting.Gate().SendDeviceRequest(request, lost), DeviceResult::Failed);
     const double waitCpu = ThreadCpuSeconds() - waitCpuBefore;
     std::printf("tool waiting %.2f s for a reply that never comes: %.3f s CPU = %.2f%% of a core\n",
                 wait.Elapsed(), waitCpu, 100.0 * waitCpu / wait.Elapsed());

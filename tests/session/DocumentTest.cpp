@@ -178,7 +178,7 @@ TEST(SessionLog, StartAndEndAreFramedByEmptyRecords) {
 // handled during the wait would.
 class CReenteringGateway : public CSimulatorResponder {
 public:
-    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
+    DeviceResult SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
         if (gate) {
             CRequestGate* again = std::exchange(gate, nullptr);
             again->SendDeviceRequest(request, reply);
@@ -193,7 +193,7 @@ TEST_F(DocumentTest, ARequestDuringAnotherOnesWait_StopsTheProgram) {
     auto responder = std::make_unique<CReenteringGateway>();
     CReenteringGateway* gateway = responder.get();
     CRequestGate gate(std::move(responder), &m_notifier, &m_clock);
-    ASSERT_EQ(gate.ConnectDevice(), 1);
+    ASSERT_EQ(gate.ConnectDevice(), DeviceResult::Done);
     gateway->gate = &gate;
     DeviceReply reply;
     EXPECT_DEATH(gate.SendDeviceRequest(MakeGetRequest(CLS_Identity, 1, 103), reply),

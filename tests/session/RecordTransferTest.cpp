@@ -132,19 +132,21 @@ public:
         : m_refusedPoint(refusedPoint), m_silentAfter(silentAfter) {
         m_simulator.Simulator().SetCompleteMode(true);
     }
-    int BindLibrary() override { return 1; }
-    int Connect() override { return m_requests < m_silentAfter ? 1 : 0; }
-    int Disconnect() override { return 0; }
-    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
+    DeviceResult BindLibrary() override { return DeviceResult::Done; }
+    DeviceResult Connect() override {
+        return m_requests < m_silentAfter ? DeviceResult::Done : DeviceResult::Failed;
+    }
+    DeviceResult Disconnect() override { return DeviceResult::Failed; }
+    DeviceResult SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
         if (++m_requests >= m_silentAfter) {
-            return 0;
+            return DeviceResult::Failed;
         }
         if (request.service == SVC_SetAttributesAll && request.classId == CLS_J1939IoTable &&
             request.instance == m_refusedPoint) {
             reply = DeviceReply{};
             reply.service = static_cast<std::uint8_t>(request.service | 0x80);
             reply.generalStatus = 0x09;
-            return 1;
+            return DeviceResult::Done;
         }
         return m_simulator.SendRequest(request, reply);
     }

@@ -17,13 +17,13 @@ namespace {
 // object class are answered as taken and not stored.
 class CForgetfulGateway : public CUnpluggableGateway {
 public:
-    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
+    DeviceResult SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
         if (ignoredClass != 0 && request.classId == ignoredClass &&
             (request.service == SVC_SetAttributeSingle ||
              request.service == SVC_SetAttributesAll)) {
             reply = DeviceReply{};
             reply.service = request.service;
-            return 1;
+            return DeviceResult::Done;
         }
         return CUnpluggableGateway::SendRequest(request, reply);
     }

@@ -29,16 +29,16 @@ class CUnpluggableGateway : public CSimulatorResponder {
 public:
     CUnpluggableGateway() { Simulator().SetCompleteMode(true); }
 
-    int Connect() override {
+    DeviceResult Connect() override {
         ++connects;
-        return unplugged ? 0 : CSimulatorResponder::Connect();
+        return unplugged ? DeviceResult::Failed : CSimulatorResponder::Connect();
     }
-    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
+    DeviceResult SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
         if (loseFrom > 0 && --loseFrom == 0) {
             unplugged = true;
         }
         if (unplugged) {
-            return 0;
+            return DeviceResult::Failed;
         }
         return CSimulatorResponder::SendRequest(request, reply);
     }

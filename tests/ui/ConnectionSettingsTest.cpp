@@ -80,7 +80,7 @@ protected:
         m_frame.reset();
         m_session = std::make_unique<ConfigurationSession>(
             std::make_unique<CSerialTransport>(KV121032_PATH), &m_notifier, &m_guiClock);
-        ASSERT_EQ(m_session->Gate().BindLibrary(), 1);
+        ASSERT_EQ(m_session->Gate().BindLibrary(), DeviceResult::Done);
         m_frame = std::make_unique<CMainFrame>(*m_session);
         m_frame->show();
         bool started = false;

@@ -125,7 +125,7 @@ protected:
         ASSERT_TRUE(m_gateway.Start(m_dir.File("dosdevices/com4"), options));
         m_session = std::make_unique<ConfigurationSession>(
             std::make_unique<CSerialTransport>(KV121032_PATH), &m_notifier, &m_clock, &m_listener);
-        ASSERT_EQ(m_session->Gate().BindLibrary(), 1);
+        ASSERT_EQ(m_session->Gate().BindLibrary(), DeviceResult::Done);
         m_session->Start();
         ASSERT_EQ(m_session->ModulePaneText(), "ONLINE");
         m_log.Install(m_session->Gate());
@@ -231,7 +231,7 @@ TEST_F(FlashUpdateTest, RevisionReadOnOpening_RunsWithTheWindowBusy) {
     ASSERT_TRUE(m_gateway.Start(m_dir.File("dosdevices/com4"), {"--baud", "19200"}));
     m_session = std::make_unique<ConfigurationSession>(
         std::make_unique<CSerialTransport>(KV121032_PATH), &m_notifier, &m_clock, &m_listener);
-    ASSERT_EQ(m_session->Gate().BindLibrary(), 1);
+    ASSERT_EQ(m_session->Gate().BindLibrary(), DeviceResult::Done);
     m_session->Start();
     std::vector<bool> busy;
     m_session->Gate().SetRequestObserver(

@@ -229,7 +229,7 @@ public:
         CUnpluggableGateway::Attach(notifier, clock);
         m_clock = &clock;
     }
-    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
+    DeviceResult SendRequest(const DeviceRequest& request, DeviceReply& reply) override {
         m_clock->Sleep(std::chrono::milliseconds(2));
         return CUnpluggableGateway::SendRequest(request, reply);
     }

@@ -25,7 +25,7 @@ CDevice::CDevice(CRequestGate& gate, const OfflineIdentity& offline)
 
 bool CDevice::ReadIdentityAttribute(std::int16_t attribute, DeviceReply& reply) {
     const DeviceRequest request = MakeGetRequest(CLS_Identity, 1, attribute);
-    return m_gate.SendDeviceRequest(request, reply) == 1;
+    return Succeeded(m_gate.SendDeviceRequest(request, reply));
 }
 
 int CDevice::ReadRunState() {
@@ -150,7 +150,7 @@ int CDevice::ReadMajorFault() {
     return m_cache.majorFault;
 }
 
-int CDevice::ClearMajorFault() {
+DeviceResult CDevice::ClearMajorFault() {
     const DeviceRequest request = MakeSetRequest(CLS_Identity, 1, f_nAttrMajorFault);
     DeviceReply reply;
     return m_gate.SendDeviceRequest(request, reply);
@@ -168,10 +168,10 @@ void CDevice::RefreshIdentity() {
     ReadMajorFault();
 }
 
-int CDevice::ResetDevice() {
+DeviceResult CDevice::ResetDevice() {
     m_gate.ResetDevice();
     m_cache.runState = RS_NotDetected;
-    return 1;
+    return DeviceResult::Done;
 }
 
 }  // namespace gantry::tool

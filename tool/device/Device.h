@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/DeviceResult.h"
 #include "tool/device/ProductCatalogue.h"
 #include "tool/device/RequestGate.h"
 
@@ -60,13 +61,13 @@ public:
     int ReadServerType();
     int ReadMajorFault();
     // Set attribute 104 with no data; the request's result.
-    int ClearMajorFault();
+    DeviceResult ClearMajorFault();
     // ReadRunState; unless 3: product name, serial number, revision, client
     // type, server type, major fault in that order.
     void RefreshIdentity();
     // Resets the gateway through the gate (connection dropped afterwards) and
-    // sets RunState := 3. Always 1.
-    int ResetDevice();
+    // sets RunState := 3. Always Done.
+    DeviceResult ResetDevice();
     // The cached identity and state, kept before a read the user may cancel
     // and put back when it is.
     struct Cache {

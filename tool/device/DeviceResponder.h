@@ -10,11 +10,11 @@
 
 #include "common/Clock.h"
 #include "tool/device/DeviceRequest.h"
+#include "tool/device/DeviceResult.h"
 #include "tool/device/Notifier.h"
 
 namespace gantry::tool {
 
-// Results are 1 for success and 0 for failure throughout.
 class IDeviceResponder {
 public:
     virtual ~IDeviceResponder() = default;
@@ -27,15 +27,16 @@ public:
     // Called by a Connect that tries several ports, between two of them (the
     // gate's: the window repaints, and a cancelled read stops there).
     void SetBetweenAttempts(std::function<void()> hook) { m_betweenAttempts = std::move(hook); }
-    // Loads what the responder needs (the RP1210 library); 1/0.
-    virtual int BindLibrary() = 0;
-    // Finds and opens the gateway; 1 when connected.
-    virtual int Connect() = 0;
+    // Loads what the responder needs (the RP1210 library).
+    virtual DeviceResult BindLibrary() = 0;
+    // Finds and opens the gateway; Done when connected.
+    virtual DeviceResult Connect() = 0;
     // Closes the connection; the result is informative only.
-    virtual int Disconnect() = 0;
-    // Carries one exchange: 1 when a reply was decoded into `reply` (its general
-    // status is not judged), 0 when the request could not be carried.
-    virtual int SendRequest(const DeviceRequest& request, DeviceReply& reply) = 0;
+    virtual DeviceResult Disconnect() = 0;
+    // Carries one exchange: Done when a reply was decoded into `reply` (its
+    // general status is not judged), Failed when the request could not be
+    // carried.
+    virtual DeviceResult SendRequest(const DeviceRequest& request, DeviceReply& reply) = 0;
     // Whether the answers come over a connection that the gate keeps track of
     // (the connected flag, lost replies). A responder without one answers
     // whatever the connected flag says: its Connect opens nothing, and a

@@ -97,7 +97,8 @@ bool CFirmwareUpdate::ReadAreaRevision(int area, std::uint16_t& revision) {
     DeviceReply reply;
     const DeviceRequest request =
         MakeGetRequest(CLS_FirmwareStorage, static_cast<std::uint16_t>(area), f_nAttrAreaRevision);
-    if (m_gate.SendDeviceRequest(request, reply) != 1 || reply.generalStatus != DST_Success) {
+    if (m_gate.SendDeviceRequest(request, reply) != DeviceResult::Done ||
+        reply.generalStatus != DST_Success) {
         return false;
     }
     revision = reply.Word(0);  // major, then minor
@@ -320,7 +321,7 @@ bool CFirmwareUpdate::WriteImage(int area, FlashOutcome& outcome) {
     request.AppendLong(image.Size());
     request.AppendLong(entry.startingLocation);
     DeviceReply reply;
-    if (m_gate.SendDeviceRequest(request, reply) != 1) {
+    if (m_gate.SendDeviceRequest(request, reply) != DeviceResult::Done) {
         ShowMessage("Error sending update service", f_szError, NotifyIcon::Error);
         outcome = RecoverFromError();
         return false;
@@ -366,7 +367,7 @@ bool CFirmwareUpdate::TransferChunks(int area, const CFirmwareImage& image, int 
         request.AppendLong(offset);
         request.AppendBytes(std::span<const std::uint8_t>(bytes, length));
         DeviceReply reply;
-        if (m_gate.SendDeviceRequest(request, reply) != 1) {
+        if (m_gate.SendDeviceRequest(request, reply) != DeviceResult::Done) {
             ShowMessage("Error sending transfer service", f_szError, NotifyIcon::Error);
             return false;
         }
@@ -394,7 +395,7 @@ bool CFirmwareUpdate::ResetAndReconnect() {
     }
     m_device.ResetDevice();
     m_gate.Clock().Sleep(f_resetPause);
-    if (m_gate.ConnectWithRetry(f_nReconnectTries) != 1) {
+    if (m_gate.ConnectWithRetry(f_nReconnectTries) != DeviceResult::Done) {
         ShowMessage(f_szNoReconnect, f_szInformation, NotifyIcon::Information);
         return false;
     }

@@ -4,7 +4,7 @@
 
 namespace gantry::tool {
 
-int COfflineResponder::SendRequest(const DeviceRequest& request, DeviceReply& reply) {
+DeviceResult COfflineResponder::SendRequest(const DeviceRequest& request, DeviceReply& reply) {
     // unlike the online simulator it does not wait out a Reset's downtime:
     // no gateway is behind it
     return SimulateExchange(m_simulator, request, reply);

@@ -11,7 +11,7 @@ namespace gantry::tool {
 
 // Holds no connection: BindLibrary and Connect succeed at once and open
 // nothing, Disconnect does nothing, and every request gets the simulator's
-// answer (SendRequest is 0 only when the answer cannot be decoded, which the
+// answer (SendRequest fails only when the answer cannot be decoded, which the
 // gate counts as refused). The connected flag of the gate is never touched
 // by it.
 class COfflineResponder : public IDeviceResponder {
@@ -19,10 +19,10 @@ public:
     COfflineResponder() = default;
     DeviceSimulator& Simulator() { return m_simulator; }
 
-    int BindLibrary() override { return 1; }
-    int Connect() override { return 1; }
-    int Disconnect() override { return 0; }
-    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override;
+    DeviceResult BindLibrary() override { return DeviceResult::Done; }
+    DeviceResult Connect() override { return DeviceResult::Done; }
+    DeviceResult Disconnect() override { return DeviceResult::Failed; }
+    DeviceResult SendRequest(const DeviceRequest& request, DeviceReply& reply) override;
     bool HoldsConnection() const override { return false; }
 
 private:

@@ -30,40 +30,40 @@ void CRequestGate::SetOffline(bool offline) {
     m_answering = offline ? &m_offlineResponder : m_responder.get();
 }
 
-int CRequestGate::BindLibrary() {
-    return m_answering != nullptr ? m_answering->BindLibrary() : 0;
+DeviceResult CRequestGate::BindLibrary() {
+    return m_answering != nullptr ? m_answering->BindLibrary() : DeviceResult::Failed;
 }
 
-int CRequestGate::ConnectDevice() {
+DeviceResult CRequestGate::ConnectDevice() {
     if (AnswersWithoutConnection()) {
         // nothing to open; an open client of the online responder stays as it is
         return m_answering->Connect();
     }
     if (m_sequenceLost) {
-        return 0;  // the sequence ended on a lost reply: no new connection in it
+        return DeviceResult::Failed;  // the sequence ended on a lost reply: no new connection
     }
-    m_connected = m_responder && m_responder->Connect() == 1;
-    return m_connected ? 1 : 0;
+    m_connected = m_responder && Succeeded(m_responder->Connect());
+    return ResultOf(m_connected);
 }
 
-int CRequestGate::DisconnectDevice() {
+DeviceResult CRequestGate::DisconnectDevice() {
     if (!m_responder) {
-        return 0;
+        return DeviceResult::Failed;
     }
     m_responder->Disconnect();
     m_connected = false;
-    return 1;
+    return DeviceResult::Done;
 }
 
-int CRequestGate::ConnectWithRetry(int n) {
+DeviceResult CRequestGate::ConnectWithRetry(int n) {
     for (int attempt = 0; attempt < 2 * n && !m_sequenceLost; ++attempt) {
         StopIfCancelled();
-        if (ConnectDevice() == 1) {
-            return 1;
+        if (Succeeded(ConnectDevice())) {
+            return DeviceResult::Done;
         }
         m_clock->Sleep(std::chrono::milliseconds(500));
     }
-    return 0;
+    return DeviceResult::Failed;
 }
 
 RequestOutcome CRequestGate::Exchange(const DeviceRequest& request, DeviceReply& reply) {
@@ -79,14 +79,14 @@ RequestOutcome CRequestGate::ExchangeWithoutConnection(const DeviceRequest& requ
                                                        DeviceReply& reply) {
     // The connected flag belongs to the real gateway: an offline answer
     // neither sets nor clears it, and nothing offline is ever lost.
-    const int result = m_answering->SendRequest(request, reply);
+    const DeviceResult result = m_answering->SendRequest(request, reply);
     Report(request, result, reply);
-    return result == 1 && reply.generalStatus == 0 ? RequestOutcome::Answered
-                                                   : RequestOutcome::Refused;
+    return Succeeded(result) && reply.generalStatus == 0 ? RequestOutcome::Answered
+                                                         : RequestOutcome::Refused;
 }
 
-int CRequestGate::SendDeviceRequest(const DeviceRequest& request, DeviceReply& reply) {
-    return Exchange(request, reply) == RequestOutcome::Lost ? 0 : 1;
+DeviceResult CRequestGate::SendDeviceRequest(const DeviceRequest& request, DeviceReply& reply) {
+    return CarriedResult(Exchange(request, reply));
 }
 
 RequestOutcome CRequestGate::ExchangeOnline(const DeviceRequest& request, DeviceReply& reply) {
@@ -99,12 +99,12 @@ RequestOutcome CRequestGate::ExchangeOnline(const DeviceRequest& request, Device
     // for a reply let through would take the other's reply
     GY_ASSERT(!m_exchanging);
     m_exchanging = true;
-    const int result = m_responder->SendRequest(request, reply);
+    const DeviceResult result = m_responder->SendRequest(request, reply);
     m_exchanging = false;
-    if (result != 1) {
+    if (!Succeeded(result)) {
         reply = DeviceReply{};
     }
-    m_connected = result == 1;
+    m_connected = Succeeded(result);
     Report(request, result, reply);
     if (m_connected) {
         return reply.generalStatus == 0 ? RequestOutcome::Answered : RequestOutcome::Refused;
@@ -131,7 +131,7 @@ bool CRequestGate::EndSequence() {
     return std::exchange(m_sequenceLost, false);
 }
 
-int CRequestGate::ResetDevice() {
+DeviceResult CRequestGate::ResetDevice() {
     DeviceRequest request = MakeServiceRequest(SVC_Reset, CLS_Identity, 1);
     DeviceReply reply;
     SendDeviceRequest(request, reply);
@@ -139,7 +139,7 @@ int CRequestGate::ResetDevice() {
     if (m_responder) {
         m_responder->Disconnect();
     }
-    return 1;
+    return DeviceResult::Done;
 }
 
 void CRequestGate::EndCancellableRead() {
@@ -160,14 +160,15 @@ void CRequestGate::StopIfCancelled() {
     }
 }
 
-void CRequestGate::Report(const DeviceRequest& request, int result, const DeviceReply& reply) {
+void CRequestGate::Report(const DeviceRequest& request, DeviceResult result,
+                          const DeviceReply& reply) {
     if (!m_observer) {
         return;
     }
     std::vector<std::uint8_t> encoded(kTransferBufferSize);
     const int length = EncodeRequest(request, encoded.data(), kTransferBufferSize);
     encoded.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-    m_observer(encoded, result, reply);
+    m_observer(encoded, Succeeded(result) ? 1 : 0, reply);  // the log's 1/0
 }
 
 }  // namespace gantry::tool

@@ -24,6 +24,7 @@
 #include "common/Clock.h"  // IClock, SystemClock, CInstantClock
 #include "tool/device/DeviceRequest.h"
 #include "tool/device/DeviceResponder.h"
+#include "tool/device/DeviceResult.h"
 #include "tool/device/DeviceSimulator.h"
 #include "tool/device/Notifier.h"
 #include "tool/device/OfflineResponder.h"
@@ -37,15 +38,9 @@ namespace gantry::tool {
 using RequestObserver = std::function<void(const std::vector<std::uint8_t>& encodedRequest,
                                            int result, const DeviceReply& reply)>;
 
-// What became of one request.
-enum class RequestOutcome {
-    Answered,  // a reply with general status 0
-    Refused,   // a reply with another status (offline: also one the simulator could not give)
-    Lost,      // no reply: unanswered, or not sent because the connection is gone
-};
-
 // Thrown by the gate in place of the next request of a read the user
 // cancelled (see CRequestGate::RequestCancel); the read's owner catches it.
+// An exception, not a DeviceResult, by design (DeviceResult.h).
 struct ReadCancelled {};
 
 class CRequestGate {
@@ -59,17 +54,18 @@ public:
     CRequestGate(const CRequestGate&) = delete;
     CRequestGate& operator=(const CRequestGate&) = delete;
 
-    // Offline: 1 at once. Else the responder's BindLibrary (0 without one).
-    int BindLibrary();
-    // Offline: 1, nothing opened, flags unchanged. Else the responder's Connect:
-    // sets the connected flag on success and returns 1, clears it and returns 0
-    // otherwise.
-    int ConnectDevice();
-    // With a responder: Disconnect, clear the connected flag, 1. Without: 0.
-    int DisconnectDevice();
+    // Offline: Done at once. Else the responder's BindLibrary (Failed without
+    // one).
+    DeviceResult BindLibrary();
+    // Offline: Done, nothing opened, flags unchanged. Else the responder's
+    // Connect: sets the connected flag on success, clears it otherwise.
+    DeviceResult ConnectDevice();
+    // With a responder: Disconnect, clear the connected flag, Done. Without:
+    // Failed.
+    DeviceResult DisconnectDevice();
     // Up to 2·n ConnectDevice calls with a 500 ms pause after each failed one;
-    // 1 at the first success, 0 after the last failure.
-    int ConnectWithRetry(int n);
+    // Done at the first success, Failed after the last failure.
+    DeviceResult ConnectWithRetry(int n);
     // The single gate for every request; what became of it.
     //  - Offline: the offline simulator answers (never Lost); the connected
     //    flag is not touched.
@@ -80,8 +76,8 @@ public:
     // A request made while another waits for its reply (from an event the
     // wait let through) is a programming error: the program stops.
     RequestOutcome Exchange(const DeviceRequest& request, DeviceReply& reply);
-    // Exchange as 1 (answered or refused) or 0 (lost).
-    int SendDeviceRequest(const DeviceRequest& request, DeviceReply& reply);
+    // Exchange as Done (answered or refused) or Failed (lost).
+    DeviceResult SendDeviceRequest(const DeviceRequest& request, DeviceReply& reply);
 
     // A sequence of requests that belong together (a refresh, an upload, a
     // download). A reply lost inside it ends it: the gate sends nothing more
@@ -95,9 +91,9 @@ public:
     // A reply was lost in the sequence under way.
     bool SequenceLost() const { return m_sequenceLost; }
     // Sends Reset (service 5) to the Identity object and then, whatever the
-    // answer, clears the connected flag and disconnects. Always 1. The caller
-    // (CDevice::ResetDevice) marks the device not detected.
-    int ResetDevice();
+    // answer, clears the connected flag and disconnects. Always Done. The
+    // caller (CDevice::ResetDevice) marks the device not detected.
+    DeviceResult ResetDevice();
 
     bool IsConnected() const { return m_connected; }
     bool IsOffline() const { return m_answering == &m_offlineResponder; }
@@ -131,7 +127,7 @@ public:
     void SetRequestObserver(RequestObserver observer) { m_observer = std::move(observer); }
 
 private:
-    void Report(const DeviceRequest& request, int result, const DeviceReply& reply);
+    void Report(const DeviceRequest& request, DeviceResult result, const DeviceReply& reply);
     // The answering responder holds no connection (offline).
     bool AnswersWithoutConnection() const {
         return m_answering != nullptr && !m_answering->HoldsConnection();

@@ -93,13 +93,13 @@ void CSerialTransport::ShowError(const std::string& text) {
     }
 }
 
-int CSerialTransport::BindLibrary() {
+DeviceResult CSerialTransport::BindLibrary() {
     if (IsBound()) {
-        return 1;
+        return DeviceResult::Done;
     }
     if (!m_library.Open(m_libraryName)) {
         ShowError("Unable to load KV121032.dll");
-        return 0;
+        return DeviceResult::Failed;
     }
     auto bind = [this](auto& function, const char* name) {
         using Function = std::remove_reference_t<decltype(function)>;
@@ -122,9 +122,9 @@ int CSerialTransport::BindLibrary() {
         m_fnReadMessage = nullptr;
         m_fnGetErrorMsg = nullptr;
         m_library.Close();
-        return 0;
+        return DeviceResult::Failed;
     }
-    return 1;
+    return DeviceResult::Done;
 }
 
 void CSerialTransport::GetComPorts(std::vector<int>& ports) {
@@ -144,9 +144,9 @@ std::vector<int> CSerialTransport::PortsToTry() {
     return ports;
 }
 
-int CSerialTransport::Connect() {
+DeviceResult CSerialTransport::Connect() {
     if (!IsBound()) {
-        return 0;
+        return DeviceResult::Failed;
     }
     if (HasClient()) {
         // a second client on the same port would be refused: close the old one
@@ -166,31 +166,31 @@ int CSerialTransport::Connect() {
         m_attempts.push_back(ConnectAttempt{port, result});
         if (result >= 0 && result <= f_nHighestClientId) {
             m_nClientId = result;
-            return 1;
+            return DeviceResult::Done;
         }
         WriteTraceLog(f_szClassName, f_szConnectName,
                       "Connecting to COM port : " + std::to_string(port) +
                           " failed ! Error Code : " + std::to_string(result));
     }
     WriteTraceLog(f_szClassName, f_szConnectName, "Connection to the device failed !");
-    return 0;
+    return DeviceResult::Failed;
 }
 
-int CSerialTransport::Disconnect() {
+DeviceResult CSerialTransport::Disconnect() {
     if (!IsBound() || !HasClient()) {
-        return -1;
+        return DeviceResult::Failed;
     }
     const short clientId = m_nClientId;
     m_nClientId = -1;
-    return m_fnClientDisconnect(clientId);
+    return ResultOf(m_fnClientDisconnect(clientId) == 0);
 }
 
-int CSerialTransport::SendRequest(const DeviceRequest& request, DeviceReply& reply) {
+DeviceResult CSerialTransport::SendRequest(const DeviceRequest& request, DeviceReply& reply) {
     reply = DeviceReply{};
     std::uint8_t buffer[kTransferBufferSize] = {};
     const int length = EncodeRequest(request, buffer, kTransferBufferSize);
     if (length < 0 || !IsBound()) {
-        return 0;
+        return DeviceResult::Failed;
     }
     const short sent = m_fnSendMessage(m_nClientId, reinterpret_cast<const char*>(buffer),
                                        static_cast<short>(length), 0, 0);
@@ -200,19 +200,19 @@ int CSerialTransport::SendRequest(const DeviceRequest& request, DeviceReply& rep
             text[sizeof text - 1] = '\0';
             ShowError(text);
         }
-        return 0;
+        return DeviceResult::Failed;
     }
     char received[kTransferBufferSize];
     const short count = AwaitReply(received);
     if (count <= 0) {
-        return 0;
+        return DeviceResult::Failed;
     }
     // longer than the reply record can hold: refused, never cut
     if (count > kMaxReplySize) {
-        return 0;
+        return DeviceResult::Failed;
     }
     std::memcpy(buffer, received, static_cast<std::size_t>(count));
-    return DecodeReply(buffer, count, reply) < 0 ? 0 : 1;
+    return ResultOf(DecodeReply(buffer, count, reply) >= 0);
 }
 
 short CSerialTransport::AwaitReply(char* received) {

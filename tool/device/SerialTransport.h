@@ -15,6 +15,7 @@
 #include "rp1210/RP1210.h"
 #include "tool/device/DeviceRequest.h"
 #include "tool/device/DeviceResponder.h"
+#include "tool/device/DeviceResult.h"
 #include "tool/device/Notifier.h"
 
 namespace gantry::tool {
@@ -71,20 +72,21 @@ public:
     // Loads the library and binds ClientConnect, ClientDisconnect, SendMessage,
     // ReadMessage and GetErrorMsg in that order; a failure shows "Unable to load
     // KV121032.dll" or "Unable to locate <name> entry point in the KV121032.dll"
-    // (title "Error") for the first missing one and returns 0.
-    int BindLibrary() override;
+    // (title "Error") for the first missing one and fails.
+    DeviceResult BindLibrary() override;
     // Scans the COM ports in ascending order (or tries the one port given to
     // the constructor) with device id 100 + n and keeps the first client that
     // opens (result 0..126); logs every failure. An open client is closed
-    // first. 1 connected, 0 not.
-    int Connect() override;
-    // Closes the open client; the library's result, or -1 when none was open.
-    int Disconnect() override;
+    // first. Done when connected.
+    DeviceResult Connect() override;
+    // Closes the open client: Done when the library closed it, Failed when
+    // it refused or none was open.
+    DeviceResult Disconnect() override;
     // Sends the encoded request and polls for the reply (kReplyWait, polls
     // 1 ms apart for the first 100 ms, then 10 ms apart); the first message is
     // the reply. A refused send shows the library's error text. Replies longer
     // than 512 bytes are refused.
-    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override;
+    DeviceResult SendRequest(const DeviceRequest& request, DeviceReply& reply) override;
     // Fills `ports` with ListComPorts().
     void GetComPorts(std::vector<int>& ports);
 

@@ -18,17 +18,18 @@ public:
     explicit CSimulatorResponder(std::string profile = "GYSim.ini");
     DeviceSimulator& Simulator() { return m_simulator; }
 
-    int BindLibrary() override { return 1; }
-    int Connect() override;
-    int Disconnect() override { return 0; }
-    int SendRequest(const DeviceRequest& request, DeviceReply& reply) override;
+    DeviceResult BindLibrary() override { return DeviceResult::Done; }
+    DeviceResult Connect() override;
+    DeviceResult Disconnect() override { return DeviceResult::Failed; }
+    DeviceResult SendRequest(const DeviceRequest& request, DeviceReply& reply) override;
 
 private:
     DeviceSimulator m_simulator;
 };
 
 // Encodes `request`, lets `simulator` answer in place and decodes the reply;
-// 1 when decoded, 0 otherwise (`reply` is then zero-filled).
-int SimulateExchange(DeviceSimulator& simulator, const DeviceRequest& request, DeviceReply& reply);
+// Done when decoded, Failed otherwise (`reply` is then zero-filled).
+DeviceResult SimulateExchange(DeviceSimulator& simulator, const DeviceRequest& request,
+                              DeviceReply& reply);
 
 }  // namespace gantry::tool

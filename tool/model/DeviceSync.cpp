@@ -13,7 +13,7 @@ constexpr std::int16_t f_nAttrRunState = 103;  // of the identity object
 
 bool Get(DeviceLink link, std::uint16_t classId, std::int16_t attribute, DeviceReply& reply) {
     reply = DeviceReply{};
-    return link.gate.SendDeviceRequest(MakeGetRequest(classId, 1, attribute), reply) == 1;
+    return Succeeded(link.gate.SendDeviceRequest(MakeGetRequest(classId, 1, attribute), reply));
 }
 
 // A read whose refusal (non-zero status) counts as the given value.
@@ -258,7 +258,8 @@ bool UploadJ1939IoTable(DeviceLink link, CJ1939IO& io) {
     io.Clear();
     DeviceReply reply;
     const DeviceRequest countRequest = MakeGetRequest(CLS_J1939IoTable, 0, 1);
-    unsigned count = link.gate.SendDeviceRequest(countRequest, reply) == 1 ? reply.Word(0) : 0u;
+    unsigned count =
+        Succeeded(link.gate.SendDeviceRequest(countRequest, reply)) ? reply.Word(0) : 0u;
     if (count > f_nTotalPointLimit) {
         link.gate.Notifier().Notify(UploadLimitText(count), f_szConfigurationLimit,
                                     NotifyButtons::Ok, NotifyIcon::Warning);
@@ -270,7 +271,7 @@ bool UploadJ1939IoTable(DeviceLink link, CJ1939IO& io) {
         reply = DeviceReply{};
         const DeviceRequest request = MakeServiceRequest(SVC_GetAttributesAll, CLS_J1939IoTable,
                                                          static_cast<std::uint16_t>(instance));
-        const bool carried = link.gate.SendDeviceRequest(request, reply) == 1;
+        const bool carried = Succeeded(link.gate.SendDeviceRequest(request, reply));
         TellProgress(link, static_cast<int>(instance), static_cast<int>(count));
         if (!carried) {
             break;  // the connection is gone; the rest cannot be read

@@ -135,7 +135,7 @@ ProbeResult ProbeGateway(const std::string& libraryName, int port, IClock& clock
     auto owned = std::make_unique<CSerialTransport>(libraryName, "COM" + std::to_string(port));
     CSerialTransport& transport = *owned;
     CRequestGate gate(std::move(owned), &notes, &clock);
-    if (!gate.BindLibrary()) {
+    if (!Succeeded(gate.BindLibrary())) {
         return ProbeResult{false, notes.Joined()};
     }
     const OfflineIdentity unused;

@@ -83,7 +83,7 @@ int CGYConfigApp::Run() {
         std::fprintf(stderr, "GYConfig: %s\n", m_startError.c_str());
         return 1;
     }
-    if (!m_session->Gate().BindLibrary()) {
+    if (!Succeeded(m_session->Gate().BindLibrary())) {
         return 1;  // the transport has shown why
     }
     m_frame = std::make_unique<CMainFrame>(*m_session);
