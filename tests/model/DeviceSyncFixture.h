@@ -39,6 +39,14 @@ protected:
     }
     DeviceLink Link() { return DeviceLink{*m_gate, *m_device}; }
     Requests Take() { return std::exchange(m_requests, {}); }
+    // The records of one product pair at the gateway's revision.
+    CConfiguration PairConfig(std::uint32_t clientType, std::uint32_t serverType) {
+        CConfiguration config;
+        config.clientType = clientType;
+        config.serverType = serverType;
+        config.SetRevision(m_device->Revision());
+        return config;
+    }
 
     ScopedGantryDir m_dir;
     CInstantClock m_clock;

@@ -119,10 +119,7 @@ TEST_F(DeviceSyncTest, EthernetOrderAndRefusedReadsCountAs0And500) {
 
 TEST_F(DeviceSyncTest, J1939SettingsRefreshReadsAttributes1To10) {
     Start(f_szJ1939Profibus);
-    CConfiguration config;
-    config.clientType = 9;
-    config.serverType = 11;
-    config.SetRevision(m_device->Revision());
+    CConfiguration config = PairConfig(9, 11);
     EXPECT_EQ(RefreshJ1939Settings(Link(), config), RefreshOutcome::Read);
     Requests expected;
     for (int attribute = 1; attribute <= 10; ++attribute) {
@@ -152,10 +149,7 @@ TEST_F(DeviceSyncTest, J1939SettingsDownloadOrderAndBaudIndex255WithoutSelection
 
 TEST_F(DeviceSyncTest, J1939SettingsDownloadThenRefreshReadsTheSameValues) {
     Start(f_szJ1939Profibus);
-    CConfiguration config;
-    config.clientType = 9;
-    config.serverType = 11;
-    config.SetRevision(m_device->Revision());
+    CConfiguration config = PairConfig(9, 11);
     config.j1939.name = {1, 2, 3, 4, 5, 6, 7, 8};
     config.j1939.addressList = {5, 6, 7};
     config.j1939.swapIo = true;

@@ -14,10 +14,7 @@ using RecordTransferTest = DeviceSyncTest;
 
 TEST_F(RecordTransferTest, WholeDownloadSavesOnlyTheLastClass) {
     Start(f_szJ1939Profibus);
-    CConfiguration config;
-    config.clientType = 9;
-    config.serverType = 11;
-    config.SetRevision(m_device->Revision());
+    CConfiguration config = PairConfig(9, 11);
     config.io.Add(tagJ1939DataPoint{JT_Input, 0, 8, 0, 1, 1, 0, 6});
     config.UpdateLimits();
     const TransferResult result = DownloadRecords(Link(), config.Records(), config);
@@ -31,10 +28,7 @@ TEST_F(RecordTransferTest, WholeDownloadSavesOnlyTheLastClass) {
 
 TEST_F(RecordTransferTest, WholeDownloadOfEthernetToJ1939SavesClass140) {
     Start(f_szJ1939Ethernet);
-    CConfiguration config;
-    config.clientType = 9;
-    config.serverType = 6;
-    config.SetRevision(m_device->Revision());
+    CConfiguration config = PairConfig(9, 6);
     config.UpdateLimits();
     EXPECT_EQ(DownloadRecords(Link(), config.Records(), config).saveClass, CLS_EthernetInterface);
     const Requests written = Take();
@@ -49,10 +43,7 @@ TEST_F(RecordTransferTest, WholeDownloadOfEthernetToJ1939SavesClass140) {
 // makes none.
 TEST_F(RecordTransferTest, TheSwitchToIdleBeforeTheDeviceNetWritesIsLogged) {
     Start(f_szEthernetDeviceNet);
-    CConfiguration config;
-    config.clientType = 1;
-    config.serverType = 6;
-    config.SetRevision(m_device->Revision());
+    CConfiguration config = PairConfig(1, 6);
     const TransferResult result = DownloadRecords(Link(), config.Records(), config);
     EXPECT_EQ(result.writes.idleSwitch, RequestOutcome::Answered);
     const Requests sent = Take();
@@ -90,10 +81,7 @@ TEST_F(RecordTransferTest, RefreshReadsEveryRecordAndTheLimitsFollow) {
 
 TEST_F(RecordTransferTest, TheStepBeforeTheFirstWriteCanStopItAndTheWrittenAreReadBack) {
     Start(f_szJ1939Ethernet);
-    CConfiguration config;
-    config.clientType = 9;
-    config.serverType = 6;
-    config.SetRevision(m_device->Revision());
+    CConfiguration config = PairConfig(9, 6);
     config.UpdateLimits();
     int calls = 0;
     const auto stop = [&calls](DeviceLink) {
